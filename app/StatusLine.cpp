@@ -1,0 +1,69 @@
+#include "app/StatusLine.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+using namespace Qt::StringLiterals;
+
+StatusLine::StatusLine(QObject *parent) : QObject(parent), m_text(u"Progress Bar"_s)
+{
+    m_sinceRun.start();
+}
+
+void StatusLine::setPosition(double percent)
+{
+    if (m_position == percent)
+        return;
+    m_position = percent;
+    scheduleShow();
+}
+
+void StatusLine::setText(const QString &text)
+{
+    emit textSet(text);
+    if (m_text == text)
+        return;
+    m_text = text;
+    scheduleShow();
+}
+
+void StatusLine::rest()
+{
+    setPosition(0);
+    setText(u"Progress Bar"_s);
+}
+
+void StatusLine::scheduleShow()
+{
+    if (m_showScheduled)
+        return;
+    m_showScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_showScheduled = false;
+            emit changed();
+        },
+        Qt::QueuedConnection);
+}
+
+void StatusLine::yield()
+{
+    if (m_aborted)
+        throw CommandAborted{};
+    const qint64 gap = m_sinceRun.elapsed();
+    if (gap < SliceMs)
+        return;
+    if (gap > m_longestGapMs)
+        m_longestGapMs = gap;
+    QCoreApplication::processEvents();
+    m_sinceRun.restart();
+    if (m_aborted)
+        throw CommandAborted{};
+}
+
+void StatusLine::resetGaps()
+{
+    m_longestGapMs = 0;
+    m_sinceRun.restart();
+}

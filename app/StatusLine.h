@@ -1,0 +1,57 @@
+#pragma once
+
+#include "sort/Progress.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+// The state of the progress bar (position and text) and the time-sliced yield
+// to the event loop. Commands may set the status once per row: the bar only
+// learns of it through changed(), at most once per pass of the event loop, and
+// yield() runs the event loop at most every SliceMs of work.
+class StatusLine final : public QObject, public Progress
+{
+    Q_OBJECT
+
+public:
+    static constexpr int SliceMs = 15;
+
+    explicit StatusLine(QObject *parent = nullptr);
+
+    void setPosition(double percent) override;
+    void setText(const QString &text) override;
+    void yield() override;
+
+    double position() const { return m_position; }
+    QString text() const { return m_text; }
+
+    // Position 0 and "Progress Bar".
+    void rest();
+
+    // The program is closing: every later yield throws CommandAborted.
+    void abort() { m_aborted = true; }
+    bool aborted() const { return m_aborted; }
+
+    // Measurement: the longest time between two runs of the event loop
+    // through yield() since resetGaps(), and the time since the last one.
+    void resetGaps();
+    qint64 longestGapMs() const { return m_longestGapMs; }
+    qint64 msSinceLastRun() const { return m_sinceRun.elapsed(); }
+
+signals:
+    // The position or the text changed since the bar last showed them.
+    void changed();
+    // Every text set, in order, also those that the bar never shows.
+    void textSet(const QString &text);
+
+private:
+    void scheduleShow();
+
+    double m_position = 0;
+    QString m_text;
+    bool m_aborted = false;
+    bool m_showScheduled = false;
+    QElapsedTimer m_sinceRun;
+    qint64 m_longestGapMs = 0;
+};
