@@ -11,3 +11,11 @@ public:
     virtual bool clear() = 0;
     virtual bool setText(const QString &text) = 0;
 };
+
+// The desktop's clipboard through QClipboard.
+class SystemClipboard final : public Clipboard
+{
+public:
+    bool clear() override;
+    bool setText(const QString &text) override;
+};
