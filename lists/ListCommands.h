@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct CommandContext;
 class RowModel;
@@ -13,3 +14,9 @@ void PushButton2_Click(CommandContext &ctx);
 void PushButton3_Click(CommandContext &ctx);
 // "Load Sample/Example Text".
 void PushButton7_Click(CommandContext &ctx);
+// Files dropped on the content list load as if chosen in the open dialog.
+void ListView1_OLEDragDrop(CommandContext &ctx, const QStringList &paths);
+
+// The title and name filters of the open dialog of "Load Text From File".
+QString LoadListDialogTitle();
+QStringList LoadListDialogFilters();

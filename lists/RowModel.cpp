@@ -1,5 +1,10 @@
 #include "lists/RowModel.h"
 
+#include "sort/Failure.h"
+
+#include <algorithm>
+#include <limits>
+
 RowModel::RowModel(bool checkable, QObject *parent)
     : QAbstractListModel(parent), m_checkable(checkable)
 {
@@ -23,24 +28,45 @@ void RowModel::setChecked(int index, bool checked)
     emit dataChanged(at, at, {Qt::CheckStateRole});
 }
 
+void RowModel::reserveFor(qsizetype more)
+{
+    if (more > std::numeric_limits<int>::max() - count())
+        throw Failure::outOfMemory();
+    const size_t needed = m_rows.size() + static_cast<size_t>(more);
+    if (needed > m_rows.capacity())
+        m_rows.reserve(std::max(needed, m_rows.capacity() * 2));
+}
+
 void RowModel::append(const QString &text)
 {
+    reserveFor(1);
     const int at = count();
     beginInsertRows(QModelIndex(), at, at);
     m_rows.push_back({text, m_checkable});
     endInsertRows();
 }
 
-void RowModel::append(const QStringList &texts)
+template <typename Texts> void RowModel::appendBatch(Texts &&texts)
 {
     if (texts.isEmpty())
         return;
-    m_rows.reserve(m_rows.size() + static_cast<size_t>(texts.size()));
+    reserveFor(texts.size());
     const int first = count();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(texts.size()) - 1);
-    for (const QString &text : texts)
-        m_rows.push_back({text, m_checkable});
+    for (auto &text : texts)
+        m_rows.push_back({std::move(text), m_checkable});
     endInsertRows();
+}
+
+void RowModel::append(const QStringList &texts)
+{
+    appendBatch(texts);
+}
+
+void RowModel::append(QStringList &&texts)
+{
+    appendBatch(texts);
+    texts.clear();
 }
 
 void RowModel::removeAt(int index)

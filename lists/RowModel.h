@@ -28,8 +28,10 @@ public:
     void setChecked(int index, bool checked);
 
     void append(const QString &text);
-    // One insertion for the whole batch.
+    // One insertion for the whole batch. Throws Failure ("Out of memory") when
+    // the list would grow past the largest row count a view can address.
     void append(const QStringList &texts);
+    void append(QStringList &&texts);
     void removeAt(int index);
     void clear();
 
@@ -41,6 +43,9 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    template <typename Texts> void appendBatch(Texts &&texts);
+    void reserveFor(qsizetype more);
+
     struct Row
     {
         QString text;
