@@ -7,13 +7,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QtEndian>
 
 #include <sys/sysinfo.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 
@@ -38,17 +38,99 @@ constexpr std::array<char16_t, 256> makeWindows1252Table()
 
 constexpr std::array<char16_t, 256> Windows1252 = makeWindows1252Table();
 
-QString fromWindows1252(QByteArrayView bytes)
+// The decoders turn a run of bytes into UTF-16 code units at out and give the
+// end of what they wrote. With dropCarriageReturns set they delete carriage
+// returns on the way, so that splitting needs no second pass for them.
+
+char16_t *windows1252Units(const uchar *p, const uchar *end, char16_t *out,
+                           bool dropCarriageReturns)
 {
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
-    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
-        out[i] = Windows1252[in[i]];
-    return text;
+    for (; p < end; ++p) {
+        *out = Windows1252[*p];
+        out += (dropCarriageReturns && *p == '\r') ? 0 : 1;
+    }
+    return out;
 }
 
-QString fromUtf16Bytes(QByteArrayView bytes)
+constexpr quint64 HighBits = 0x8080808080808080ull;
+constexpr quint64 LowBits = 0x0101010101010101ull;
+
+bool holdsCarriageReturn(quint64 eightBytes)
+{
+    const quint64 x = eightBytes ^ (LowBits * '\r');
+    return ((x - LowBits) & ~x & HighBits) != 0;
+}
+
+bool continuation(uchar b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// Strict UTF-8: no overlong forms, no encoded surrogates, nothing above
+// U+10FFFF, no sequence cut off at the end. Gives nullptr as soon as the bytes
+// turn out not to be UTF-8. Never writes more units than it reads bytes.
+char16_t *utf8Units(const uchar *p, const uchar *end, char16_t *out, bool dropCarriageReturns)
+{
+    while (p < end) {
+        if (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, sizeof word);
+            if ((word & HighBits) == 0 && !(dropCarriageReturns && holdsCarriageReturn(word))) {
+                for (int i = 0; i < 8; ++i)
+                    out[i] = p[i];
+                out += 8;
+                p += 8;
+                continue;
+            }
+        }
+        const uchar b = *p;
+        if (b < 0x80) {
+            if (!(dropCarriageReturns && b == '\r'))
+                *out++ = b;
+            ++p;
+        } else if (b < 0xC2) {
+            return nullptr;
+        } else if (b < 0xE0) {
+            if (end - p < 2 || !continuation(p[1]))
+                return nullptr;
+            *out++ = char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (b < 0xF0) {
+            if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
+                return nullptr;
+            if ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0))
+                return nullptr;
+            *out++ = char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            p += 3;
+        } else if (b < 0xF5) {
+            if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+                return nullptr;
+            if ((b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))
+                return nullptr;
+            const char32_t c = char32_t((b & 0x07) << 18) | char32_t((p[1] & 0x3F) << 12) |
+                               char32_t((p[2] & 0x3F) << 6) | char32_t(p[3] & 0x3F);
+            *out++ = QChar::highSurrogate(c);
+            *out++ = QChar::lowSurrogate(c);
+            p += 4;
+        } else {
+            return nullptr;
+        }
+    }
+    return out;
+}
+
+bool isUtf16(QByteArrayView bytes)
+{
+    const auto first = static_cast<uchar>(bytes.front());
+    return first == 0xFF || first == 0xFE;
+}
+
+QByteArrayView withoutUtf8Mark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
 {
     const auto *in = reinterpret_cast<const uchar *>(bytes.data());
     const bool twoBytes = bytes.size() >= 2;
@@ -66,25 +148,105 @@ QString fromUtf16Bytes(QByteArrayView bytes)
         qFromLittleEndian<char16_t>(in + start, units, out);
     if (oddByte)
         out[units] = QChar::ReplacementCharacter;
+    if (dropCarriageReturns)
+        text.truncate(std::remove(out, out + text.size(), u'\r') - out);
     return text;
 }
 
-void appendRow(QStringList &rows, QStringView line)
+QString decode(QByteArrayView bytes)
 {
-    const auto notBlank = [](QChar c) { return c != u' ' && c != u'\r'; };
-    if (std::find_if(line.begin(), line.end(), notBlank) == line.end())
-        return;
-    if (!line.contains(u'\r')) {
-        rows.append(line.toString());
-        return;
+    if (bytes.isEmpty())
+        return {};
+    if (isUtf16(bytes))
+        return fromUtf16Bytes(bytes, false);
+
+    const QByteArrayView utf8 = withoutUtf8Mark(bytes);
+    QString text(utf8.size(), Qt::Uninitialized);
+    char16_t *const first = reinterpret_cast<char16_t *>(text.data());
+    const auto *in = reinterpret_cast<const uchar *>(utf8.data());
+    if (char16_t *last = utf8Units(in, in + utf8.size(), first, false)) {
+        text.truncate(last - first);
+        return text;
     }
-    QString row;
-    row.reserve(line.size());
-    for (QChar c : line) {
-        if (c != u'\r')
-            row.append(c);
+    text.resize(bytes.size());
+    const auto *all = reinterpret_cast<const uchar *>(bytes.data());
+    windows1252Units(all, all + bytes.size(), reinterpret_cast<char16_t *>(text.data()), false);
+    return text;
+}
+
+bool blank(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
+}
+
+// Splits a text without carriage returns at its line feeds; lines of spaces
+// only are skipped.
+QStringList splitRows(QStringView text)
+{
+    QStringList rows;
+    qsizetype from = 0;
+    for (;;) {
+        qsizetype lineFeed = text.indexOf(u'\n', from);
+        const bool last = lineFeed < 0;
+        if (last)
+            lineFeed = text.size();
+        const QStringView line = text.sliced(from, lineFeed - from);
+        if (!blank(line))
+            rows.append(line.toString());
+        if (last)
+            break;
+        from = lineFeed + 1;
     }
-    rows.append(row);
+    return rows;
+}
+
+// Splits bytes at their line feeds and decodes each line straight into its
+// row, carriage returns deleted and lines of spaces only skipped. A line feed
+// byte is never part of a longer UTF-8 sequence, so splitting before decoding
+// is safe. Gives false when a line does not decode (the bytes are not UTF-8).
+template <typename LineDecoder>
+bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = p + bytes.size();
+    for (;;) {
+        const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
+        const uchar *const lineEnd = lineFeed ? lineFeed : end;
+        const bool spacesOnly =
+            std::all_of(p, lineEnd, [](uchar b) { return b == ' ' || b == '\r'; });
+        if (!spacesOnly) {
+            QString row(lineEnd - p, Qt::Uninitialized);
+            char16_t *const first = reinterpret_cast<char16_t *>(row.data());
+            char16_t *const last = decodeLine(p, lineEnd, first);
+            if (!last)
+                return false;
+            row.truncate(last - first);
+            rows.append(std::move(row));
+        }
+        if (!lineFeed)
+            return true;
+        p = lineFeed + 1;
+    }
+}
+
+QStringList rowsFromBytes(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (isUtf16(bytes))
+        return splitRows(fromUtf16Bytes(bytes, true));
+
+    QStringList rows;
+    const bool utf8 = splitBytes(withoutUtf8Mark(bytes), rows, [](auto p, auto end, auto out) {
+        return utf8Units(p, end, out, true);
+    });
+    if (utf8)
+        return rows;
+    rows = QStringList();
+    splitBytes(bytes, rows, [](auto p, auto end, auto out) {
+        return windows1252Units(p, end, out, true);
+    });
+    return rows;
 }
 
 QString quoted(const QString &path)
@@ -162,39 +324,21 @@ QByteArray readWholeFile(const QString &path)
 
 QString TextFromFileBytes(QByteArrayView bytes)
 {
-    if (bytes.isEmpty())
-        return {};
-    const auto first = static_cast<uchar>(bytes.front());
-    if (first == 0xFF || first == 0xFE)
-        return fromUtf16Bytes(bytes);
-
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return fromWindows1252(bytes);
+    return decode(bytes);
 }
 
 QStringList RowsFromText(QStringView text)
 {
-    QStringList rows;
-    qsizetype from = 0;
-    for (;;) {
-        qsizetype lineFeed = text.indexOf(u'\n', from);
-        const bool last = lineFeed < 0;
-        if (last)
-            lineFeed = text.size();
-        appendRow(rows, text.sliced(from, lineFeed - from));
-        if (last)
-            break;
-        from = lineFeed + 1;
-    }
-    return rows;
+    if (!text.contains(u'\r'))
+        return splitRows(text);
+    QString withoutCarriageReturns = text.toString();
+    withoutCarriageReturns.remove(u'\r');
+    return splitRows(withoutCarriageReturns);
 }
 
 QStringList RowsFromBytes(QByteArrayView bytes)
 {
-    return RowsFromText(TextFromFileBytes(bytes));
+    return rowsFromBytes(bytes);
 }
 
 bool TextFileExists(const QString &path)
@@ -207,7 +351,7 @@ QString ReadWholeTextFile(const QString &path)
     if (!TextFileExists(path))
         return {};
     try {
-        return TextFromFileBytes(readWholeFile(path));
+        return decode(readWholeFile(path));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
@@ -218,7 +362,9 @@ QString ReadWholeTextFile(const QString &path)
 QStringList RowsFromTextFile(const QString &path)
 {
     try {
-        return RowsFromText(ReadWholeTextFile(path));
+        if (!TextFileExists(path))
+            return {};
+        return rowsFromBytes(readWholeFile(path));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
