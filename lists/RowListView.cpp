@@ -21,7 +21,6 @@ RowListView::RowListView(QWidget *parent) : QTreeView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    setMouseTracking(true);
 }
 
 void RowListView::setRowModel(RowModel *model)
@@ -92,12 +91,6 @@ void RowListView::mouseDoubleClickEvent(QMouseEvent *event)
     }
     removeRow(index.row());
     event->accept();
-}
-
-void RowListView::mouseMoveEvent(QMouseEvent *event)
-{
-    emit pointerMoved();
-    QTreeView::mouseMoveEvent(event);
 }
 
 void RowListView::dragEnterEvent(QDragEnterEvent *event)

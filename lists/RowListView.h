@@ -34,13 +34,10 @@ public:
 signals:
     // Emitted after the drop has finished, from the event loop.
     void filesDropped(const QStringList &paths);
-    // The pointer moved over the list (the window applies its pointer rule).
-    void pointerMoved();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;

@@ -1,5 +1,6 @@
 #include "lists/TextFileLoader.h"
 
+#include "app/AppInfo.h"
 #include "app/UserDialogs.h"
 #include "lists/RowModel.h"
 #include "sort/Failure.h"
@@ -341,14 +342,9 @@ QStringList RowsFromBytes(QByteArrayView bytes)
     return rowsFromBytes(bytes);
 }
 
-bool TextFileExists(const QString &path)
-{
-    return !path.isEmpty() && QFileInfo::exists(path);
-}
-
 QString ReadWholeTextFile(const QString &path)
 {
-    if (!TextFileExists(path))
+    if (!FileExists(path))
         return {};
     try {
         return decode(readWholeFile(path));
@@ -362,7 +358,7 @@ QString ReadWholeTextFile(const QString &path)
 QStringList RowsFromTextFile(const QString &path)
 {
     try {
-        if (!TextFileExists(path))
+        if (!FileExists(path))
             return {};
         return rowsFromBytes(readWholeFile(path));
     } catch (const std::bad_alloc &) {
@@ -375,7 +371,7 @@ QStringList RowsFromTextFile(const QString &path)
 void LoadTextFileIntoListview(RowModel &list, const QString &path, UserDialogs &dialogs,
                               const QString &shortTitle)
 {
-    if (!TextFileExists(path)) {
+    if (!FileExists(path)) {
         dialogs.message(u"File not found"_s, shortTitle, UserDialogs::Icon::None);
         return;
     }

@@ -26,10 +26,7 @@ QStringList RowsFromText(QStringView text);
 // TextFromFileBytes and RowsFromText in one go.
 QStringList RowsFromBytes(QByteArrayView bytes);
 
-// Whether a path names something the file system can report on.
-bool TextFileExists(const QString &path);
-
-// The decoded text of a whole file; empty for a path that names nothing.
+// The decoded text of a whole file; empty for a path that FileExists denies.
 // Throws Failure naming the file when it cannot be read (a folder, a special
 // file, no permission) or is too large to hold in memory.
 QString ReadWholeTextFile(const QString &path);
