@@ -1,4 +1,4 @@
-// tarnveil-bench: reads lines from files, sorts them with one of the sort
+// tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of the sort
 // options and writes the result, timing each step.
 //
 //   tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...
@@ -8,6 +8,8 @@
 // written in the order reached), 2 bad arguments, 1 a file could not be read
 // or written.
 
+#include "app/AppInfo.h"
+#include "lists/TextFileLoader.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
@@ -92,76 +94,24 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
     return args;
 }
 
-// Appends the line bytes[0, size) as a row unless it is blank: CRs are
-// dropped, and a row that holds nothing but spaces is skipped.
-void appendRow(const char *bytes, qsizetype size, QByteArray &scratch, LineArray &rows)
-{
-    if (std::memchr(bytes, '\r', std::size_t(size))) {
-        scratch.resize(0);
-        for (qsizetype i = 0; i < size; ++i) {
-            if (bytes[i] != '\r')
-                scratch.append(bytes[i]);
-        }
-        bytes = scratch.constData();
-        size = scratch.size();
-    }
-    qsizetype i = 0;
-    while (i < size && bytes[i] == ' ')
-        ++i;
-    if (i == size)
-        return;
-    // An LF byte never occurs inside a UTF-8 sequence, so decoding line by
-    // line gives the same text as decoding the whole file.
-    rows.append(QString::fromUtf8(bytes, size));
-}
-
-// Reads a UTF-8 file in large blocks and appends its rows, split at LF.
-bool appendRows(const QString &path, LineArray &rows)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "tarnveil-bench: cannot read %s: %s\n", qPrintable(path),
-                     qPrintable(file.errorString()));
-        return false;
-    }
-    constexpr qsizetype BlockSize = 1 << 22;
-    QByteArray block(BlockSize, Qt::Uninitialized);
-    QByteArray scratch;
-    qsizetype kept = 0; // bytes of an unfinished line at the start of block
-    for (;;) {
-        if (kept == block.size())
-            block.resize(block.size() * 2); // a line longer than the block
-        const qint64 got = file.read(block.data() + kept, block.size() - kept);
-        if (got < 0) {
-            std::fprintf(stderr, "tarnveil-bench: cannot read %s: %s\n", qPrintable(path),
-                         qPrintable(file.errorString()));
-            return false;
-        }
-        const char *const data = block.constData();
-        const qsizetype filled = kept + qsizetype(got);
-        qsizetype begin = 0;
-        for (;;) {
-            const void *lf = std::memchr(data + begin, '\n', std::size_t(filled - begin));
-            if (!lf)
-                break;
-            const qsizetype end = static_cast<const char *>(lf) - data;
-            appendRow(data + begin, end - begin, scratch, rows);
-            begin = end + 1;
-        }
-        if (got == 0) { // end of file: the last line needs no LF
-            appendRow(data + begin, filled - begin, scratch, rows);
-            return true;
-        }
-        kept = filled - begin;
-        std::memmove(block.data(), data + begin, std::size_t(kept));
-    }
-}
-
+// The rows that "Load Text From File" would append for the files, in order.
 bool readRows(const QStringList &inputs, LineArray &rows)
 {
     for (const QString &path : inputs) {
-        if (!appendRows(path, rows))
+        if (!FileExists(path)) {
+            std::fprintf(stderr, "tarnveil-bench: %s: File not found\n", qPrintable(path));
             return false;
+        }
+        try {
+            QStringList fileRows = RowsFromTextFile(path);
+            if (rows.isEmpty())
+                rows = std::move(fileRows);
+            else
+                rows.append(std::move(fileRows));
+        } catch (const Failure &failure) {
+            std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(failure.description()));
+            return false;
+        }
     }
     return true;
 }

@@ -210,6 +210,9 @@ bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const end = p + bytes.size();
+    // Room for every row at once: the list never grows by copying, and the
+    // rows' own memory is not interleaved with its discarded copies.
+    rows.reserve(std::count(p, end, uchar('\n')) + 1);
     for (;;) {
         const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
         const uchar *const lineEnd = lineFeed ? lineFeed : end;
