@@ -1,5 +1,5 @@
-// tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of the sort
-// options and writes the result, timing each step.
+// tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
+// the sort options and writes the result, timing each step.
 //
 //   tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...
 //

@@ -66,7 +66,9 @@ void PushButton3_Click(CommandContext &ctx)
 {
     ErrorTrap trap(ctx.dialogs, u"Form1"_s, u"PushButton3_Click"_s);
     QStringList paths;
-    trap.run(108, [&] { paths = ctx.dialogs.openFiles(LoadListDialogTitle(), LoadListDialogFilters()); });
+    trap.run(108, [&] {
+        paths = ctx.dialogs.openFiles(LoadListDialogTitle(), LoadListDialogFilters());
+    });
     if (paths.isEmpty())
         return; // cancelled: the pointer stays as it is
     loadChosenFiles(ctx, trap, paths);

@@ -33,7 +33,8 @@ constexpr std::array<char16_t, 256> makeWindows1252Table()
 {
     std::array<char16_t, 256> table{};
     for (int b = 0; b < 256; ++b)
-        table[size_t(b)] = (b >= 0x80 && b < 0xA0) ? Windows1252High[size_t(b - 0x80)] : char16_t(b);
+        table[size_t(b)] =
+            (b >= 0x80 && b < 0xA0) ? Windows1252High[size_t(b - 0x80)] : char16_t(b);
     return table;
 }
 
@@ -247,9 +248,8 @@ QStringList rowsFromBytes(QByteArrayView bytes)
     if (utf8)
         return rows;
     rows = QStringList();
-    splitBytes(bytes, rows, [](auto p, auto end, auto out) {
-        return windows1252Units(p, end, out, true);
-    });
+    splitBytes(bytes, rows,
+               [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); });
     return rows;
 }
 
@@ -268,9 +268,10 @@ Failure outOfMemory(const QString &path)
     return Failure(u"Out of memory while loading "_s + quoted(path));
 }
 
-// The bytes, the decoded text and the rows live side by side for a moment; a
-// file whose load would need more than the machine's memory and swap is
-// refused before the system has to kill the program for it.
+// The file's bytes and its rows (two bytes a character, plus a header each)
+// live side by side for a moment; a file whose load would need more than the
+// machine's memory and swap is refused before the system has to kill the
+// program for it.
 bool fitsInMemory(qint64 fileSize)
 {
     struct sysinfo info = {};

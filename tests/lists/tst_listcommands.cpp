@@ -30,7 +30,7 @@ struct Commands
     RowModel results{true};
     SystemClipboard clipboard;
     std::unique_ptr<SpreadsheetAutomation> spreadsheet = makeSystemSpreadsheet();
-    CommandContext ctx{dialogs,   status,       pointer, content, results,
+    CommandContext ctx{dialogs,   status,       pointer, content,      results,
                        clipboard, *spreadsheet, {},      u"Tarnveil"_s};
     std::vector<Shape> shapes;
 
@@ -41,12 +41,18 @@ struct Commands
 };
 
 const QStringList Sample{
-    u"Watch your cash."_s,         u"Pick founders carefully."_s,
-    u"Hire generalists early."_s,  u"Hire specialists later."_s,
-    u"Invest in culture."_s,       u"Avoid tempting distractions."_s,
-    u"Support customers maniacally."_s, u"Avoid business plans."_s,
-    u"Write a blog."_s,            u"Never fudge numbers."_s,
-    u"Encourage diverse thinking."_s, u"Guard your time."_s,
+    u"Watch your cash."_s,
+    u"Pick founders carefully."_s,
+    u"Hire generalists early."_s,
+    u"Hire specialists later."_s,
+    u"Invest in culture."_s,
+    u"Avoid tempting distractions."_s,
+    u"Support customers maniacally."_s,
+    u"Avoid business plans."_s,
+    u"Write a blog."_s,
+    u"Never fudge numbers."_s,
+    u"Encourage diverse thinking."_s,
+    u"Guard your time."_s,
 };
 
 } // namespace
@@ -128,8 +134,8 @@ void tst_ListCommands::sample_data()
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<bool>("busy");
     QTest::newRow("empty list") << QStringList() << false;
-    QTest::newRow("behind loaded rows") << QStringList{u"from a file"_s, u"Watch your cash."_s}
-                                        << false;
+    QTest::newRow("behind loaded rows")
+        << QStringList{u"from a file"_s, u"Watch your cash."_s} << false;
     QTest::newRow("while busy") << QStringList{u"row"_s} << true;
 }
 
@@ -186,16 +192,16 @@ void tst_ListCommands::loadFiles_data()
     QTest::newRow("three files in one go")
         << QStringList{u"c.txt"_s, u"a.txt"_s, u"b.txt"_s}
         << QStringList{u"c1"_s, u"c2"_s, u"c3"_s, u"a1"_s, u"a2"_s, u"b1"_s} << QStringList();
-    QTest::newRow("same file twice") << QStringList{u"b.txt"_s, u"b.txt"_s}
-                                     << QStringList{u"b1"_s, u"b1"_s} << QStringList();
+    QTest::newRow("same file twice")
+        << QStringList{u"b.txt"_s, u"b.txt"_s} << QStringList{u"b1"_s, u"b1"_s} << QStringList();
     QTest::newRow("empty file") << QStringList{u"empty.txt"_s} << QStringList() << QStringList();
-    QTest::newRow("one missing file") << QStringList{u"gone.txt"_s} << QStringList()
-                                      << QStringList{u"File not found"_s};
+    QTest::newRow("one missing file")
+        << QStringList{u"gone.txt"_s} << QStringList() << QStringList{u"File not found"_s};
     QTest::newRow("missing file among others")
         << QStringList{u"a.txt"_s, u"gone.txt"_s, u"b.txt"_s}
         << QStringList{u"a1"_s, u"a2"_s, u"b1"_s} << QStringList{u"File not found"_s};
-    QTest::newRow("one unreadable file") << QStringList{u"folder.txt"_s} << QStringList()
-                                         << QStringList{u"120"_s};
+    QTest::newRow("one unreadable file")
+        << QStringList{u"folder.txt"_s} << QStringList() << QStringList{u"120"_s};
     QTest::newRow("unreadable file among others")
         << QStringList{u"a.txt"_s, u"folder.txt"_s, u"c.txt"_s}
         << QStringList{u"a1"_s, u"a2"_s, u"c1"_s, u"c2"_s, u"c3"_s} << QStringList{u"134"_s};
@@ -240,9 +246,10 @@ void tst_ListCommands::loadFiles()
             QCOMPARE(box.icon, UserDialogs::Icon::Warning);
             QVERIFY2(box.text.startsWith(u"Cannot read \""_s + path(u"folder.txt"_s) + u"\": "_s),
                      qPrintable(box.text));
-            QVERIFY2(box.text.contains(u"\r\nin Tarnveil2021/08/31.Form1.PushButton3_Click at line "_s +
-                                       boxes.at(i) + u"\r\r"_s),
-                     qPrintable(box.text));
+            QVERIFY2(
+                box.text.contains(u"\r\nin Tarnveil2021/08/31.Form1.PushButton3_Click at line "_s +
+                                  boxes.at(i) + u"\r\r"_s),
+                qPrintable(box.text));
         }
     }
 }

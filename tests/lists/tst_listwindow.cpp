@@ -56,10 +56,7 @@ private:
     {
         return name == u"ListView1"_s ? m_window->content() : m_window->results();
     }
-    void click(const QString &button) const
-    {
-        m_window->findChild<QPushButton *>(button)->click();
-    }
+    void click(const QString &button) const { m_window->findChild<QPushButton *>(button)->click(); }
     QString path(const QString &name) const { return m_files.filePath(name); }
 
     QTemporaryDir m_settingsDir;
@@ -240,8 +237,8 @@ void tst_ListWindow::loadFiles_data()
     QTest::newRow("an unreadable file among others")
         << QStringList{u"folder.txt"_s, u"three.txt"_s} << QStringList{u"3a"_s}
         << QStringList{u"134"_s};
-    QTest::newRow("one unreadable file") << QStringList{u"folder.txt"_s} << QStringList()
-                                         << QStringList{u"120"_s};
+    QTest::newRow("one unreadable file")
+        << QStringList{u"folder.txt"_s} << QStringList() << QStringList{u"120"_s};
 }
 
 void tst_ListWindow::loadFiles()
@@ -276,8 +273,8 @@ void tst_ListWindow::drop_data()
 {
     QTest::addColumn<QString>("listName");
     QTest::addColumn<QStringList>("rows");
-    QTest::newRow("on the content list") << u"ListView1"_s
-                                         << QStringList{u"3a"_s, u"1a"_s, u"1b"_s};
+    QTest::newRow("on the content list")
+        << u"ListView1"_s << QStringList{u"3a"_s, u"1a"_s, u"1b"_s};
     QTest::newRow("on the results list") << u"ListView2"_s << QStringList();
 }
 
@@ -287,8 +284,8 @@ void tst_ListWindow::drop()
     QFETCH(QStringList, rows);
 
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(path(u"three.txt"_s)),
-                  QUrl::fromLocalFile(path(u"one.txt"_s))});
+    mime.setUrls(
+        {QUrl::fromLocalFile(path(u"three.txt"_s)), QUrl::fromLocalFile(path(u"one.txt"_s))});
     QWidget *target = list(listName)->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
@@ -311,8 +308,9 @@ void tst_ListWindow::checkBoxes()
     const QAbstractItemModel *contentView = list(u"ListView1"_s)->model();
     const QAbstractItemModel *resultsView = list(u"ListView2"_s)->model();
     QVERIFY(!contentView->data(contentView->index(0, 0), Qt::CheckStateRole).isValid());
-    QCOMPARE(resultsView->data(resultsView->index(1, 0), Qt::CheckStateRole).value<Qt::CheckState>(),
-             Qt::Checked);
+    QCOMPARE(
+        resultsView->data(resultsView->index(1, 0), Qt::CheckStateRole).value<Qt::CheckState>(),
+        Qt::Checked);
 }
 
 QTEST_MAIN(tst_ListWindow)

@@ -72,9 +72,12 @@ void tst_RowListView::deleteKey_data()
 
     const Qt::KeyboardModifiers none;
     QTest::newRow("plain") << 3 << 1 << int(Qt::Key_Delete) << none << false << 1;
-    QTest::newRow("shift") << 3 << 2 << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << 2;
-    QTest::newRow("ctrl") << 3 << 0 << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 0;
-    QTest::newRow("alt") << 3 << 1 << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::AltModifier) << false << 1;
+    QTest::newRow("shift") << 3 << 2 << int(Qt::Key_Delete)
+                           << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << 2;
+    QTest::newRow("ctrl") << 3 << 0 << int(Qt::Key_Delete)
+                          << Qt::KeyboardModifiers(Qt::ControlModifier) << false << 0;
+    QTest::newRow("alt") << 3 << 1 << int(Qt::Key_Delete) << Qt::KeyboardModifiers(Qt::AltModifier)
+                         << false << 1;
     QTest::newRow("ctrl shift alt")
         << 3 << 1 << int(Qt::Key_Delete)
         << (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier) << false << 1;
@@ -149,8 +152,8 @@ void tst_RowListView::doubleClickOnCheckBox()
     option.initFrom(m_view);
     option.rect = m_view->visualRect(results.index(0));
     option.features |= QStyleOptionViewItem::HasCheckIndicator;
-    const QRect box = m_view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator,
-                                                      &option, m_view);
+    const QRect box =
+        m_view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, m_view);
     QVERIFY(box.isValid());
     QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, box.center());
     QCOMPARE(results.count(), 2);
@@ -173,8 +176,8 @@ void tst_RowListView::fileDrop_data()
                             QUrl::fromLocalFile(u"/tmp/three file.txt"_s)};
     QTest::newRow("local files in order")
         << true << files << QStringList{u"/tmp/one.txt"_s, u"/tmp/three file.txt"_s};
-    QTest::newRow("no local file") << true << QList<QUrl>{QUrl(u"https://example.org/a"_s)}
-                                   << QStringList();
+    QTest::newRow("no local file")
+        << true << QList<QUrl>{QUrl(u"https://example.org/a"_s)} << QStringList();
     QTest::newRow("list that takes no files") << false << files << QStringList();
 }
 

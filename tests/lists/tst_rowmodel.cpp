@@ -49,7 +49,8 @@ void tst_RowModel::appendKeepsOrderAndText()
     QFETCH(QStringList, texts);
     for (const bool batch : {false, true}) {
         RowModel model(false);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         if (batch) {
             model.append(texts);
         } else {

@@ -83,26 +83,26 @@ void tst_TextFileLoader::rowsFromBytes_data()
     QTest::newRow("bare lf") << "alpha\nbeta\ngamma"_ba << abc;
     QTest::newRow("crlf with final break") << "alpha\r\nbeta\r\ngamma\r\n"_ba << abc;
     QTest::newRow("lf with final break") << "alpha\nbeta\ngamma\n"_ba << abc;
-    QTest::newRow("cr only runs together") << "alpha\rbeta\rgamma\r"_ba
-                                           << QStringList{u"alphabetagamma"_s};
-    QTest::newRow("cr inside a line is deleted") << "al\rpha\nbe\r\rta"_ba
-                                                 << QStringList{u"alpha"_s, u"beta"_s};
+    QTest::newRow("cr only runs together")
+        << "alpha\rbeta\rgamma\r"_ba << QStringList{u"alphabetagamma"_s};
+    QTest::newRow("cr inside a line is deleted")
+        << "al\rpha\nbe\r\rta"_ba << QStringList{u"alpha"_s, u"beta"_s};
     QTest::newRow("blank and space-only lines skipped")
         << "\n   \nalpha\n\n \r\nbeta\n      \n"_ba << QStringList{u"alpha"_s, u"beta"_s};
-    QTest::newRow("tab-only line kept") << "\t\n \t \nalpha"_ba
-                                        << QStringList{u"\t"_s, u" \t "_s, u"alpha"_s};
-    QTest::newRow("spaces around text kept") << "  alpha  \r\n\tbeta\t\n"_ba
-                                             << QStringList{u"  alpha  "_s, u"\tbeta\t"_s};
-    QTest::newRow("duplicates kept") << "same\nsame\nsame\n"_ba
-                                     << QStringList{u"same"_s, u"same"_s, u"same"_s};
+    QTest::newRow("tab-only line kept")
+        << "\t\n \t \nalpha"_ba << QStringList{u"\t"_s, u" \t "_s, u"alpha"_s};
+    QTest::newRow("spaces around text kept")
+        << "  alpha  \r\n\tbeta\t\n"_ba << QStringList{u"  alpha  "_s, u"\tbeta\t"_s};
+    QTest::newRow("duplicates kept")
+        << "same\nsame\nsame\n"_ba << QStringList{u"same"_s, u"same"_s, u"same"_s};
     QTest::newRow("no line break") << "single"_ba << QStringList{u"single"_s};
     QTest::newRow("0 bytes") << QByteArray() << QStringList();
     QTest::newRow("only line breaks") << "\r\n\n\r\n\r\r\n"_ba << QStringList();
     QTest::newRow("only spaces") << "      "_ba << QStringList();
-    QTest::newRow("nul bytes are not blank") << QByteArray("a\0b\n\0\n  \n", 9)
-                                             << QStringList{u"a\0b"_s, QString(QChar(0))};
-    QTest::newRow("non-breaking space is not blank") << "\xC2\xA0\n"_ba
-                                                     << QStringList{QString(QChar(0xA0))};
+    QTest::newRow("nul bytes are not blank")
+        << QByteArray("a\0b\n\0\n  \n", 9) << QStringList{u"a\0b"_s, QString(QChar(0))};
+    QTest::newRow("non-breaking space is not blank")
+        << "\xC2\xA0\n"_ba << QStringList{QString(QChar(0xA0))};
 
     QTest::newRow("utf-16 le with mark")
         << QByteArray("\xFF\xFE") + utf16(u"alpha\r\n\r\n  \r\nbeta\r\n"_s, false)
@@ -122,27 +122,27 @@ void tst_TextFileLoader::rowsFromBytes_data()
     QTest::newRow("utf-16 single byte") << "\xFF"_ba << QStringList{u"\uFFFD"_s};
     QTest::newRow("utf-16 mark only") << "\xFF\xFE"_ba << QStringList();
     QTest::newRow("utf-16 surrogate pair")
-        << QByteArray("\xFF\xFE") + utf16(u"\U0001F600"_s, false)
-        << QStringList{u"\U0001F600"_s};
+        << QByteArray("\xFF\xFE") + utf16(u"\U0001F600"_s, false) << QStringList{u"\U0001F600"_s};
 
-    QTest::newRow("utf-8 without mark") << "Gr\xC3\xBC\xC3\x9F" "e\n\xE2\x82\xAC 5"_ba
+    QTest::newRow("utf-8 without mark") << "Gr\xC3\xBC\xC3\x9F"
+                                           "e\n\xE2\x82\xAC 5"_ba
                                         << QStringList{u"Gr\u00FC\u00DFe"_s, u"\u20AC 5"_s};
-    QTest::newRow("utf-8 with mark") << "\xEF\xBB\xBFline\nnext"_ba
-                                     << QStringList{u"line"_s, u"next"_s};
-    QTest::newRow("utf-8 four-byte sequence") << "\xF0\x9F\x98\x80"_ba
-                                              << QStringList{u"\U0001F600"_s};
-    QTest::newRow("invalid utf-8 is windows-1252") << "\x80 and caf\xE9\n"_ba
-                                                   << QStringList{u"\u20AC and caf\u00E9"_s};
-    QTest::newRow("windows-1252 with crlf") << "caf\xE9\r\n\r\nna\xEFve\r\n"_ba
-                                            << QStringList{u"caf\u00E9"_s, u"na\u00EFve"_s};
+    QTest::newRow("utf-8 with mark")
+        << "\xEF\xBB\xBFline\nnext"_ba << QStringList{u"line"_s, u"next"_s};
+    QTest::newRow("utf-8 four-byte sequence")
+        << "\xF0\x9F\x98\x80"_ba << QStringList{u"\U0001F600"_s};
+    QTest::newRow("invalid utf-8 is windows-1252")
+        << "\x80 and caf\xE9\n"_ba << QStringList{u"\u20AC and caf\u00E9"_s};
+    QTest::newRow("windows-1252 with crlf")
+        << "caf\xE9\r\n\r\nna\xEFve\r\n"_ba << QStringList{u"caf\u00E9"_s, u"na\u00EFve"_s};
     QTest::newRow("utf-8 mixed with a stray byte is windows-1252 throughout")
         << "\xC3\xA9\n\x80"_ba << QStringList{u"\u00C3\u00A9"_s, u"\u20AC"_s};
-    QTest::newRow("truncated utf-8 sequence at the end") << "abc\xC3"_ba
-                                                         << QStringList{u"abc\u00C3"_s};
-    QTest::newRow("encoded surrogate is not utf-8") << "\xED\xA0\x80"_ba
-                                                    << QStringList{u"\u00ED\u00A0\u20AC"_s};
-    QTest::newRow("overlong encoding is not utf-8") << "\xC0\xAF"_ba
-                                                    << QStringList{u"\u00C0\u00AF"_s};
+    QTest::newRow("truncated utf-8 sequence at the end")
+        << "abc\xC3"_ba << QStringList{u"abc\u00C3"_s};
+    QTest::newRow("encoded surrogate is not utf-8")
+        << "\xED\xA0\x80"_ba << QStringList{u"\u00ED\u00A0\u20AC"_s};
+    QTest::newRow("overlong encoding is not utf-8")
+        << "\xC0\xAF"_ba << QStringList{u"\u00C0\u00AF"_s};
     QTest::newRow("undefined windows-1252 bytes keep their value")
         << "\x81\x8D\x8F\x90\x9D"_ba << QStringList{u"\u0081\u008D\u008F\u0090\u009D"_s};
 }
@@ -174,8 +174,7 @@ void tst_TextFileLoader::decoding_data()
 
     QTest::newRow("utf-16 le mark removed") << "\xFF\xFEh\0i\0"_ba << u"hi"_s;
     QTest::newRow("utf-16 be mark removed") << "\xFE\xFF\0h\0i"_ba << u"hi"_s;
-    QTest::newRow("utf-16 le without mark keeps first unit") << "\xFFh\0i"_ba
-                                                             << u"\u68FF\u6900"_s;
+    QTest::newRow("utf-16 le without mark keeps first unit") << "\xFFh\0i"_ba << u"\u68FF\u6900"_s;
     QTest::newRow("only the first mark goes") << "\xFF\xFE\xFF\xFEx\0"_ba << u"\uFEFFx"_s;
     QTest::newRow("utf-8 mark removed") << "\xEF\xBB\xBFok"_ba << u"ok"_s;
     QTest::newRow("utf-8 mark alone") << "\xEF\xBB\xBF"_ba << QString();
@@ -232,8 +231,10 @@ void tst_TextFileLoader::missingFile()
     QCOMPARE(list.count(), 0);
     QCOMPARE(dialogs.shown.size(), size_t(1));
     const ScriptedDialogs::Shown expected{ScriptedDialogs::Shown::Kind::Message,
-                                          u"File not found"_s, u"Tarnveil"_s,
-                                          UserDialogs::Icon::None, {}};
+                                          u"File not found"_s,
+                                          u"Tarnveil"_s,
+                                          UserDialogs::Icon::None,
+                                          {}};
     QCOMPARE(dialogs.shown.front(), expected);
 }
 
@@ -280,7 +281,8 @@ void tst_TextFileLoader::unreadable()
     ScriptedDialogs dialogs;
     const QString description =
         failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
-    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s), qPrintable(description));
+    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
+             qPrintable(description));
     QCOMPARE(list.count(), 1);
     QVERIFY(dialogs.shown.empty());
 }
@@ -292,7 +294,8 @@ void tst_TextFileLoader::noPermission()
     const QString path = write(u"locked.txt"_s, "secret\n"_ba);
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     const QString description = failureText([&] { RowsFromTextFile(path); });
-    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s), qPrintable(description));
+    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
+             qPrintable(description));
 }
 
 void tst_TextFileLoader::tooLargeForMemory()
