@@ -37,16 +37,6 @@ void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &pa
 
 } // namespace
 
-QString LoadListDialogTitle()
-{
-    return u"Load List(s) - Hold Ctrl to select multiple list files"_s;
-}
-
-QStringList LoadListDialogFilters()
-{
-    return {u"Text Files (*.txt)"_s, u"All Files (*)"_s};
-}
-
 void PushButton1_Click(CommandContext &ctx)
 {
     ErrorTrap trap(ctx.dialogs, u"Form1"_s, u"PushButton1_Click"_s);
@@ -67,7 +57,8 @@ void PushButton3_Click(CommandContext &ctx)
     ErrorTrap trap(ctx.dialogs, u"Form1"_s, u"PushButton3_Click"_s);
     QStringList paths;
     trap.run(108, [&] {
-        paths = ctx.dialogs.openFiles(LoadListDialogTitle(), LoadListDialogFilters());
+        paths = ctx.dialogs.openFiles(u"Load List(s) - Hold Ctrl to select multiple list files"_s,
+                                      {u"Text Files (*.txt)"_s, u"All Files (*)"_s});
     });
     if (paths.isEmpty())
         return; // cancelled: the pointer stays as it is

@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
 
 struct CommandContext;
-class RowModel;
 
 // "Clear List" under the content list; does nothing while the window is busy.
 void PushButton1_Click(CommandContext &ctx);
@@ -16,7 +14,3 @@ void PushButton3_Click(CommandContext &ctx);
 void PushButton7_Click(CommandContext &ctx);
 // Files dropped on the content list load as if chosen in the open dialog.
 void ListView1_OLEDragDrop(CommandContext &ctx, const QStringList &paths);
-
-// The title and name filters of the open dialog of "Load Text From File".
-QString LoadListDialogTitle();
-QStringList LoadListDialogFilters();
