@@ -4,6 +4,8 @@
 #include "sort/Failure.h"
 
 #include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +51,7 @@ private slots:
     void decoding_data();
     void decoding();
     void windows1252CoversEveryByte();
+    void randomBytesAgreeWithQt();
     void manyLines();
 
     void missingFile();
@@ -205,6 +208,37 @@ void tst_TextFileLoader::windows1252CoversEveryByte()
     QCOMPARE(text.at(0xA0 - 1), QChar(0xA0));
     QCOMPARE(text.at(0xFF - 1), QChar(0xFF));
     QVERIFY(!text.contains(QChar::ReplacementCharacter));
+}
+
+// Random bytes, biased to line breaks, spaces and the bytes of multi-byte
+// sequences: splitting the bytes line by line must give what splitting the
+// whole decoded text gives, and the text must be what Qt's own UTF-8 decoder
+// makes of valid UTF-8.
+void tst_TextFileLoader::randomBytesAgreeWithQt()
+{
+    static const char pieces[] = {'\r',   '\n',   ' ',    ' ',    'a',    '\t',   '\0',   '\x80',
+                                  '\xC3', '\xA9', '\xE2', '\x82', '\xAC', '\xF0', '\x9F', '\x98',
+                                  '\xED', '\xA0', '\xEF', '\xBB', '\xBF', '\xFE', '\xFF', '\xC0',
+                                  '\xE0', '\xF4', '\x90', '\xC2', '\xF5'};
+    QRandomGenerator random(20210831);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        const int size = random.bounded(40);
+        for (int i = 0; i < size; ++i)
+            bytes.append(pieces[random.bounded(int(sizeof pieces))]);
+
+        const QString text = TextFromFileBytes(bytes);
+        QCOMPARE(RowsFromBytes(bytes), RowsFromText(text));
+
+        if (bytes.isEmpty() || bytes.startsWith('\xFE') || bytes.startsWith('\xFF'))
+            continue;
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString qtText = utf8.decode(bytes);
+        if (!utf8.hasError())
+            QCOMPARE(text, qtText);
+        else
+            QCOMPARE(text.size(), bytes.size()); // one character a byte
+    }
 }
 
 void tst_TextFileLoader::manyLines()
