@@ -43,6 +43,23 @@ void RowModel::append(const QStringList &texts)
     endInsertRows();
 }
 
+void RowModel::append(QStringList &&texts)
+{
+    if (texts.isEmpty())
+        return;
+    if (!texts.isDetached()) {
+        append(std::as_const(texts));
+        return;
+    }
+    m_rows.reserve(m_rows.size() + static_cast<size_t>(texts.size()));
+    const int first = count();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(texts.size()) - 1);
+    for (QString &text : texts)
+        m_rows.push_back({std::move(text), m_checkable});
+    endInsertRows();
+    texts.clear();
+}
+
 void RowModel::removeAt(int index)
 {
     if (index < 0 || index >= count())

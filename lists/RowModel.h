@@ -30,6 +30,8 @@ public:
     void append(const QString &text);
     // One insertion for the whole batch.
     void append(const QStringList &texts);
+    // The same, taking the texts over without copying them.
+    void append(QStringList &&texts);
     void removeAt(int index);
     void clear();
 

@@ -126,7 +126,7 @@ void PushButton17_Click(CommandContext &ctx)
             ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *
                                    100);
     });
-    trap.run(184, [&] { ctx.results.append(lines); });
+    trap.run(184, [&] { ctx.results.append(std::move(lines)); });
 
     trap.run(192, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(190, [&] { ctx.status.setPosition(0); });

@@ -1,0 +1,63 @@
+#include "bench/WindowRun.h"
+
+#include "app/Form1.h"
+#include "app/StatusLine.h"
+#include "app/UserDialogs.h"
+#include "lists/RowModel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+WindowRun RunWindowSort(const QStringList &lines, int option, const QStringList &answers)
+{
+    // The window remembers its option; keep the user's settings out of it.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+
+    ScriptedDialogs dialogs;
+    for (const QString &answer : answers)
+        dialogs.inputAnswers.push_back(answer);
+    Form1Services services;
+    services.dialogs = &dialogs;
+    Form1 window(services);
+    window.show();
+    QCoreApplication::processEvents();
+    window.combo()->setCurrentIndex(option);
+    window.content().append(lines);
+    QCoreApplication::processEvents();
+
+    WindowRun run;
+    QElapsedTimer clock;
+    dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
+        if (box.text == u"Done."_s) {
+            run.clickToDoneMs = clock.elapsed();
+            run.longestGapMs = std::max(window.statusLine().longestGapMs(),
+                                        window.statusLine().msSinceLastRun());
+        }
+    };
+    qint64 readMs = -1;
+    if (qEnvironmentVariableIsSet("PHASES"))
+    QObject::connect(&window.statusLine(), &StatusLine::textSet, &window, [&](const QString &t) {
+        if (readMs < 0 && t.startsWith(u"Sorting"_s)) { readMs = clock.elapsed(); std::printf("read %lld\n", (long long)readMs); }
+    });
+    auto *button = window.findChild<QPushButton *>(u"PushButton17"_s);
+    window.statusLine().resetGaps();
+    clock.start();
+    button->click();
+    const qint64 returned = clock.elapsed();
+    QCoreApplication::processEvents();
+    window.repaint();
+    run.doneToIdleMs = clock.elapsed() - returned;
+    run.results = window.results().count();
+    run.boxes = dialogs.messages();
+    return run;
+}
