@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -44,11 +43,6 @@ WindowRun RunWindowSort(const QStringList &lines, int option, const QStringList 
                                         window.statusLine().msSinceLastRun());
         }
     };
-    qint64 readMs = -1;
-    if (qEnvironmentVariableIsSet("PHASES"))
-    QObject::connect(&window.statusLine(), &StatusLine::textSet, &window, [&](const QString &t) {
-        if (readMs < 0 && t.startsWith(u"Sorting"_s)) { readMs = clock.elapsed(); std::printf("read %lld\n", (long long)readMs); }
-    });
     auto *button = window.findChild<QPushButton *>(u"PushButton17"_s);
     window.statusLine().resetGaps();
     clock.start();
@@ -57,7 +51,9 @@ WindowRun RunWindowSort(const QStringList &lines, int option, const QStringList 
     QCoreApplication::processEvents();
     window.repaint();
     run.doneToIdleMs = clock.elapsed() - returned;
-    run.results = window.results().count();
+    run.results.reserve(window.results().count());
+    for (int i = 0; i < window.results().count(); ++i)
+        run.results.append(window.results().text(i));
     run.boxes = dialogs.messages();
     return run;
 }

@@ -10,7 +10,7 @@ struct WindowRun
     qint64 clickToDoneMs = 0;   // click until the "Done." box
     qint64 doneToIdleMs = 0;    // the window catching up after "Done." (layout, paint)
     qint64 longestGapMs = 0;    // longest time the event loop waited, "Done." included
-    int results = 0;            // rows in the results list
+    QStringList results;        // the results list's rows
     QStringList boxes;          // texts of the boxes shown, in order
 };
 

@@ -1,18 +1,25 @@
 // tarnveil-bench: reads lines from files, sorts them with one of the sort
 // options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE INPUT...
 //
 // Prints "rows=N read_ms=... sort_ms=... write_ms=... total_ms=... peak_rss_kb=..."
-// on stdout. Exit codes: 0 sorted, 3 the sort failed (the rows are still
+// on stdout. With --window the same rows are then sorted again through the
+// real main window (offscreen): the rows go into the content list, the option
+// is chosen, "Start Sorting" is clicked, and the results list is written; it
+// adds "window_ms=..." (click to "Done."), "window_idle_ms=..." (the window
+// catching up after "Done."), "longest_gap_ms=..." (the longest time the event
+// loop waited during the command) and "window_ratio=..." (window_ms/sort_ms). Exit codes: 0 sorted, 3 the sort failed (the rows are still
 // written in the order reached), 2 bad arguments, 1 a file could not be read
 // or written.
 
+#include "bench/WindowRun.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
 #include "sort/SortRoutines.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QString>
 #include <QStringEncoder>
@@ -31,7 +38,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr char Usage[] =
-    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...\n";
+    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE "
+    "INPUT...\n";
 
 enum class Format { Lines };
 
@@ -42,6 +50,7 @@ struct Arguments
     Format format = Format::Lines;
     QString out;
     QStringList inputs;
+    bool window = false;
 };
 
 std::optional<Format> formatNamed(const QString &name)
@@ -63,6 +72,10 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         }
         if (word == u"--") {
             optionsEnded = true;
+            continue;
+        }
+        if (word == u"--window") {
+            args.window = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -283,14 +296,40 @@ int main(int argc, char **argv)
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
+    QString windowReport;
+    if (args->window) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        LineArray content;
+        if (!readRows(args->inputs, content))
+            return 1;
+        const WindowRun run = RunWindowSort(content, args->row,
+                                            args->answer ? QStringList{*args->answer} : QStringList());
+        if (run.results.size() != rows.size())
+            std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
+                         static_cast<long long>(run.results.size()),
+                         static_cast<long long>(rows.size()));
+        if (run.results != rows)
+            std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
+        if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
+            std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
+        windowReport = QString::asprintf(
+            " window_ms=%lld window_idle_ms=%lld longest_gap_ms=%lld window_ratio=%.2f",
+            static_cast<long long>(run.clickToDoneMs), static_cast<long long>(run.doneToIdleMs),
+            static_cast<long long>(run.longestGapMs),
+            sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
+        rows = run.results;
+    }
+
     step = Clock::now();
     if (!writeRows(rows, args->format, args->out))
         return 1;
     const double writeMs = millisecondsSince(step);
 
-    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld\n",
+    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld%s\n",
                 static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
-                millisecondsSince(start), peakResidentKilobytes());
+                millisecondsSince(start), peakResidentKilobytes(), qPrintable(windowReport));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);
