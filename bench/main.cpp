@@ -1,20 +1,29 @@
 // tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
 // the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE INPUT...
 //
 // Prints "rows=N read_ms=... sort_ms=... write_ms=... total_ms=... peak_rss_kb=..."
-// on stdout. Exit codes: 0 sorted, 3 the sort failed (the rows are still
-// written in the order reached), 2 bad arguments, 1 a file could not be read
-// or written.
+// on stdout. With --window the same files are then loaded and sorted again
+// through the real main window (offscreen): "Load Text From File" is clicked
+// and its dialog answers with the INPUT files, the option is chosen, "Start
+// Sorting" is clicked, and the results list is written; it adds
+// "window_load_ms=..." (the load command, click to its end), "window_ms=..."
+// (click to "Done."), "window_idle_ms=..." (the window catching up after
+// "Done."), "longest_gap_ms=..." (the longest time the event loop waited
+// during the command) and "window_ratio=..." (window_ms/sort_ms). Exit codes:
+// 0 sorted, 3 the sort failed (the rows are still written in the order
+// reached), 2 bad arguments, 1 a file could not be read or written.
 
 #include "app/AppInfo.h"
+#include "bench/WindowRun.h"
 #include "lists/TextFileLoader.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
 #include "sort/SortRoutines.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QString>
 #include <QStringEncoder>
@@ -33,7 +42,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr char Usage[] =
-    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...\n";
+    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE "
+    "INPUT...\n";
 
 enum class Format { Lines };
 
@@ -44,6 +54,7 @@ struct Arguments
     Format format = Format::Lines;
     QString out;
     QStringList inputs;
+    bool window = false;
 };
 
 std::optional<Format> formatNamed(const QString &name)
@@ -65,6 +76,10 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         }
         if (word == u"--") {
             optionsEnded = true;
+            continue;
+        }
+        if (word == u"--window") {
+            args.window = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -226,6 +241,12 @@ int main(int argc, char **argv)
     if (!readRows(args->inputs, rows))
         return 1;
     const double readMs = millisecondsSince(step);
+    // What the window's content list must hold after its load.
+    LineArray loaded;
+    if (args->window) {
+        loaded = rows;
+        loaded.detach();
+    }
 
     step = Clock::now();
     const std::optional<QString> failure = sortRows(args->row, args->answer, rows);
@@ -233,14 +254,43 @@ int main(int argc, char **argv)
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
+    QString windowReport;
+    if (args->window) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        const WindowRun run = RunWindowSort(
+            args->inputs, args->row, args->answer ? QStringList{*args->answer} : QStringList());
+        if (run.loaded != loaded)
+            std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",
+                         static_cast<long long>(run.loaded.size()),
+                         static_cast<long long>(loaded.size()));
+        if (run.results.size() != rows.size())
+            std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
+                         static_cast<long long>(run.results.size()),
+                         static_cast<long long>(rows.size()));
+        if (run.results != rows)
+            std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
+        if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
+            std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
+        windowReport = QString::asprintf(
+            " window_load_ms=%lld window_ms=%lld window_idle_ms=%lld longest_gap_ms=%lld "
+            "window_ratio=%.2f",
+            static_cast<long long>(run.loadMs), static_cast<long long>(run.clickToDoneMs),
+            static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.longestGapMs),
+            sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
+        rows = run.results;
+    }
+
     step = Clock::now();
     if (!writeRows(rows, args->format, args->out))
         return 1;
     const double writeMs = millisecondsSince(step);
 
-    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld\n",
-                static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
-                millisecondsSince(start), peakResidentKilobytes());
+    std::printf(
+        "rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld%s\n",
+        static_cast<long long>(rows.size()), readMs, sortMs, writeMs, millisecondsSince(start),
+        peakResidentKilobytes(), qPrintable(windowReport));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);
