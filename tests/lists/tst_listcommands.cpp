@@ -68,8 +68,6 @@ private slots:
     void sample_data();
     void sample();
     void cancelledDialog();
-    void loadFiles_data();
-    void loadFiles();
     void loadWhileAlreadyBusy();
     void droppedFiles();
     void noPermission();
@@ -85,8 +83,6 @@ void tst_ListCommands::initTestCase()
     const std::pair<const char *, QByteArray> files[] = {
         {"a.txt", "a1\na2\n"_ba},
         {"b.txt", "  \r\nb1\r\n"_ba},
-        {"c.txt", "c1\nc2\nc3"_ba},
-        {"empty.txt", {}},
     };
     for (const auto &[name, bytes] : files) {
         QFile file(path(QString::fromLatin1(name)));
@@ -178,80 +174,6 @@ void tst_ListCommands::cancelledDialog()
     QCOMPARE(c.dialogs.shown.front(), expected);
     QCOMPARE(c.content.texts(), QStringList{u"kept"_s});
     QVERIFY(c.shapes.empty());
-}
-
-void tst_ListCommands::loadFiles_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("rows");
-    // Per message box: "File not found", or the line number of an error box.
-    QTest::addColumn<QStringList>("boxes");
-
-    QTest::newRow("one file") << QStringList{u"a.txt"_s} << QStringList{u"a1"_s, u"a2"_s}
-                              << QStringList();
-    QTest::newRow("three files in one go")
-        << QStringList{u"c.txt"_s, u"a.txt"_s, u"b.txt"_s}
-        << QStringList{u"c1"_s, u"c2"_s, u"c3"_s, u"a1"_s, u"a2"_s, u"b1"_s} << QStringList();
-    QTest::newRow("same file twice")
-        << QStringList{u"b.txt"_s, u"b.txt"_s} << QStringList{u"b1"_s, u"b1"_s} << QStringList();
-    QTest::newRow("empty file") << QStringList{u"empty.txt"_s} << QStringList() << QStringList();
-    QTest::newRow("one missing file")
-        << QStringList{u"gone.txt"_s} << QStringList() << QStringList{u"File not found"_s};
-    QTest::newRow("missing file among others")
-        << QStringList{u"a.txt"_s, u"gone.txt"_s, u"b.txt"_s}
-        << QStringList{u"a1"_s, u"a2"_s, u"b1"_s} << QStringList{u"File not found"_s};
-    QTest::newRow("one unreadable file")
-        << QStringList{u"folder.txt"_s} << QStringList() << QStringList{u"120"_s};
-    QTest::newRow("unreadable file among others")
-        << QStringList{u"a.txt"_s, u"folder.txt"_s, u"c.txt"_s}
-        << QStringList{u"a1"_s, u"a2"_s, u"c1"_s, u"c2"_s, u"c3"_s} << QStringList{u"134"_s};
-}
-
-void tst_ListCommands::loadFiles()
-{
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, rows);
-    QFETCH(QStringList, boxes);
-
-    Commands c;
-    c.content.append(u"earlier"_s);
-    c.results.append(u"result"_s);
-    QStringList paths;
-    for (const QString &name : names)
-        paths.append(path(name));
-    c.dialogs.openAnswers.push_back(paths);
-    std::vector<bool> busyAtBox;
-    c.dialogs.onShown = [&](const ScriptedDialogs::Shown &shown) {
-        if (shown.kind == ScriptedDialogs::Shown::Kind::Message)
-            busyAtBox.push_back(c.pointer.busy());
-    };
-
-    PushButton3_Click(c.ctx);
-
-    QCOMPARE(c.content.texts(), QStringList{u"earlier"_s} + rows);
-    QCOMPARE(c.results.texts(), QStringList{u"result"_s});
-    QCOMPARE(c.shapes, (std::vector<Shape>{Shape::Hourglass, Shape::Default}));
-
-    const QStringList shownTexts = c.dialogs.messages();
-    QCOMPARE(shownTexts.size(), boxes.size());
-    QCOMPARE(busyAtBox, std::vector<bool>(size_t(boxes.size()), true));
-    for (qsizetype i = 0; i < boxes.size(); ++i) {
-        const auto &box = c.dialogs.shown.at(size_t(i + 1));
-        if (boxes.at(i) == u"File not found"_s) {
-            QCOMPARE(box.text, u"File not found"_s);
-            QCOMPARE(box.caption, u"Tarnveil"_s);
-            QCOMPARE(box.icon, UserDialogs::Icon::None);
-        } else {
-            QCOMPARE(box.caption, u"Application Error"_s);
-            QCOMPARE(box.icon, UserDialogs::Icon::Warning);
-            QVERIFY2(box.text.startsWith(u"Cannot read \""_s + path(u"folder.txt"_s) + u"\": "_s),
-                     qPrintable(box.text));
-            QVERIFY2(
-                box.text.contains(u"\r\nin Tarnveil2021/08/31.Form1.PushButton3_Click at line "_s +
-                                  boxes.at(i) + u"\r\r"_s),
-                qPrintable(box.text));
-        }
-    }
 }
 
 // A load that starts while a sort yields leaves the busy state to the sort.

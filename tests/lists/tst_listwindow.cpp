@@ -251,16 +251,29 @@ void tst_ListWindow::loadFiles()
     for (const QString &name : names)
         paths.append(path(name));
     m_dialogs->openAnswers.push_back(paths);
+    m_window->results().append(u"result"_s);
+    std::vector<bool> busyAtBox;
+    m_dialogs->onShown = [&](const ScriptedDialogs::Shown &shown) {
+        if (shown.kind == ScriptedDialogs::Shown::Kind::Message)
+            busyAtBox.push_back(m_window->pointer().busy());
+    };
     click(u"PushButton3"_s);
 
     QCOMPARE(m_window->content().texts(), rows);
+    QCOMPARE(m_window->results().texts(), QStringList{u"result"_s});
     QCOMPARE(m_window->pointer().shape(), Shape::Default);
+    QCOMPARE(busyAtBox, std::vector<bool>(size_t(boxes.size()), true));
     const QStringList messages = m_dialogs->messages();
     QCOMPARE(messages.size(), boxes.size());
     for (qsizetype i = 0; i < boxes.size(); ++i) {
+        const ScriptedDialogs::Shown &box = m_dialogs->shown.at(size_t(i + 1));
         if (boxes.at(i) == u"File not found"_s) {
-            QCOMPARE(messages.at(i), boxes.at(i));
+            QCOMPARE(box.text, boxes.at(i));
+            QCOMPARE(box.caption, u"Tarnveil"_s);
+            QCOMPARE(box.icon, UserDialogs::Icon::None);
         } else {
+            QCOMPARE(box.caption, u"Application Error"_s);
+            QCOMPARE(box.icon, UserDialogs::Icon::Warning);
             QVERIFY2(messages.at(i).startsWith(u"Cannot read \""_s + path(u"folder.txt"_s)),
                      qPrintable(messages.at(i)));
             QVERIFY2(messages.at(i).contains(LocationOfLoad + boxes.at(i) + u"\r\r"_s),
