@@ -3,4 +3,6 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
                 libxlsxwriter-dev)
 # Qt needs a few fonts and xcb libraries to draw a real window.
 RUN_PACKAGES=(fonts-liberation libqt6gui6 qt6-qpa-plugins xdg-utils)
-TEST_PACKAGES=(xvfb xauth clang libclang-rt-14-dev)
+TEST_PACKAGES=(xvfb xauth x11-utils clang libclang-rt-14-dev)
+# scripts/screenshot: a virtual X server and a way to grab its screen.
+SCREENSHOT_PACKAGES=(xvfb xauth x11-utils imagemagick)
