@@ -22,6 +22,7 @@
 #include <unistd.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,9 +109,9 @@ bool isBlankRow(const char *bytes, qsizetype size)
 // The text of a row: its bytes without CRs, decoded from UTF-8. An LF byte
 // never occurs inside a UTF-8 sequence, so decoding row by row gives the same
 // text as decoding the whole file.
-QString rowText(const char *bytes, qsizetype size)
+QString rowText(const char *bytes, qsizetype size, bool mayHoldCr)
 {
-    if (!std::memchr(bytes, '\r', std::size_t(size)))
+    if (!mayHoldCr || !std::memchr(bytes, '\r', std::size_t(size)))
         return QString::fromUtf8(bytes, size);
     QByteArray kept;
     kept.reserve(size);
@@ -136,8 +137,8 @@ void forEachRow(const char *bytes, qsizetype size, Visit visit)
 }
 
 // Appends the rows of UTF-8 text that are not blank. The text is cut in two
-// at a line feed and both halves are counted and decoded at the same time,
-// each into its own slots of rows.
+// at a line feed, and both halves are decoded at the same time, each into its
+// own slots of rows.
 void appendRows(const char *bytes, qsizetype size, LineArray &rows)
 {
     const char *middle = bytes + size / 2;
@@ -147,30 +148,34 @@ void appendRows(const char *bytes, qsizetype size, LineArray &rows)
         middle = bytes + size;
     const char *const from[2] = {bytes, middle};
     const qsizetype sizes[2] = {middle - bytes, bytes + size - middle};
+    const bool mayHoldCr = std::memchr(bytes, '\r', std::size_t(size)) != nullptr;
 
-    qsizetype counts[2] = {0, 0};
-    const auto count = [&](int half) {
-        forEachRow(from[half], sizes[half], [&](const char *row, qsizetype rowSize) {
-            counts[half] += !isBlankRow(row, rowSize);
-        });
-    };
-    std::thread counter(count, 1);
-    count(0);
-    counter.join();
-
+    // Room for every row; blank rows leave their slots empty at the end of
+    // each half.
+    qsizetype room[2];
+    for (int half = 0; half < 2; ++half) {
+        const char *const end = from[half] + sizes[half];
+        room[half] = std::count(from[half], end, '\n') + (sizes[half] && end[-1] != '\n');
+    }
     const qsizetype first = rows.size();
-    rows.resize(first + counts[0] + counts[1]);
-    QString *const texts = rows.data();
+    rows.resize(first + room[0] + room[1]);
+    QString *const texts = rows.data() + first;
+
+    qsizetype filled[2] = {0, 0};
     const auto decode = [&](int half) {
-        QString *slot = texts + first + (half == 0 ? 0 : counts[0]);
+        QString *const target = texts + (half == 0 ? 0 : room[0]);
         forEachRow(from[half], sizes[half], [&](const char *row, qsizetype rowSize) {
             if (!isBlankRow(row, rowSize))
-                *slot++ = rowText(row, rowSize);
+                target[filled[half]++] = rowText(row, rowSize, mayHoldCr);
         });
     };
     std::thread decoder(decode, 1);
     decode(0);
     decoder.join();
+
+    if (filled[0] < room[0])
+        std::move(texts + room[0], texts + room[0] + filled[1], texts + filled[0]);
+    rows.resize(first + filled[0] + filled[1]);
 }
 
 bool readRows(const QStringList &inputs, LineArray &rows)

@@ -290,6 +290,15 @@ public:
         }
     }
 
+    // The array of the two that does not hold the sorted entries, free for
+    // other use once sort() returned; null when no merge round was needed.
+    Entry *spare(const Entry *sorted) const
+    {
+        if (!m_buffer)
+            return nullptr;
+        return sorted == m_entries.data() ? m_buffer->data() : m_entries.data();
+    }
+
 private:
     // One piece of a merge round: merge (or copy) src[aBegin, aEnd) and
     // src[bBegin, bEnd) into dst at out.
@@ -473,17 +482,23 @@ inline void prefetch(const void *address)
 // objects are copied aside as bytes and copied back in their new order:
 // sequential writes, reads prefetched ahead, no reference counting. Only the
 // first step can fail, before anything moved, so no line is lost or doubled.
-void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls)
+// scratch, when not null, has room for every line object.
+void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
+                std::byte *scratch)
 {
     static_assert(QTypeInfo<QString>::isRelocatable);
     constexpr std::size_t Size = sizeof(QString);
     constexpr qsizetype Ahead = 16;
     const qsizetype count = lines.size();
-    WorkArray<std::byte> aside(count * qsizetype(Size));
+    std::unique_ptr<WorkArray<std::byte>> aside;
+    if (!scratch) {
+        aside = std::make_unique<WorkArray<std::byte>>(count * qsizetype(Size));
+        scratch = aside->data();
+    }
     std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
-    std::memcpy(aside.data(), texts, std::size_t(count) * Size);
+    std::memcpy(scratch, texts, std::size_t(count) * Size);
 
-    const std::byte *const from = aside.data();
+    const std::byte *const from = scratch;
     const Entry *const end = sorted + (count - qsizetype(walls.size()));
     auto wall = walls.begin();
     for (qsizetype k = 0; k < count; ++k) {
@@ -515,7 +530,12 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
 
     MergeSorter sorter(entries, segmentEnds, KeyLess<Texts>{texts});
     const Entry *sorted = sorter.sort(progress);
-    applyOrder(lines, sorted, walls);
+    // Without walls there are as many entries as lines, and an entry is as
+    // large as a line object, so the spare merge array can hold them all.
+    static_assert(sizeof(Entry) >= sizeof(QString));
+    std::byte *scratch =
+        walls.empty() ? reinterpret_cast<std::byte *>(sorter.spare(sorted)) : nullptr;
+    applyOrder(lines, sorted, walls, scratch);
 }
 
 // Sorting by a position below 1 is an invalid call, reported once two lines
