@@ -9,9 +9,9 @@
 // is chosen, "Start Sorting" is clicked, and the results list is written; it
 // adds "window_ms=..." (click to "Done."), "window_idle_ms=..." (the window
 // catching up after "Done."), "longest_gap_ms=..." (the longest time the event
-// loop waited during the command) and "window_ratio=..." (window_ms/sort_ms). Exit codes: 0 sorted, 3 the sort failed (the rows are still
-// written in the order reached), 2 bad arguments, 1 a file could not be read
-// or written.
+// loop waited during the command) and "window_ratio=..." (window_ms/sort_ms).
+// Exit codes: 0 sorted, 3 the sort failed (the rows are still written in the
+// order reached), 2 bad arguments, 1 a file could not be read or written.
 
 #include "bench/WindowRun.h"
 #include "sort/Failure.h"
