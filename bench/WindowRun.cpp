@@ -56,8 +56,8 @@ WindowRun RunWindowSort(const QStringList &lines, int option, const QStringList 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.text == u"Done."_s) {
             run.clickToDoneMs = clock.elapsed();
-            run.longestGapMs = std::max(window.statusLine().longestGapMs(),
-                                        window.statusLine().msSinceLastRun());
+            run.longestGapMs =
+                std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
         }
     };
     auto *button = window.findChild<QPushButton *>(u"PushButton17"_s);

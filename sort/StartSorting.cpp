@@ -130,5 +130,6 @@ void PushButton17_Click(CommandContext &ctx)
     trap.run(192, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(190, [&] { ctx.status.setPosition(0); });
     trap.run(188, [&] { ctx.status.setText(u"Progress Bar"_s); });
-    trap.run(194, [&] { ctx.dialogs.message(u"Done."_s, ctx.shortTitle, UserDialogs::Icon::None); });
+    trap.run(194,
+             [&] { ctx.dialogs.message(u"Done."_s, ctx.shortTitle, UserDialogs::Icon::None); });
 }
