@@ -67,7 +67,7 @@ public:
     using QProgressBar::QProgressBar;
 
     QString text() const override { return m_text; }
-    void show(double percent, const QString &text)
+    void display(double percent, const QString &text)
     {
         const int value = static_cast<int>(std::lround(std::clamp(percent, 0.0, 100.0) * 100));
         const bool textChanged = m_text != text;
@@ -113,9 +113,9 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
         m_ownSpreadsheet = makeSystemSpreadsheet();
         m_spreadsheet = m_ownSpreadsheet.get();
     }
-    m_context.reset(new CommandContext{
-        *m_dialogs, *m_status, m_pointer, *m_contentModel, *m_resultsModel, *m_clipboard,
-        *m_spreadsheet, [this] { return m_combo1->currentText(); }, ProductName()});
+    m_context.reset(new CommandContext{*m_dialogs, *m_status, m_pointer, *m_contentModel,
+                                       *m_resultsModel, *m_clipboard, *m_spreadsheet,
+                                       [this] { return m_combo1->currentText(); }, ProductName()});
     m_pointer.onChange = [this](WindowPointer::Shape shape) { showPointer(shape); };
 
     buildControls();
@@ -203,7 +203,7 @@ void Form1::buildControls()
     bar->setTextVisible(true);
     bar->setAlignment(Qt::AlignCenter);
     bar->setFocusPolicy(Qt::NoFocus);
-    bar->show(m_status->position(), m_status->text());
+    bar->display(m_status->position(), m_status->text());
     connect(m_status, &StatusLine::changed, this, &Form1::showStatus);
 
     m_pointerRules->addDefaultTarget(this);
@@ -214,7 +214,7 @@ void Form1::buildControls()
     }
 
     // Tab order; the frame and the progress bar take no focus.
-    const QWidget *const order[] = {m_listView1,  m_listView2,   m_pushButton3,  m_pushButton1,
+    const QWidget *const order[] = {m_listView1,    m_listView2,   m_pushButton3, m_pushButton1,
                                     m_pushButton17, m_pushButton4, m_pushButton2, m_combo1,
                                     m_pushButton13, m_pushButton5, m_pushButton6, m_pushButton7};
     for (size_t i = 1; i < std::size(order); ++i)
@@ -320,7 +320,7 @@ void Form1::showPointer(WindowPointer::Shape shape)
 
 void Form1::showStatus()
 {
-    static_cast<StatusBar *>(m_progressBar1)->show(m_status->position(), m_status->text());
+    static_cast<StatusBar *>(m_progressBar1)->display(m_status->position(), m_status->text());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -32,8 +32,7 @@ void PointerRules::add(QWidget *widget, WindowPointer::Shape shape)
     m_targets.insert(widget, shape);
     widget->setMouseTracking(true);
     widget->installEventFilter(this);
-    connect(widget, &QObject::destroyed, this,
-            [this](QObject *gone) { m_targets.remove(gone); });
+    connect(widget, &QObject::destroyed, this, [this](QObject *gone) { m_targets.remove(gone); });
 }
 
 bool PointerRules::eventFilter(QObject *watched, QEvent *event)

@@ -11,7 +11,8 @@ namespace {
 class Section
 {
 public:
-    Section() : m_settings(QSettings::IniFormat, QSettings::UserScope, u"Hallowmere"_s, u"Hallowmere"_s)
+    Section()
+        : m_settings(QSettings::IniFormat, QSettings::UserScope, u"Hallowmere"_s, u"Hallowmere"_s)
     {
         m_settings.beginGroup(u"Tarnveil"_s);
     }

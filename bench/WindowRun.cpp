@@ -16,6 +16,21 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+constexpr int SettleMs = 200;
+
+// Runs the event loop for a while, so delayed layouts and paints are done.
+void settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < SettleMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+} // namespace
+
 WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers)
 {
     // The window remembers its option; keep the user's settings out of it.
@@ -40,6 +55,9 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
     run.loadMs = clock.elapsed();
     QCoreApplication::processEvents();
     run.loaded = window.content().texts();
+    // The user clicks on a window that shows its rows: let the list lay them
+    // out and paint before the clock starts.
+    settle();
 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.text == u"Done."_s) {

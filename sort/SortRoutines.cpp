@@ -4,6 +4,7 @@
 #include "sort/Sieve.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -289,6 +290,15 @@ public:
         }
     }
 
+    // The array of the two that does not hold the sorted entries, free for
+    // other use once sort() returned; null when no merge round was needed.
+    Entry *spare(const Entry *sorted) const
+    {
+        if (!m_buffer)
+            return nullptr;
+        return sorted == m_entries.data() ? m_buffer->data() : m_entries.data();
+    }
+
 private:
     // One piece of a merge round: merge (or copy) src[aBegin, aEnd) and
     // src[bBegin, bEnd) into dst at out.
@@ -458,39 +468,50 @@ private:
     std::unique_ptr<WorkArray<Entry>> m_buffer;
 };
 
-// Puts the lines in the order of the sorted entries, in place; walls keep
-// their index. Moving QStrings cannot fail, so no line is ever lost.
-void applyOrder(LineArray &lines, Entry *sorted, const std::vector<qsizetype> &walls)
+inline void prefetch(const void *address)
 {
-    // source[k]: the index of the line that goes to index k.
-    WorkArray<quint32> source(lines.size());
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    Q_UNUSED(address);
+#endif
+}
+
+// Puts the lines in the order of the sorted entries; walls keep their index.
+// QString is relocatable (Qt's own containers move it bitwise), so the line
+// objects are copied aside as bytes and copied back in their new order:
+// sequential writes, reads prefetched ahead, no reference counting. Only the
+// first step can fail, before anything moved, so no line is lost or doubled.
+// scratch, when not null, has room for every line object.
+void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
+                std::byte *scratch)
+{
+    static_assert(QTypeInfo<QString>::isRelocatable);
+    constexpr std::size_t Size = sizeof(QString);
+    constexpr qsizetype Ahead = 16;
+    const qsizetype count = lines.size();
+    std::unique_ptr<WorkArray<std::byte>> aside;
+    if (!scratch) {
+        aside = std::make_unique<WorkArray<std::byte>>(count * qsizetype(Size));
+        scratch = aside->data();
+    }
+    std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
+    std::memcpy(scratch, texts, std::size_t(count) * Size);
+
+    const std::byte *const from = scratch;
+    const Entry *const end = sorted + (count - qsizetype(walls.size()));
     auto wall = walls.begin();
-    for (qsizetype k = 0; k < lines.size(); ++k) {
+    for (qsizetype k = 0; k < count; ++k) {
+        qsizetype line = k;
         if (wall != walls.end() && *wall == k) {
-            source[k] = quint32(k);
             ++wall;
         } else {
-            source[k] = sorted->line;
+            if (end - sorted > Ahead)
+                prefetch(from + sorted[Ahead].line * Size);
+            line = sorted->line;
             ++sorted;
         }
-    }
-    QString *texts = lines.data();
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        if (source[k] == k)
-            continue;
-        // Follow the cycle through k; every index visited gets its line.
-        QString first = std::move(texts[k]);
-        qsizetype to = k;
-        for (;;) {
-            const qsizetype from = source[to];
-            source[to] = quint32(to);
-            if (from == k) {
-                texts[to] = std::move(first);
-                break;
-            }
-            texts[to] = std::move(texts[from]);
-            to = from;
-        }
+        std::memcpy(texts + k * Size, from + line * Size, Size);
     }
 }
 
@@ -508,8 +529,13 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
     segmentEnds.push_back(qsizetype(entries.size()));
 
     MergeSorter sorter(entries, segmentEnds, KeyLess<Texts>{texts});
-    Entry *sorted = sorter.sort(progress);
-    applyOrder(lines, sorted, walls);
+    const Entry *sorted = sorter.sort(progress);
+    // Without walls there are as many entries as lines, and an entry is as
+    // large as a line object, so the spare merge array can hold them all.
+    static_assert(sizeof(Entry) >= sizeof(QString));
+    std::byte *scratch =
+        walls.empty() ? reinterpret_cast<std::byte *>(sorter.spare(sorted)) : nullptr;
+    applyOrder(lines, sorted, walls, scratch);
 }
 
 // Sorting by a position below 1 is an invalid call, reported once two lines

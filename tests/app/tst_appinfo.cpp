@@ -29,8 +29,7 @@ void tst_AppInfo::shortTitle_data()
     QTest::newRow("one word stays whole") << u"Tarnveil"_s << u"Tarnveil"_s;
     QTest::newRow("short name loses its last word")
         << u"Tarnveil Line Sorter"_s << u"Tarnveil Line"_s;
-    QTest::newRow("two blanks keep the first")
-        << u"Tarnveil  Sorter"_s << u"Tarnveil "_s;
+    QTest::newRow("two blanks keep the first") << u"Tarnveil  Sorter"_s << u"Tarnveil "_s;
     QTest::newRow("trailing blank is the cut") << u"Tarnveil "_s << u"Tarnveil"_s;
     // 8 words of 9 characters and blanks: 79 characters; 4 words (39) remain.
     QTest::newRow("long name cut word by word")

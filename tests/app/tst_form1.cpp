@@ -168,15 +168,14 @@ void tst_Form1::startUpRestoresTheOption_data()
 
     QTest::newRow("absent") << std::optional<QString>() << 0 << QString() << u"0"_s;
     QTest::newRow("0") << std::optional(u"0"_s) << 0 << QString() << u"0"_s;
-    QTest::newRow("5, counting separators")
-        << std::optional(u"5"_s) << 5 << QString() << u"5"_s;
+    QTest::newRow("5, counting separators") << std::optional(u"5"_s) << 5 << QString() << u"5"_s;
     QTest::newRow("16, the last entry") << std::optional(u"16"_s) << 16 << QString() << u"16"_s;
     QTest::newRow("2.5 rounds to even") << std::optional(u" 2.5 "_s) << 2 << QString() << u"2"_s;
     QTest::newRow("17, past the end")
         << std::optional(u"17"_s) << -1 << u"Invalid property value"_s << u"17"_s;
     QTest::newRow("-2") << std::optional(u"-2"_s) << -1 << u"Invalid property value"_s << u"-2"_s;
-    QTest::newRow("-1, no entry")
-        << std::optional(u"-1"_s) << -1 << u"Invalid property value"_s << u"-1"_s;
+    QTest::newRow("-1, no entry") << std::optional(u"-1"_s) << -1 << u"Invalid property value"_s
+                                  << u"-1"_s;
     QTest::newRow("abc") << std::optional(u"abc"_s) << -1 << u"Type mismatch"_s << u"abc"_s;
     QTest::newRow("too big for a whole number")
         << std::optional(u"1e12"_s) << -1 << u"Overflow"_s << u"1e12"_s;
@@ -254,28 +253,28 @@ void tst_Form1::layout_data()
     QTest::addColumn<QRect>("twips"); // left, top, width, height
 
     QTest::newRow("ListView1") << u"ListView1"_s << QString() << QRect(120, 120, 7800, 1815);
-    QTest::newRow("PushButton3")
-        << u"PushButton3"_s << u"Load Text From File"_s << QRect(120, 2020, 3840, 400);
-    QTest::newRow("PushButton1")
-        << u"PushButton1"_s << u"Clear List"_s << QRect(4080, 2020, 3840, 405);
+    QTest::newRow("PushButton3") << u"PushButton3"_s << u"Load Text From File"_s
+                                 << QRect(120, 2020, 3840, 400);
+    QTest::newRow("PushButton1") << u"PushButton1"_s << u"Clear List"_s
+                                 << QRect(4080, 2020, 3840, 405);
     QTest::newRow("PushButton6") << u"PushButton6"_s << u"Help"_s << QRect(120, 2530, 3840, 405);
-    QTest::newRow("PushButton7")
-        << u"PushButton7"_s << u"Load Sample/Example Text"_s << QRect(4080, 2530, 3840, 405);
+    QTest::newRow("PushButton7") << u"PushButton7"_s << u"Load Sample/Example Text"_s
+                                 << QRect(4080, 2530, 3840, 405);
     QTest::newRow("Frame1") << u"Frame1"_s << u"Sort Options"_s << QRect(120, 3015, 7800, 800);
     QTest::newRow("Combo1 in the frame") << u"Combo1"_s << QString() << QRect(240, 300, 7320, 345);
-    QTest::newRow("PushButton17")
-        << u"PushButton17"_s << u"Start Sorting"_s << QRect(120, 3915, 7800, 405);
+    QTest::newRow("PushButton17") << u"PushButton17"_s << u"Start Sorting"_s
+                                  << QRect(120, 3915, 7800, 405);
     QTest::newRow("ListView2") << u"ListView2"_s << QString() << QRect(120, 4425, 7800, 1815);
-    QTest::newRow("PushButton4")
-        << u"PushButton4"_s << u"Save Results As Text File"_s << QRect(120, 6330, 3840, 405);
-    QTest::newRow("PushButton13")
-        << u"PushButton13"_s << u"Save Results As Excel File"_s << QRect(4080, 6330, 3840, 405);
-    QTest::newRow("PushButton5")
-        << u"PushButton5"_s << u"Copy Results To Clipboard"_s << QRect(120, 6840, 3840, 405);
-    QTest::newRow("PushButton2")
-        << u"PushButton2"_s << u"Clear List"_s << QRect(4080, 6840, 3840, 405);
-    QTest::newRow("ProgressBar1")
-        << u"ProgressBar1"_s << u"Progress Bar"_s << QRect(120, 7350, 7800, 405);
+    QTest::newRow("PushButton4") << u"PushButton4"_s << u"Save Results As Text File"_s
+                                 << QRect(120, 6330, 3840, 405);
+    QTest::newRow("PushButton13") << u"PushButton13"_s << u"Save Results As Excel File"_s
+                                  << QRect(4080, 6330, 3840, 405);
+    QTest::newRow("PushButton5") << u"PushButton5"_s << u"Copy Results To Clipboard"_s
+                                 << QRect(120, 6840, 3840, 405);
+    QTest::newRow("PushButton2") << u"PushButton2"_s << u"Clear List"_s
+                                 << QRect(4080, 6840, 3840, 405);
+    QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << u"Progress Bar"_s
+                                  << QRect(120, 7350, 7800, 405);
 }
 
 void tst_Form1::layout()
@@ -290,8 +289,8 @@ void tst_Form1::layout()
     QVERIFY(widget);
 
     const auto pixels = [](int t) { return qRound(t / 15.0); };
-    QCOMPARE(widget->geometry(), QRect(pixels(twips.x()), pixels(twips.y()),
-                                       pixels(twips.width()), pixels(twips.height())));
+    QCOMPARE(widget->geometry(), QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
+                                       pixels(twips.height())));
 
     if (auto *button = qobject_cast<QPushButton *>(widget)) {
         QCOMPARE(button->text(), caption);
@@ -360,10 +359,10 @@ void tst_Form1::tabOrder()
 {
     ScriptedDialogs dialogs;
     auto window = makeWindow(dialogs);
-    const QStringList expected = {u"ListView1"_s,    u"ListView2"_s,   u"PushButton3"_s,
-                                  u"PushButton1"_s,  u"PushButton17"_s, u"PushButton4"_s,
-                                  u"PushButton2"_s,  u"Combo1"_s,      u"PushButton13"_s,
-                                  u"PushButton5"_s,  u"PushButton6"_s, u"PushButton7"_s};
+    const QStringList expected = {u"ListView1"_s,   u"ListView2"_s,    u"PushButton3"_s,
+                                  u"PushButton1"_s, u"PushButton17"_s, u"PushButton4"_s,
+                                  u"PushButton2"_s, u"Combo1"_s,       u"PushButton13"_s,
+                                  u"PushButton5"_s, u"PushButton6"_s,  u"PushButton7"_s};
     QStringList order;
     QWidget *w = window->findChild<QWidget *>(expected.front());
     do {
@@ -408,8 +407,8 @@ void tst_Form1::skin()
     ScriptedDialogs dialogs;
     auto window = makeWindow(dialogs);
     auto *frame = window->findChild<QWidget *>(u"Frame1"_s);
-    const QColor expected = applies ? QApplication::palette().color(QPalette::Button)
-                                    : QColor(Qt::white);
+    const QColor expected =
+        applies ? QApplication::palette().color(QPalette::Button) : QColor(Qt::white);
     QCOMPARE(window->palette().color(QPalette::Window), expected);
     QCOMPARE(frame->palette().color(QPalette::Window), expected);
     QCOMPARE(window->styleSheet(), applies ? QString::fromUtf8(sheet) : QString());
@@ -473,54 +472,52 @@ void tst_Form1::sortThroughTheWindow_data()
     const QStringList words = {u"Tom Smith"_s, u"Ann Jones"_s, u"Bob"_s};
     const QStringList byWord = {u"Ann Jones"_s, u"Tom Smith"_s, u"Bob"_s};
 
-    QTest::newRow("0 alphabetically") << 0 << acb << Answers{} << QString() << QStringList{A, B, C}
-                                      << QString() << 0;
+    QTest::newRow("0 alphabetically")
+        << 0 << acb << Answers{} << QString() << QStringList{A, B, C} << QString() << 0;
     QTest::newRow("1 second character")
         << 1 << acb << Answers{} << QString() << QStringList{B, C, A} << QString() << 0;
     QTest::newRow("2 third character")
         << 2 << acb << Answers{} << QString() << QStringList{C, A, B} << QString() << 0;
-    QTest::newRow("3 position 3") << 3 << acb << Answers{u"3"_s} << position
-                                  << QStringList{C, A, B} << QString() << 0;
-    QTest::newRow("3 position 2.5 rounds to 2") << 3 << acb << Answers{u"2.5"_s} << position
-                                                << QStringList{B, C, A} << QString() << 0;
-    QTest::newRow("3 position 3.5 rounds to 4") << 3 << acb << Answers{u" 3.5 "_s} << position
-                                                << QStringList{B, A, C} << QString() << 0;
-    QTest::newRow("3 position as exponent") << 3 << acb << Answers{u"2e0"_s} << position
-                                            << QStringList{B, C, A} << QString() << 0;
+    QTest::newRow("3 position 3") << 3 << acb << Answers{u"3"_s} << position << QStringList{C, A, B}
+                                  << QString() << 0;
+    QTest::newRow("3 position 2.5 rounds to 2")
+        << 3 << acb << Answers{u"2.5"_s} << position << QStringList{B, C, A} << QString() << 0;
+    QTest::newRow("3 position 3.5 rounds to 4")
+        << 3 << acb << Answers{u" 3.5 "_s} << position << QStringList{B, A, C} << QString() << 0;
+    QTest::newRow("3 position as exponent")
+        << 3 << acb << Answers{u"2e0"_s} << position << QStringList{B, C, A} << QString() << 0;
     QTest::newRow("3 cancelled") << 3 << acb << Answers{std::nullopt} << position << acb
                                  << QString() << 0;
     QTest::newRow("3 letters") << 3 << acb << Answers{u"two"_s} << position << acb << QString()
                                << 0;
-    QTest::newRow("3 empty answer") << 3 << acb << Answers{QString()} << position << acb
-                                    << QString() << 0;
-    QTest::newRow("3 out of range") << 3 << acb << Answers{u"2147483648"_s} << position << acb
-                                    << u"Overflow"_s << 136;
+    QTest::newRow("3 empty answer")
+        << 3 << acb << Answers{QString()} << position << acb << QString() << 0;
+    QTest::newRow("3 out of range")
+        << 3 << acb << Answers{u"2147483648"_s} << position << acb << u"Overflow"_s << 136;
     QTest::newRow("3 position 0") << 3 << acb << Answers{u"0"_s} << position << acb
                                   << u"Invalid procedure call or argument"_s << 136;
     QTest::newRow("4 separator") << 4 << acb << Answers{} << QString() << acb << QString() << 0;
     QTest::newRow("5 second word")
         << 5 << words << Answers{} << QString() << byWord << QString() << 0;
-    QTest::newRow("6 third word")
-        << 6 << QStringList{u"a b z"_s, u"c d y"_s, u"e"_s} << Answers{} << QString()
-        << QStringList{u"c d y"_s, u"a b z"_s, u"e"_s} << QString() << 0;
-    QTest::newRow("7 word 2") << 7 << words << Answers{u"2"_s} << wordNumber << byWord
-                              << QString() << 0;
-    QTest::newRow("7 word 2.5 rounds to 2") << 7 << words << Answers{u"2.5"_s} << wordNumber
-                                            << byWord << QString() << 0;
+    QTest::newRow("6 third word") << 6 << QStringList{u"a b z"_s, u"c d y"_s, u"e"_s} << Answers{}
+                                  << QString() << QStringList{u"c d y"_s, u"a b z"_s, u"e"_s}
+                                  << QString() << 0;
+    QTest::newRow("7 word 2") << 7 << words << Answers{u"2"_s} << wordNumber << byWord << QString()
+                              << 0;
+    QTest::newRow("7 word 2.5 rounds to 2")
+        << 7 << words << Answers{u"2.5"_s} << wordNumber << byWord << QString() << 0;
     QTest::newRow("7 cancelled") << 7 << words << Answers{std::nullopt} << wordNumber << words
                                  << QString() << 0;
     QTest::newRow("7 letters") << 7 << words << Answers{u"second"_s} << wordNumber << words
                                << QString() << 0;
-    QTest::newRow("7 out of range") << 7 << words << Answers{u"-3e9"_s} << wordNumber << words
-                                    << u"Overflow"_s << 152;
-    QTest::newRow("9 marker")
-        << 9 << QStringList{u"c=0"_s, u"b=2"_s, u"a=1"_s} << Answers{u"="_s}
-        << u"Enter character(s):"_s << QStringList{u"c=0"_s, u"a=1"_s, u"b=2"_s} << QString()
-        << 0;
+    QTest::newRow("7 out of range")
+        << 7 << words << Answers{u"-3e9"_s} << wordNumber << words << u"Overflow"_s << 152;
+    QTest::newRow("9 marker") << 9 << QStringList{u"c=0"_s, u"b=2"_s, u"a=1"_s} << Answers{u"="_s}
+                              << u"Enter character(s):"_s
+                              << QStringList{u"c=0"_s, u"a=1"_s, u"b=2"_s} << QString() << 0;
     QTest::newRow("9 cancelled sorts whole lines")
         << 9 << QStringList{u"c=0"_s, u"b=2"_s, u"a=1"_s} << Answers{std::nullopt}
-        << u"Enter character(s):"_s << QStringList{u"a=1"_s, u"b=2"_s, u"c=0"_s} << QString()
-        << 0;
+        << u"Enter character(s):"_s << QStringList{u"a=1"_s, u"b=2"_s, u"c=0"_s} << QString() << 0;
     QTest::newRow("11 alpha only")
         << 11 << QStringList{u"b2"_s, u"a 1"_s, u"c0"_s} << Answers{} << QString()
         << QStringList{u"a 1"_s, u"b2"_s, u"c0"_s} << QString() << 0;
@@ -534,8 +531,8 @@ void tst_Form1::sortThroughTheWindow_data()
         << 14 << QStringList{u"a!"_s, u"b "_s} << Answers{} << QString()
         << QStringList{u"b "_s, u"a!"_s} << QString() << 0;
     QTest::newRow("16 length") << 16 << QStringList{u"bb"_s, u"a"_s, u"cc"_s} << Answers{}
-                               << QString() << QStringList{u"a"_s, u"bb"_s, u"cc"_s}
-                               << QString() << 0;
+                               << QString() << QStringList{u"a"_s, u"bb"_s, u"cc"_s} << QString()
+                               << 0;
     QTest::newRow("one row") << 0 << QStringList{u"only"_s} << Answers{} << QString()
                              << QStringList{u"only"_s} << QString() << 0;
 }
@@ -566,7 +563,9 @@ void tst_Form1::sortThroughTheWindow()
     if (!failure.isEmpty())
         boxes.push_back({Kind::Message,
                          errorDialogText(failure, u"Form1"_s, u"PushButton17_Click"_s, failureLine),
-                         u"Application Error"_s, UserDialogs::Icon::Warning, {}});
+                         u"Application Error"_s,
+                         UserDialogs::Icon::Warning,
+                         {}});
     boxes.push_back({Kind::Message, u"Done."_s, u"Tarnveil"_s, UserDialogs::Icon::None, {}});
     QCOMPARE(dialogs.shown, boxes);
 
@@ -590,9 +589,12 @@ void tst_Form1::emptyListChangesNothing()
 
     click(*window, u"PushButton17"_s);
 
-    QCOMPARE(dialogs.shown, (std::vector<ScriptedDialogs::Shown>{
-                                {ScriptedDialogs::Shown::Kind::Message, u"List is empty."_s,
-                                 u"Tarnveil"_s, UserDialogs::Icon::None, {}}}));
+    QCOMPARE(dialogs.shown,
+             (std::vector<ScriptedDialogs::Shown>{{ScriptedDialogs::Shown::Kind::Message,
+                                                   u"List is empty."_s,
+                                                   u"Tarnveil"_s,
+                                                   UserDialogs::Icon::None,
+                                                   {}}}));
     QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Custom);
     QCOMPARE(texts.count(), 0);
     QCOMPARE(window->results().count(), 0);
@@ -622,8 +624,8 @@ void tst_Form1::statusTexts()
     for (const QList<QVariant> &args : texts)
         shown << args.at(0).toString();
     QVERIFY(shown.size() >= 5);
-    QCOMPARE(shown.mid(0, 3), (QStringList{u"Processing: notes.txt"_s,
-                                           u"Processing: plain row"_s, u"Processing: "_s}));
+    QCOMPARE(shown.mid(0, 3), (QStringList{u"Processing: notes.txt"_s, u"Processing: plain row"_s,
+                                           u"Processing: "_s}));
     QCOMPARE(shown.mid(3, 1), QStringList{u"Sorting: 1"_s});
     for (const QString &text : shown.mid(4, shown.size() - 5))
         QVERIFY2(text.startsWith(u"Sorting: "_s), qPrintable(text));
@@ -709,8 +711,8 @@ void tst_Form1::contentChangesDuringTheRun_data()
         << true << QStringList{A, B, C} << QStringList();
     QTest::newRow("rows removed end the reading")
         << false << QStringList{C}
-        << QStringList{errorDialogText(u"Index out of bounds"_s, u"Form1"_s,
-                                       u"PushButton17_Click"_s, 110)};
+        << QStringList{
+               errorDialogText(u"Index out of bounds"_s, u"Form1"_s, u"PushButton17_Click"_s, 110)};
 }
 
 void tst_Form1::contentChangesDuringTheRun()
@@ -754,21 +756,20 @@ void tst_Form1::pointerRules_data()
                                  u"PushButton4"_s, u"PushButton5"_s,  u"PushButton6"_s,
                                  u"PushButton7"_s, u"PushButton13"_s, u"PushButton17"_s};
     for (const QString &button : buttons)
-        QTest::addRow("%s shows the hand", qPrintable(button)) << button << false << S::Default
-                                                               << S::Custom;
-    QTest::newRow("button while busy") << u"PushButton17"_s << false << S::Hourglass
-                                       << S::Hourglass;
+        QTest::addRow("%s shows the hand", qPrintable(button))
+            << button << false << S::Default << S::Custom;
+    QTest::newRow("button while busy")
+        << u"PushButton17"_s << false << S::Hourglass << S::Hourglass;
     QTest::newRow("background") << u"Form1"_s << false << S::Custom << S::Default;
-    QTest::newRow("background while busy") << u"Form1"_s << false << S::Hourglass
-                                           << S::Hourglass;
+    QTest::newRow("background while busy") << u"Form1"_s << false << S::Hourglass << S::Hourglass;
     QTest::newRow("frame") << u"Frame1"_s << false << S::Custom << S::Default;
     QTest::newRow("content list") << u"ListView1"_s << true << S::Custom << S::Default;
     QTest::newRow("results list") << u"ListView2"_s << true << S::Custom << S::Default;
     QTest::newRow("list while busy") << u"ListView1"_s << true << S::Hourglass << S::Hourglass;
-    QTest::newRow("drop-down list keeps the hand") << u"Combo1"_s << false << S::Custom
-                                                   << S::Custom;
-    QTest::newRow("progress bar keeps the hand") << u"ProgressBar1"_s << false << S::Custom
-                                                 << S::Custom;
+    QTest::newRow("drop-down list keeps the hand")
+        << u"Combo1"_s << false << S::Custom << S::Custom;
+    QTest::newRow("progress bar keeps the hand")
+        << u"ProgressBar1"_s << false << S::Custom << S::Custom;
 }
 
 void tst_Form1::pointerRules()
@@ -782,8 +783,8 @@ void tst_Form1::pointerRules()
     auto window = makeWindow(dialogs);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QWidget *widget = control == window->objectName() ? window.get()
-                                                       : window->findChild<QWidget *>(control);
+    QWidget *widget =
+        control == window->objectName() ? window.get() : window->findChild<QWidget *>(control);
     QVERIFY(widget);
     if (viewport)
         widget = static_cast<QTreeView *>(widget)->viewport();
@@ -801,8 +802,8 @@ void tst_Form1::pointerRules()
     QApplication::sendEvent(widget, &move);
 
     QCOMPARE(window->pointer().shape(), after);
-    const Qt::CursorShape shown = after == WindowPointer::Shape::Hourglass ? Qt::WaitCursor
-                                                                           : Qt::ArrowCursor;
+    const Qt::CursorShape shown =
+        after == WindowPointer::Shape::Hourglass ? Qt::WaitCursor : Qt::ArrowCursor;
     QCOMPARE(window->cursor().shape(), shown);
 }
 
@@ -847,11 +848,14 @@ void tst_Form1::help()
 
     click(*window, u"PushButton6"_s);
 
-    QCOMPARE(dialogs.shown,
-             (std::vector<ScriptedDialogs::Shown>{
-                 {ScriptedDialogs::Shown::Kind::Message,
-                  u"Questions? Please contact Team Hallowmere at https://hallowmere.example/contact"_s,
-                  u"Tarnveil"_s, UserDialogs::Icon::None, {}}}));
+    QCOMPARE(
+        dialogs.shown,
+        (std::vector<ScriptedDialogs::Shown>{
+            {ScriptedDialogs::Shown::Kind::Message,
+             u"Questions? Please contact Team Hallowmere at https://hallowmere.example/contact"_s,
+             u"Tarnveil"_s,
+             UserDialogs::Icon::None,
+             {}}}));
     QCOMPARE(window->content().count(), 1);
     QCOMPARE(window->results().count(), 0);
 }
