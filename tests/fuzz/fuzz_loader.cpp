@@ -1,0 +1,77 @@
+// Feeds arbitrary bytes through decoding, line splitting and row appending.
+// Checks that the one-pass loader agrees with decoding and splitting done
+// separately, that no byte is lost in decoding, and that every row is a real
+// line: no line break inside, not blank.
+#include "lists/RowModel.h"
+#include "lists/TextFileLoader.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fail(const char *why)
+{
+    fprintf(stderr, "fuzz_loader: %s\n", why);
+    std::abort();
+}
+
+void checkDecoding(QByteArrayView bytes, const QString &text)
+{
+    if (bytes.isEmpty()) {
+        if (!text.isEmpty())
+            fail("text from no bytes");
+        return;
+    }
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    if (first == 0xFF || first == 0xFE) {
+        const bool mark = bytes.size() >= 2 && ((first == 0xFF && uchar(bytes[1]) == 0xFE) ||
+                                                (first == 0xFE && uchar(bytes[1]) == 0xFF));
+        const qsizetype units = (bytes.size() - (mark ? 2 : 0) + 1) / 2;
+        if (text.size() != units)
+            fail("16-bit text of the wrong length");
+        return;
+    }
+    // Either the whole file was UTF-8 and round-trips, or every byte became
+    // exactly one character.
+    QByteArrayView body = bytes;
+    if (body.startsWith("\xEF\xBB\xBF"))
+        body = body.sliced(3);
+    const bool utf8 = text.toUtf8() == body;
+    if (!utf8 && text.size() != bytes.size())
+        fail("bytes lost or invented in decoding");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString text = TextFromFileBytes(bytes);
+    checkDecoding(bytes, text);
+
+    const QStringList rows = RowsFromBytes(bytes);
+    if (rows != RowsFromText(text))
+        fail("the one-pass loader disagrees with decoding and splitting");
+    for (const QString &row : rows) {
+        if (row.contains(u'\n') || row.contains(u'\r'))
+            fail("a line break inside a row");
+        if (row.trimmed().isEmpty() && !row.contains(u'\t') && row.count(u' ') == row.size())
+            fail("a blank row");
+    }
+
+    RowModel list(true);
+    list.append(rows);
+    list.append(rows);
+    if (list.count() != 2 * rows.size())
+        fail("rows lost when appended");
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (list.text(int(i)) != rows[i] || list.text(int(i + rows.size())) != rows[i])
+            fail("a row changed when appended");
+    }
+    return 0;
+}
