@@ -74,8 +74,7 @@ QString ClipboardTextOf(const QAbstractItemModel &list, Progress *events)
                              [&](const auto &reader) { return clipboardText(reader, events); });
 }
 
-void CopyListviewToClipboard(const QAbstractItemModel &list, Clipboard &clipboard,
-                             Progress *events)
+void CopyListviewToClipboard(const QAbstractItemModel &list, Clipboard &clipboard, Progress *events)
 {
     if (list.rowCount() == 0)
         return;

@@ -5,11 +5,10 @@
 #include "app/UserDialogs.h"
 #include "app/WindowPointer.h"
 #include "export/ClipboardExport.h"
-#include "export/ExportList.h"
 #include "export/SpreadsheetAutomation.h"
+#include "export/SpreadsheetExport.h"
 #include "export/TextFileExport.h"
 #include "lists/RowModel.h"
-#include "sort/Failure.h"
 #include "sort/Progress.h"
 
 using namespace Qt::StringLiterals;
@@ -55,65 +54,6 @@ bool SaveResultsAsExcelFileIsExcelInstalled(CommandContext &ctx)
     return false;
 }
 
-namespace {
-
-QString withoutEqualSigns(QString text)
-{
-    return text.remove(u'=');
-}
-
-template <typename List>
-void writeToSpreadsheet(const List &list, SpreadsheetApplication &app, ErrorTrap &trap,
-                        Progress &status)
-{
-    int i = 1;
-    int columns = 0;
-    trap.run(118, [&] { columns = list.columnCount(); });
-    for (int c = 0; c < columns; ++c) {
-        trap.run(120, [&] { status.yield(); });
-        trap.run(c == 0 ? 124 : 128, [&] { app.setCell(1, i, list.header(c)); });
-        ++i;
-        trap.run(132, [&] { app.autoFitColumn(c + 1); });
-    }
-
-    int j = 2;
-    int rows = 0;
-    trap.run(138, [&] { rows = list.rowCount(); });
-    for (int r = 0; r < rows; ++r) {
-        trap.run(140, [&] { status.yield(); });
-        // Rows that vanished while this yielded, or a sheet that has no
-        // more rows, end the pass after one report.
-        bool stop = false;
-        const bool checked = trap.test(142, [&] {
-            stop = !list.has(r);
-            return list.checked(r);
-        });
-        if (stop)
-            break;
-        if (checked) {
-            trap.run(152, [&] {
-                stop = j > app.sheetRows();
-                if (stop)
-                    throw Failure(u"The sheet has no more rows (%1 at most)"_s.arg(app.sheetRows()));
-            });
-            if (stop)
-                break;
-            i = 1;
-            for (int c = 0; c < columns; ++c) {
-                trap.run(148, [&] { status.yield(); });
-                if (c == 0)
-                    trap.run(152, [&] { app.setCell(j, i, list.cell(r, c)); });
-                else
-                    trap.run(156, [&] { app.setCell(j, i, withoutEqualSigns(list.cell(r, c))); });
-                ++i;
-            }
-        }
-        ++j;
-    }
-}
-
-} // namespace
-
 void PushButton13_Click(CommandContext &ctx)
 {
     ErrorTrap trap(ctx.dialogs, u"Form1"_s, u"PushButton13_Click"_s);
@@ -142,9 +82,7 @@ void PushButton13_Click(CommandContext &ctx)
     }
     // Without an application or a workbook every write would fail in turn.
     if (haveWorkbook) {
-        ExportList::visit(ctx.results, [&](const auto &list) {
-            writeToSpreadsheet(list, *app, trap, ctx.status);
-        });
+        WriteListToSheet(ctx.results, *app, trap, ctx.status);
         trap.run(166, [&] { app->autoFitAllColumns(); });
         trap.run(168, [&] { app->setVisible(); });
     }

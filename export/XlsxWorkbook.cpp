@@ -86,8 +86,8 @@ void XlsxWorkbook::setText(int row, int column, const QString &text)
     if (row < 1 || column < 1 || row > LXW_ROW_MAX || column > LXW_COL_MAX)
         throw libraryFailure(LXW_ERROR_WORKSHEET_INDEX_OUT_OF_RANGE);
     const QByteArray utf8 = protectEscapes(text).toUtf8();
-    const lxw_error error = worksheet_write_string(m_sheet, lxw_row_t(row - 1),
-                                                   lxw_col_t(column - 1), utf8.constData(), nullptr);
+    const lxw_error error = worksheet_write_string(
+        m_sheet, lxw_row_t(row - 1), lxw_col_t(column - 1), utf8.constData(), nullptr);
     if (error != LXW_NO_ERROR)
         throw libraryFailure(error);
     double &widest = m_widest[column];

@@ -49,8 +49,9 @@ struct ExportFixture
     ExportFixture() : ExportFixture(spreadsheet) {}
 
     explicit ExportFixture(SpreadsheetAutomation &automation)
-        : ctx{dialogs, status, pointer, content, results, clipboard, automation, {},
-              QStringLiteral("Tarnveil")}
+        : ctx{dialogs,    status,  pointer,
+              content,    results, clipboard,
+              automation, {},      QStringLiteral("Tarnveil")}
     {
         results.setHeader(QStringLiteral("Sorted Content (Results)"));
         pointer.onChange = [this](WindowPointer::Shape s) { pointerShapes.push_back(s); };

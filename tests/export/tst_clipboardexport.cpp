@@ -136,7 +136,8 @@ void tst_ClipboardExport::rowsClearedWhileCopying()
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 2);
-    QVERIFY(messages[0].contains(u"in Tarnveil2021/08/31.Form1.PushButton5_Click at line 106\r\r"_s));
+    QVERIFY(
+        messages[0].contains(u"in Tarnveil2021/08/31.Form1.PushButton5_Click at line 106\r\r"_s));
     QCOMPARE(messages[1], Confirmation);
     QCOMPARE(f.clipboard.text, std::optional(u"earlier"_s));
 }

@@ -62,8 +62,7 @@ void tst_TextFileExport::resultsBytes_data()
         << QStringList{u"pear"_s, u"fig"_s}
         << Header + "pear" + spaces(20) + "\t\r\nfig" + spaces(21) + "\t\r\n";
     QTest::newRow("row as wide as the header")
-        << QStringList{u"abcdefghijklmnopqrstuvwx"_s}
-        << Header + "abcdefghijklmnopqrstuvwx\t\r\n";
+        << QStringList{u"abcdefghijklmnopqrstuvwx"_s} << Header + "abcdefghijklmnopqrstuvwx\t\r\n";
     QTest::newRow("longer row widens the header")
         << QStringList{u"abcdefghijklmnopqrstuvwxyz"_s, u"a"_s}
         << "Sorted Content (Results)  \t\r\nabcdefghijklmnopqrstuvwxyz\t\r\na" + spaces(25) +
@@ -73,8 +72,7 @@ void tst_TextFileExport::resultsBytes_data()
         << "Sorted Content (Results)" + spaces(6) + "\t\r\na" + spaces(29) + "\t\r\nb" +
                spaces(29) + "\t\r\n";
     QTest::newRow("leading and trailing spaces stay, padding after them")
-        << QStringList{u"  pear  "_s}
-        << Header + "  pear  " + spaces(16) + "\t\r\n";
+        << QStringList{u"  pear  "_s} << Header + "  pear  " + spaces(16) + "\t\r\n";
     QTest::newRow("space-only and empty rows")
         << QStringList{u"   "_s, QString()}
         << Header + spaces(24) + "\t\r\n" + spaces(24) + "\t\r\n";
@@ -82,11 +80,13 @@ void tst_TextFileExport::resultsBytes_data()
         << QStringList{u"a\tb"_s} << Header + "a\tb" + spaces(21) + "\t\r\n";
     QTest::newRow("non-ASCII text is UTF-8, padded by UTF-16 units")
         << QStringList{u"Größe €"_s, u"\U0001F600"_s}
-        << Header + "Gr\xc3\xb6\xc3\x9f" "e \xe2\x82\xac" + spaces(17) + "\t\r\n" +
-               "\xf0\x9f\x98\x80" + spaces(22) + "\t\r\n";
+        << Header +
+               "Gr\xc3\xb6\xc3\x9f"
+               "e \xe2\x82\xac" +
+               spaces(17) + "\t\r\n" + "\xf0\x9f\x98\x80" + spaces(22) + "\t\r\n";
     QTest::newRow("duplicates all stay")
-        << QStringList{u"x"_s, u"x"_s} << Header + "x" + spaces(23) + "\t\r\nx" + spaces(23) +
-                                              "\t\r\n";
+        << QStringList{u"x"_s, u"x"_s}
+        << Header + "x" + spaces(23) + "\t\r\nx" + spaces(23) + "\t\r\n";
 }
 
 void tst_TextFileExport::resultsBytes()
@@ -158,8 +158,8 @@ void tst_TextFileExport::commandAsksAndShowsTheHourglass()
     QCOMPARE(dialog.text, u"Save"_s);
     QCOMPARE(dialog.filters, (QStringList{u"Text Files (*.txt)"_s, u"All Files (*)"_s}));
     QVERIFY(hourglassWhileWriting);
-    QCOMPARE(f.pointerShapes, (std::vector{WindowPointer::Shape::Hourglass,
-                                           WindowPointer::Shape::Default}));
+    QCOMPARE(f.pointerShapes,
+             (std::vector{WindowPointer::Shape::Hourglass, WindowPointer::Shape::Default}));
     QCOMPARE(readAll(path), Header + "pear" + spaces(20) + "\t\r\n");
 }
 
@@ -232,9 +232,10 @@ void tst_TextFileExport::unwritablePath()
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.front().contains(
-                 u"in Tarnveil2021/08/31.Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
-             qPrintable(messages.front()));
+    QVERIFY2(
+        messages.front().contains(
+            u"in Tarnveil2021/08/31.Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
+        qPrintable(messages.front()));
     QCOMPARE(f.dialogs.shown.front().caption, u"Application Error"_s);
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
     QCOMPARE(f.status.positions.back(), 0.0);
@@ -255,9 +256,8 @@ void tst_TextFileExport::status()
     SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
 
     const QString writing = u"Writing file: Results 1.txt"_s;
-    QCOMPARE(f.status.texts,
-             (QStringList{writing, writing, writing, writing + u" (1000)"_s,
-                          writing + u" (3000)"_s, u"Done."_s, u"Progress Bar"_s}));
+    QCOMPARE(f.status.texts, (QStringList{writing, writing, writing, writing + u" (1000)"_s,
+                                          writing + u" (3000)"_s, u"Done."_s, u"Progress Bar"_s}));
     // 1, 10, 20, one per checked row, then 100 and 0.
     QCOMPARE(f.status.positions.size(), size_t(3 + 2999 + 2));
     QCOMPARE(f.status.positions[0], 1.0);
