@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Character-class filters: they keep or drop each UTF-16 code unit of a text
+// according to a fixed ASCII set, keeping the order of what stays. Only the
+// ASCII letters A-Z, a-z and the digits 0-9 belong to any set.
+
+// Keeps the code units of text that occur in set (keepListed) or that do not
+// occur in it (!keepListed). Membership is exact and case-sensitive.
+QString SieveCharacters(QStringView text, QStringView set, bool keepListed);
+
+QString KeepLettersAndDigits(QStringView text);
+QString RemoveLetters(QStringView text);
+QString RemoveDigits(QStringView text);
+QString RemoveLettersAndDigits(QStringView text);
+
+namespace Sieve {
+
+inline constexpr char16_t LettersAndDigits[] =
+    u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+inline constexpr char16_t Letters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr char16_t Digits[] = u"0123456789";
+
+// The classes that the sort keys filter by.
+enum class Filter { KeepLettersAndDigits, RemoveLetters, RemoveDigits, RemoveLettersAndDigits };
+
+// Appends the filtered code units of text to out and returns how many were
+// appended; out must have room for text.size() units. Gives the same result as
+// the named function, without building a QString per line.
+qsizetype FilterInto(QStringView text, Filter filter, char16_t *out);
+
+} // namespace Sieve
