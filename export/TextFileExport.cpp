@@ -4,6 +4,7 @@
 #include "export/ExportList.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
+#include "sort/SortOptions.h"
 
 #include <QSaveFile>
 
@@ -13,13 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// The text after the last "\\" or "/".
-QString fileNameFromPath(QStringView path)
-{
-    const qsizetype cut = std::max(path.lastIndexOf(u'\\'), path.lastIndexOf(u'/'));
-    return path.mid(cut + 1).toString();
-}
 
 // Lines are gathered as text and handed to the file in large UTF-8 chunks.
 class ChunkedWriter
@@ -86,7 +80,7 @@ template <typename List>
 void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialogs &dialogs)
 {
     ErrorTrap trap(dialogs, u"Main"_s, u"SaveListviewProperlySpaced"_s);
-    const QString fileName = fileNameFromPath(path);
+    const QString fileName = FileNameFromPath(path);
     const auto yield = [bar] {
         if (bar)
             bar->yield();
