@@ -24,26 +24,31 @@ template <typename List> QString clipboardText(const List &list, Progress *event
     const int rows = list.rowCount();
     std::vector<qsizetype> widths;
     qsizetype widest = 0;
-    qsizetype total = 0;
+    qsizetype lastColumnChars = 0;
     for (int c = 0; c < columns; ++c) {
         qsizetype w = 0;
         for (int r = 0; r < rows; ++r) {
             yield();
-            w = std::max(w, list.cell(r, c).size());
+            const qsizetype length = list.cell(r, c).size();
+            w = std::max(w, length);
+            if (c + 1 == columns)
+                lastColumnChars += length;
         }
         widths.push_back(w);
         widest = std::max(widest, w);
-        total += w + 1;
     }
     const QString spaces(widest, u' ');
 
+    // Room for every row, so that the text is never moved while it grows.
+    qsizetype perRow = 2;
+    for (int c = 0; c + 1 < columns; ++c)
+        perRow += widths[size_t(c)] + 1;
     QString text;
+    text.reserve(perRow * rows + lastColumnChars);
     for (int r = 0; r < rows; ++r) {
         yield();
         if (!list.checked(r))
             continue;
-        if (text.capacity() - text.size() < total + 2)
-            text.reserve(std::max(text.size() * 2, qsizetype(4096)) + total + 2);
         const qsizetype lineStart = text.size();
         for (int c = 0; c < columns; ++c) {
             yield();
@@ -63,6 +68,8 @@ template <typename List> QString clipboardText(const List &list, Progress *event
         text.truncate(end);
         text.append(u"\r\n");
     }
+    if (text.capacity() > 2 * text.size())
+        text.squeeze();
     return text;
 }
 
