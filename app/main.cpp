@@ -1,11 +1,11 @@
+#include "app/Form1.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QWidget window; // the main window follows
-    window.setWindowTitle(QStringLiteral("Tarnveil"));
+    Form1 window;
     window.show();
     return app.exec();
 }

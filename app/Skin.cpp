@@ -1,0 +1,54 @@
+#include "app/Skin.h"
+
+#include "sort/Failure.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPalette>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void takeButtonColour(QWidget &widget, const QColor &colour)
+{
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Window, colour);
+    widget.setPalette(palette);
+    widget.setAutoFillBackground(true);
+}
+
+} // namespace
+
+QString SkinPath(const QString &programFolder)
+{
+    return QDir(programFolder).filePath(u"x/o.cjs"_s);
+}
+
+bool SkinFileExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+void ApplySkin(QWidget &window, QWidget &frame, const QString &programFolder)
+{
+    const QString path = SkinPath(programFolder);
+    if (!SkinFileExists(path))
+        return;
+
+    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
+    takeButtonColour(window, buttonFace);
+    takeButtonColour(frame, buttonFace);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(file.errorString());
+    const QByteArray sheet = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(file.errorString());
+    window.setStyleSheet(QString::fromUtf8(sheet));
+}
