@@ -8,7 +8,12 @@
 #include <memory>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <vector>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -22,18 +27,21 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A line's key as the merge passes see it. Text keys are views into the line
-// (or into the filtered copies); their first eight code units are packed into
-// head0/head1 so that most comparisons never touch the text itself. A numeric
-// key lives in head0 alone.
+// A line's key as the merge passes see it. The first eight code units of a
+// text key are packed into head0 and head1, so that most comparisons never
+// touch the text; the text itself is found through the line index when the
+// heads tie. A numeric key lives in head0 alone.
 struct Entry
 {
     quint64 head0;
     quint64 head1;
-    const char16_t *text;
-    qsizetype size;
-    qsizetype line; // index in the LineArray
+    quint32 line;   // index in the LineArray
+    quint32 offset; // where the key starts in the text that holds it
 };
+
+// Line indexes and key offsets are 32-bit; texts and arrays beyond that would
+// need more memory than a desktop has.
+constexpr qsizetype MaxIndex = 0xFFFFFFFF;
 
 // Packs up to four code units, most significant first and zero padded. For two
 // texts, comparing the packed values agrees with comparing the texts whenever
@@ -55,35 +63,129 @@ inline quint64 packHead(const char16_t *text, qsizetype size)
     return units;
 }
 
-inline Entry textEntry(QStringView key, qsizetype line)
+inline const char16_t *unitsOf(const QString &text)
 {
-    const char16_t *text = key.utf16();
-    const qsizetype size = key.size();
-    return Entry{packHead(text, size), size > 4 ? packHead(text + 4, size - 4) : 0, text, size,
-                 line};
+    return reinterpret_cast<const char16_t *>(text.constData());
 }
 
-inline const char16_t *unitsOf(const QString &line)
+// The entry of a text key that is key[offset...] of line.
+inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
 {
-    return reinterpret_cast<const char16_t *>(line.constData());
+    if (offset > MaxIndex)
+        throw Failure::outOfMemory();
+    return Entry{packHead(key, size), size > 4 ? packHead(key + 4, size - 4) : 0, quint32(line),
+                 quint32(offset)};
 }
 
-// Heads are equal, so the first min(8, sizes) units are too.
-Q_NEVER_INLINE bool tailLess(const Entry &a, const Entry &b)
+// Where the texts of the keys are: the lines' own texts from an offset on.
+struct LineSuffixes
 {
-    const qsizetype skip = std::min<qsizetype>({8, a.size, b.size});
-    return std::u16string_view(a.text + skip, a.size - skip) <
-           std::u16string_view(b.text + skip, b.size - skip);
-}
+    const QString *lines;
 
-inline bool lessThan(const Entry &a, const Entry &b)
+    std::u16string_view text(const Entry &entry) const
+    {
+        const QString &line = lines[entry.line];
+        return {unitsOf(line) + entry.offset, std::size_t(line.size() - entry.offset)};
+    }
+};
+
+// ... or filtered copies: line i's key is the entry's offset (here: size)
+// units from units[starts[i]].
+struct FilteredTexts
 {
-    if (a.head0 != b.head0)
-        return a.head0 < b.head0;
-    if (a.head1 != b.head1)
-        return a.head1 < b.head1;
-    return tailLess(a, b);
-}
+    const char16_t *units;
+    const qsizetype *starts;
+
+    std::u16string_view text(const Entry &entry) const
+    {
+        return {units + starts[entry.line], entry.offset};
+    }
+};
+
+// ... or nowhere: numeric keys are whole in their heads.
+struct NoTexts
+{
+    std::u16string_view text(const Entry &) const { return {}; }
+};
+
+// Ordinal comparison by UTF-16 code unit: the heads first, then the texts.
+template<typename Texts>
+struct KeyLess
+{
+    Texts texts;
+
+    bool operator()(const Entry &a, const Entry &b) const
+    {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        if (a.head1 != b.head1)
+            return a.head1 < b.head1;
+        return tailLess(a, b);
+    }
+
+    // The heads are equal, so the first min(8, sizes) units are too.
+    Q_NEVER_INLINE bool tailLess(const Entry &a, const Entry &b) const
+    {
+        const std::u16string_view x = texts.text(a);
+        const std::u16string_view y = texts.text(b);
+        const std::size_t skip = std::min({std::size_t(8), x.size(), y.size()});
+        return x.substr(skip) < y.substr(skip);
+    }
+};
+
+// A fixed-capacity array of trivially copyable items for the sort's working
+// memory. Large ones are mapped with transparent huge pages where the system
+// offers them: touching fresh memory page by page costs more than the merging.
+template<typename T>
+class WorkArray
+{
+public:
+    explicit WorkArray(qsizetype capacity) : m_size(capacity)
+    {
+        static_assert(std::is_trivially_copyable_v<T>);
+        const std::size_t bytes = std::size_t(std::max<qsizetype>(capacity, 1)) * sizeof(T);
+#ifdef Q_OS_LINUX
+        if (bytes >= HugeThreshold) {
+            void *memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (memory == MAP_FAILED)
+                throw Failure::outOfMemory();
+            madvise(memory, bytes, MADV_HUGEPAGE); // only advice: failing is harmless
+            m_data = static_cast<T *>(memory);
+            m_mappedBytes = bytes;
+            return;
+        }
+#endif
+        m_data = static_cast<T *>(::operator new(bytes));
+    }
+
+    ~WorkArray()
+    {
+#ifdef Q_OS_LINUX
+        if (m_mappedBytes) {
+            munmap(m_data, m_mappedBytes);
+            return;
+        }
+#endif
+        ::operator delete(m_data);
+    }
+
+    WorkArray(const WorkArray &) = delete;
+    WorkArray &operator=(const WorkArray &) = delete;
+
+    T *data() const { return m_data; }
+    qsizetype size() const { return m_size; }
+    T &operator[](qsizetype i) const { return m_data[i]; }
+    // Keeps only the first size items (for arrays filled from the front).
+    void shrink(qsizetype size) { m_size = size; }
+
+private:
+    static constexpr std::size_t HugeThreshold = std::size_t(4) << 20;
+
+    T *m_data = nullptr;
+    qsizetype m_size = 0;
+    std::size_t m_mappedBytes = 0;
+};
 
 void beginPass(Progress *progress, int pass)
 {
@@ -93,14 +195,17 @@ void beginPass(Progress *progress, int pass)
     progress->setText(u"Sorting: "_s + QString::number(pass));
 }
 
-// The keys of a sort: one entry per line that takes part, in line order, and
-// the lines that stay where they are (ascending).
-struct KeyedLines
+// Begins pass 1. Returns false when there is nothing to compare.
+bool beginSort(LineArray &lines, Progress *progress)
 {
-    std::vector<Entry> entries;
-    std::vector<qsizetype> walls;
-    std::unique_ptr<char16_t[]> filtered; // owns the filtered keys
-};
+    beginPass(progress, 1);
+    if (lines.size() < 2)
+        return false;
+    if (lines.size() > MaxIndex)
+        throw Failure::outOfMemory();
+    lines.detach(); // the keys point into the list; it must stay ours
+    return true;
+}
 
 // A sorted stretch [begin, end) of entries inside one segment between walls.
 struct Run
@@ -112,233 +217,299 @@ struct Run
 
 constexpr qsizetype MinRun = 32;
 
-// Stable insertion of [sortedEnd, end) into the sorted [begin, sortedEnd).
-void insertionSort(Entry *begin, Entry *sortedEnd, Entry *end)
-{
-    for (Entry *next = sortedEnd; next != end; ++next) {
-        const Entry item = *next;
-        Entry *at = std::upper_bound(begin, next, item, lessThan);
-        std::move_backward(at, next, next + 1);
-        *at = item;
-    }
-}
-
-// The first round of a pass 1: cuts each segment into sorted runs of at least
-// MinRun entries (fewer only at a segment's end). Natural runs are kept, and
-// strictly falling ones reversed, so sorted input stays one run.
-void formRuns(Entry *entries, qsizetype begin, qsizetype end, qsizetype segment,
-              std::vector<Run> &runs)
-{
-    qsizetype at = begin;
-    while (at < end) {
-        qsizetype runEnd = at + 1;
-        if (runEnd < end && lessThan(entries[runEnd], entries[at])) {
-            while (runEnd < end && lessThan(entries[runEnd], entries[runEnd - 1]))
-                ++runEnd;
-            std::reverse(entries + at, entries + runEnd);
-        } else {
-            while (runEnd < end && !lessThan(entries[runEnd], entries[runEnd - 1]))
-                ++runEnd;
-        }
-        if (runEnd - at < MinRun && runEnd < end) {
-            const qsizetype extended = std::min(at + MinRun, end);
-            insertionSort(entries + at, entries + runEnd, entries + extended);
-            runEnd = extended;
-        }
-        runs.push_back(Run{at, runEnd, segment});
-        at = runEnd;
-    }
-}
-
-// Stable merge of [a, aEnd) and [b, bEnd) into out: on equal keys the left
-// run's entry comes first.
-void mergeInto(const Entry *a, const Entry *aEnd, const Entry *b, const Entry *bEnd, Entry *out)
-{
-    if (a != aEnd && b != bEnd) {
-        for (;;) {
-            if (lessThan(*b, *a)) {
-                *out++ = *b++;
-                if (b == bEnd)
-                    break;
-            } else {
-                *out++ = *a++;
-                if (a == aEnd)
-                    break;
-            }
-        }
-    }
-    out = std::copy(a, aEnd, out);
-    std::copy(b, bEnd, out);
-}
-
-// How many entries of the stable merge of a and b come from a among its first
-// count outputs.
-qsizetype splitPoint(const Entry *a, qsizetype aSize, const Entry *b, qsizetype bSize,
-                     qsizetype count)
-{
-    qsizetype low = std::max<qsizetype>(0, count - bSize);
-    qsizetype high = std::min(count, aSize);
-    while (low < high) {
-        const qsizetype i = low + (high - low) / 2;
-        const qsizetype j = count - i;
-        if (j > 0 && !lessThan(b[j - 1], a[i]))
-            low = i + 1; // a[i] still comes before b[j - 1]
-        else
-            high = i;
-    }
-    return low;
-}
-
-// One piece of work of a merge round: merge (or copy) src[aBegin, aEnd) and
-// src[bBegin, bEnd) into dst at out.
-struct MergeTask
-{
-    qsizetype aBegin, aEnd, bBegin, bEnd, out;
-};
-
-void runTasks(const Entry *src, Entry *dst, const MergeTask *tasks, qsizetype count)
-{
-    for (qsizetype t = 0; t < count; ++t) {
-        const MergeTask &task = tasks[t];
-        mergeInto(src + task.aBegin, src + task.aEnd, src + task.bBegin, src + task.bEnd,
-                  dst + task.out);
-    }
-}
-
 // Below this many entries a second thread costs more than it saves.
-constexpr qsizetype ParallelThreshold = 1 << 16;
+constexpr qsizetype ParallelThreshold = 1 << 15;
 
-// Runs the tasks of a round, on two threads when there is enough work. A task
-// that straddles the middle is split where the merged output reaches it.
-void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks, qsizetype total)
+bool useTwoThreads(qsizetype total)
 {
-    if (total < ParallelThreshold || std::thread::hardware_concurrency() < 2) {
-        runTasks(src, dst, tasks.data(), qsizetype(tasks.size()));
+    static const bool twoCores = std::thread::hardware_concurrency() >= 2;
+    return twoCores && total >= ParallelThreshold;
+}
+
+// Runs work(0) and work(1) at the same time when worthwhile, else one after
+// the other.
+template<typename Work>
+void inTwoHalves(qsizetype total, Work work)
+{
+    if (!useTwoThreads(total)) {
+        work(0);
+        work(1);
         return;
     }
-    const qsizetype middle = total / 2;
-    qsizetype firstOfSecond = 0;
-    while (firstOfSecond < qsizetype(tasks.size())) {
-        const MergeTask &task = tasks[firstOfSecond];
-        const qsizetype size = (task.aEnd - task.aBegin) + (task.bEnd - task.bBegin);
-        if (task.out + size > middle)
-            break;
-        ++firstOfSecond;
-    }
-    std::vector<MergeTask> second;
-    if (firstOfSecond < qsizetype(tasks.size())) {
-        const MergeTask task = tasks[firstOfSecond];
-        const qsizetype count = middle - task.out;
-        const qsizetype fromA = splitPoint(src + task.aBegin, task.aEnd - task.aBegin,
-                                           src + task.bBegin, task.bEnd - task.bBegin, count);
-        const qsizetype aSplit = task.aBegin + fromA;
-        const qsizetype bSplit = task.bBegin + (count - fromA);
-        second.push_back(MergeTask{aSplit, task.aEnd, bSplit, task.bEnd, middle});
-        second.insert(second.end(), tasks.begin() + firstOfSecond + 1, tasks.end());
-        tasks.resize(firstOfSecond);
-        tasks.push_back(MergeTask{task.aBegin, aSplit, task.bBegin, bSplit, task.out});
-    }
-    std::thread helper(runTasks, src, dst, second.data(), qsizetype(second.size()));
-    runTasks(src, dst, tasks.data(), qsizetype(tasks.size()));
+    std::thread helper(work, 1);
+    work(0);
     helper.join();
 }
 
-// Sorts every segment of entries; pass 1 has begun. Returns where the sorted
-// entries are: entries itself or the buffer.
-const Entry *mergePasses(std::vector<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
-                         std::unique_ptr<Entry[]> &buffer, Progress *progress)
+template<typename Less>
+class MergeSorter
 {
-    std::vector<Run> runs;
-    qsizetype begin = 0;
-    for (qsizetype segment = 0; segment < qsizetype(segmentEnds.size()); ++segment) {
-        formRuns(entries.data(), begin, segmentEnds[segment], segment, runs);
-        begin = segmentEnds[segment];
+public:
+    MergeSorter(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds, Less less)
+        : m_entries(entries), m_segmentEnds(segmentEnds), m_less(less)
+    {
     }
-    const auto merged = [&runs] {
-        for (std::size_t r = 1; r < runs.size(); ++r) {
-            if (runs[r].segment == runs[r - 1].segment)
+
+    // Sorts every segment; pass 1 has begun. Returns where the sorted entries
+    // are: in the entries or in the buffer.
+    Entry *sort(Progress *progress)
+    {
+        m_runs = formAllRuns();
+        if (merged())
+            return m_entries.data();
+
+        const qsizetype total = qsizetype(m_entries.size());
+        m_buffer = std::make_unique<WorkArray<Entry>>(total);
+        Entry *src = m_entries.data();
+        Entry *dst = m_buffer->data();
+        std::vector<MergeTask> tasks;
+        std::vector<Run> next;
+        for (int pass = 1;; ++pass) {
+            if (pass > 1)
+                beginPass(progress, pass);
+            tasks.clear();
+            next.clear();
+            for (std::size_t r = 0; r < m_runs.size(); ++r) {
+                const Run &a = m_runs[r];
+                if (r + 1 < m_runs.size() && m_runs[r + 1].segment == a.segment) {
+                    const Run &b = m_runs[r + 1];
+                    tasks.push_back(MergeTask{a.begin, a.end, b.begin, b.end, a.begin});
+                    next.push_back(Run{a.begin, b.end, a.segment});
+                    ++r;
+                } else {
+                    tasks.push_back(MergeTask{a.begin, a.end, a.end, a.end, a.begin});
+                    next.push_back(a);
+                }
+            }
+            runRound(src, dst, tasks, total);
+            std::swap(src, dst);
+            std::swap(m_runs, next);
+            if (merged())
+                return src;
+        }
+    }
+
+private:
+    // One piece of a merge round: merge (or copy) src[aBegin, aEnd) and
+    // src[bBegin, bEnd) into dst at out.
+    struct MergeTask
+    {
+        qsizetype aBegin, aEnd, bBegin, bEnd, out;
+    };
+
+    bool merged() const
+    {
+        for (std::size_t r = 1; r < m_runs.size(); ++r) {
+            if (m_runs[r].segment == m_runs[r - 1].segment)
                 return false;
         }
         return true;
-    };
-    if (merged())
-        return entries.data();
+    }
 
-    const qsizetype total = qsizetype(entries.size());
-    buffer.reset(new Entry[total]);
-    Entry *src = entries.data();
-    Entry *dst = buffer.get();
-    std::vector<MergeTask> tasks;
-    std::vector<Run> next;
-    for (int pass = 1;; ++pass) {
-        if (pass > 1)
-            beginPass(progress, pass);
-        tasks.clear();
-        next.clear();
-        for (std::size_t r = 0; r < runs.size(); ++r) {
-            const Run &a = runs[r];
-            if (r + 1 < runs.size() && runs[r + 1].segment == a.segment) {
-                const Run &b = runs[r + 1];
-                tasks.push_back(MergeTask{a.begin, a.end, b.begin, b.end, a.begin});
-                next.push_back(Run{a.begin, b.end, a.segment});
-                ++r;
+    // Cuts every segment into sorted runs, the first half of the entries and
+    // the second half on their own threads.
+    std::vector<Run> formAllRuns()
+    {
+        const qsizetype total = qsizetype(m_entries.size());
+        const qsizetype middle = total / 2;
+        std::vector<Run> halves[2];
+        inTwoHalves(total, [&](int half) {
+            const qsizetype from = half == 0 ? 0 : middle;
+            const qsizetype to = half == 0 ? middle : total;
+            qsizetype begin = 0;
+            for (qsizetype segment = 0; segment < qsizetype(m_segmentEnds.size()); ++segment) {
+                const qsizetype end = m_segmentEnds[segment];
+                const qsizetype clippedBegin = std::max(begin, from);
+                const qsizetype clippedEnd = std::min(end, to);
+                if (clippedBegin < clippedEnd)
+                    formRuns(clippedBegin, clippedEnd, segment, halves[half]);
+                begin = end;
+                if (begin >= to)
+                    break;
+            }
+        });
+        halves[0].insert(halves[0].end(), halves[1].begin(), halves[1].end());
+        return std::move(halves[0]);
+    }
+
+    // Cuts [begin, end) of one segment into sorted runs of at least MinRun
+    // entries (fewer only at the end). Natural runs are kept, and strictly
+    // falling ones reversed, so sorted input stays one run.
+    void formRuns(qsizetype begin, qsizetype end, qsizetype segment, std::vector<Run> &runs)
+    {
+        Entry *const entries = m_entries.data();
+        qsizetype at = begin;
+        while (at < end) {
+            qsizetype runEnd = at + 1;
+            if (runEnd < end && m_less(entries[runEnd], entries[at])) {
+                while (runEnd < end && m_less(entries[runEnd], entries[runEnd - 1]))
+                    ++runEnd;
+                std::reverse(entries + at, entries + runEnd);
             } else {
-                tasks.push_back(MergeTask{a.begin, a.end, a.end, a.end, a.begin});
-                next.push_back(a);
+                while (runEnd < end && !m_less(entries[runEnd], entries[runEnd - 1]))
+                    ++runEnd;
+            }
+            if (runEnd - at < MinRun && runEnd < end) {
+                const qsizetype extended = std::min(at + MinRun, end);
+                insertionSort(entries + at, entries + runEnd, entries + extended);
+                runEnd = extended;
+            }
+            runs.push_back(Run{at, runEnd, segment});
+            at = runEnd;
+        }
+    }
+
+    // Stable insertion of [sortedEnd, end) into the sorted [begin, sortedEnd).
+    void insertionSort(Entry *begin, Entry *sortedEnd, Entry *end) const
+    {
+        for (Entry *next = sortedEnd; next != end; ++next) {
+            const Entry item = *next;
+            Entry *at = std::upper_bound(begin, next, item, m_less);
+            std::move_backward(at, next, next + 1);
+            *at = item;
+        }
+    }
+
+    // Stable merge: on equal keys the left run's entry comes first.
+    void mergeInto(const Entry *a, const Entry *aEnd, const Entry *b, const Entry *bEnd,
+                   Entry *out) const
+    {
+        if (a != aEnd && b != bEnd) {
+            for (;;) {
+                if (m_less(*b, *a)) {
+                    *out++ = *b++;
+                    if (b == bEnd)
+                        break;
+                } else {
+                    *out++ = *a++;
+                    if (a == aEnd)
+                        break;
+                }
             }
         }
-        runRound(src, dst, tasks, total);
-        std::swap(src, dst);
-        std::swap(runs, next);
-        if (merged())
-            return src;
+        out = std::copy(a, aEnd, out);
+        std::copy(b, bEnd, out);
     }
-}
 
-// Puts the lines in the order of the sorted entries; walls keep their index.
-// Nothing is lost if this throws: the lines are only swapped in at the end.
-void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls)
+    // How many of the first count entries of the stable merge of a and b come
+    // from a.
+    qsizetype splitPoint(const Entry *a, qsizetype aSize, const Entry *b, qsizetype bSize,
+                         qsizetype count) const
+    {
+        qsizetype low = std::max<qsizetype>(0, count - bSize);
+        qsizetype high = std::min(count, aSize);
+        while (low < high) {
+            const qsizetype i = low + (high - low) / 2;
+            const qsizetype j = count - i;
+            if (j > 0 && !m_less(b[j - 1], a[i]))
+                low = i + 1; // a[i] still comes before b[j - 1]
+            else
+                high = i;
+        }
+        return low;
+    }
+
+    void runTasks(const Entry *src, Entry *dst, const std::vector<MergeTask> &tasks) const
+    {
+        for (const MergeTask &task : tasks) {
+            mergeInto(src + task.aBegin, src + task.aEnd, src + task.bBegin, src + task.bEnd,
+                      dst + task.out);
+        }
+    }
+
+    // Runs the tasks of a round, on two threads when there is enough work:
+    // each thread writes one half of the output, and the task that straddles
+    // the middle is split where its merged output reaches it.
+    void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks,
+                  qsizetype total) const
+    {
+        if (!useTwoThreads(total)) {
+            runTasks(src, dst, tasks);
+            return;
+        }
+        const qsizetype middle = total / 2;
+        std::size_t straddling = 0;
+        while (straddling < tasks.size()) {
+            const MergeTask &task = tasks[straddling];
+            if (task.out + (task.aEnd - task.aBegin) + (task.bEnd - task.bBegin) > middle)
+                break;
+            ++straddling;
+        }
+        std::vector<MergeTask> second;
+        if (straddling < tasks.size()) {
+            const MergeTask task = tasks[straddling];
+            const qsizetype count = middle - task.out;
+            const qsizetype fromA = splitPoint(src + task.aBegin, task.aEnd - task.aBegin,
+                                               src + task.bBegin, task.bEnd - task.bBegin, count);
+            const qsizetype aSplit = task.aBegin + fromA;
+            const qsizetype bSplit = task.bBegin + (count - fromA);
+            second.push_back(MergeTask{aSplit, task.aEnd, bSplit, task.bEnd, middle});
+            second.insert(second.end(), tasks.begin() + straddling + 1, tasks.end());
+            tasks.resize(straddling);
+            tasks.push_back(MergeTask{task.aBegin, aSplit, task.bBegin, bSplit, task.out});
+        }
+        inTwoHalves(total, [&](int half) { runTasks(src, dst, half == 0 ? tasks : second); });
+    }
+
+    WorkArray<Entry> &m_entries;
+    const std::vector<qsizetype> &m_segmentEnds;
+    Less m_less;
+    std::vector<Run> m_runs;
+    std::unique_ptr<WorkArray<Entry>> m_buffer;
+};
+
+// Puts the lines in the order of the sorted entries, in place; walls keep
+// their index. Moving QStrings cannot fail, so no line is ever lost.
+void applyOrder(LineArray &lines, Entry *sorted, const std::vector<qsizetype> &walls)
 {
-    LineArray ordered;
-    ordered.reserve(lines.size());
-    QString *texts = lines.data();
+    // source[k]: the index of the line that goes to index k.
+    WorkArray<quint32> source(lines.size());
     auto wall = walls.begin();
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (wall != walls.end() && *wall == i) {
-            ordered.append(std::move(texts[i]));
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        if (wall != walls.end() && *wall == k) {
+            source[k] = quint32(k);
             ++wall;
         } else {
-            ordered.append(std::move(texts[sorted->line]));
+            source[k] = sorted->line;
             ++sorted;
         }
     }
-    lines.swap(ordered);
+    QString *texts = lines.data();
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        if (source[k] == k)
+            continue;
+        // Follow the cycle through k; every index visited gets its line.
+        QString first = std::move(texts[k]);
+        qsizetype to = k;
+        for (;;) {
+            const qsizetype from = source[to];
+            source[to] = quint32(to);
+            if (from == k) {
+                texts[to] = std::move(first);
+                break;
+            }
+            texts[to] = std::move(texts[from]);
+            to = from;
+        }
+    }
 }
 
-// Runs the passes over keys that build() derives; pass 1 begins before the
-// keys are derived so that the status shows at once.
-template<typename Build>
-LineArray &sortBy(LineArray &lines, Progress *progress, Build build)
+// Sorts the lines by their entries (the lines that take part, in line order);
+// the walls, ascending, stay where they are. Pass 1 has begun.
+template<typename Texts>
+void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
+                 Texts texts, Progress *progress)
 {
-    beginPass(progress, 1);
-    if (lines.size() < 2)
-        return lines;
-    lines.detach(); // keys point into the texts; they must stay ours
-    KeyedLines keyed;
-    keyed.entries.reserve(lines.size());
-    build(std::as_const(lines), keyed);
-
     std::vector<qsizetype> segmentEnds;
-    segmentEnds.reserve(keyed.walls.size() + 1);
+    segmentEnds.reserve(walls.size() + 1);
     // A wall at line w ends the segment of the entries before it.
-    for (qsizetype w = 0; w < qsizetype(keyed.walls.size()); ++w)
-        segmentEnds.push_back(keyed.walls[w] - w);
-    segmentEnds.push_back(qsizetype(keyed.entries.size()));
+    for (std::size_t w = 0; w < walls.size(); ++w)
+        segmentEnds.push_back(walls[w] - qsizetype(w));
+    segmentEnds.push_back(qsizetype(entries.size()));
 
-    std::unique_ptr<Entry[]> buffer;
-    const Entry *sorted = mergePasses(keyed.entries, segmentEnds, buffer, progress);
-    applyOrder(lines, sorted, keyed.walls);
-    return lines;
+    MergeSorter sorter(entries, segmentEnds, KeyLess<Texts>{texts});
+    Entry *sorted = sorter.sort(progress);
+    applyOrder(lines, sorted, walls);
 }
 
 // Sorting by a position below 1 is an invalid call, reported once two lines
@@ -351,16 +522,34 @@ LineArray &failInvalidArgument(LineArray &lines, Progress *progress)
     return lines;
 }
 
+// Keys every line by its text from 0-based offset keyStart(text) on.
+template<typename KeyStart>
+LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
+{
+    if (!beginSort(lines, progress))
+        return lines;
+    WorkArray<Entry> entries(lines.size());
+    const QString *texts = lines.constData();
+    inTwoHalves(lines.size(), [&](int half) {
+        const qsizetype middle = lines.size() / 2;
+        const qsizetype to = half == 0 ? middle : lines.size();
+        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
+            const char16_t *units = unitsOf(texts[i]);
+            const qsizetype size = texts[i].size();
+            const qsizetype at = keyStart(units, size);
+            entries[i] = textEntry(units + at, size - at, i, at);
+        }
+    });
+    sortEntries(lines, entries, {}, LineSuffixes{texts}, progress);
+    return lines;
+}
+
 LineArray &sortFromCharacter(LineArray &lines, qsizetype start, Progress *progress)
 {
     if (start < 1)
         return failInvalidArgument(lines, progress);
-    return sortBy(lines, progress, [start](const LineArray &texts, KeyedLines &keyed) {
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            const QStringView text(texts.at(i));
-            keyed.entries.push_back(
-                textEntry(start <= text.size() ? text.sliced(start - 1) : QStringView(), i));
-        }
+    return sortBySuffix(lines, progress, [start](const char16_t *, qsizetype size) {
+        return std::min(start - 1, size);
     });
 }
 
@@ -375,35 +564,62 @@ inline qsizetype nthSpace(const char16_t *text, qsizetype size, qsizetype spaces
 }
 
 // Keys every line by its text from its skip-th space on (skip >= 1), that
-// space included; lines with fewer spaces stay in place.
+// space included; lines with fewer spaces are walls.
 LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
 {
-    return sortBy(lines, progress, [skip](const LineArray &texts, KeyedLines &keyed) {
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            const QString &text = texts.at(i);
-            const qsizetype at = nthSpace(unitsOf(text), text.size(), skip);
-            if (at < 0)
-                keyed.walls.push_back(i);
-            else
-                keyed.entries.push_back(textEntry(QStringView(text).sliced(at), i));
-        }
-    });
+    if (!beginSort(lines, progress))
+        return lines;
+    WorkArray<Entry> entries(lines.size());
+    qsizetype count = 0;
+    std::vector<qsizetype> walls;
+    const QString *texts = lines.constData();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const char16_t *units = unitsOf(texts[i]);
+        const qsizetype size = texts[i].size();
+        const qsizetype at = nthSpace(units, size, skip);
+        if (at < 0)
+            walls.push_back(i);
+        else
+            entries[count++] = textEntry(units + at, size - at, i, at);
+    }
+    entries.shrink(count);
+    sortEntries(lines, entries, walls, LineSuffixes{texts}, progress);
+    return lines;
 }
 
 LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progress)
 {
-    return sortBy(lines, progress, [filter](const LineArray &texts, KeyedLines &keyed) {
-        qsizetype total = 0;
-        for (const QString &text : texts)
-            total += text.size();
-        keyed.filtered.reset(new char16_t[std::max<qsizetype>(total, 1)]);
-        char16_t *out = keyed.filtered.get();
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            const qsizetype size = Sieve::FilterInto(texts.at(i), filter, out);
-            keyed.entries.push_back(textEntry(QStringView(out, size), i));
-            out += size;
+    if (!beginSort(lines, progress))
+        return lines;
+    const QString *texts = lines.constData();
+    const qsizetype count = lines.size();
+    const qsizetype middle = count / 2;
+    // Each line's key fits in as many units as the line has. The buffer is
+    // sized for the worst case, but the keys are packed from the start of
+    // each half, so only the units written are ever touched.
+    qsizetype total = 0;
+    qsizetype secondHalfStart = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i == middle)
+            secondHalfStart = total;
+        total += texts[i].size();
+    }
+    WorkArray<char16_t> units(total);
+    WorkArray<qsizetype> starts(count);
+    WorkArray<Entry> entries(count);
+    inTwoHalves(count, [&](int half) {
+        const qsizetype to = half == 0 ? middle : count;
+        qsizetype at = half == 0 ? 0 : secondHalfStart;
+        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
+            char16_t *key = units.data() + at;
+            const qsizetype size = Sieve::FilterInto(texts[i], filter, key);
+            entries[i] = textEntry(key, size, i, size); // offset holds the key's size here
+            starts[i] = at;
+            at += size;
         }
     });
+    sortEntries(lines, entries, {}, FilteredTexts{units.data(), starts.data()}, progress);
+    return lines;
 }
 
 } // namespace
@@ -449,12 +665,12 @@ LineArray &SortByWordNumber(LineArray &lines, qint32 wordNumber, Progress *progr
 
 LineArray &SortAfterCharacters(LineArray &lines, const QString &marker, Progress *progress)
 {
-    return sortBy(lines, progress, [&marker](const LineArray &texts, KeyedLines &keyed) {
-        for (qsizetype i = 0; i < texts.size(); ++i) {
-            const QStringView text(texts.at(i));
-            const qsizetype at = marker.isEmpty() ? -1 : text.indexOf(marker);
-            keyed.entries.push_back(textEntry(at < 0 ? text : text.sliced(at), i));
-        }
+    if (marker.isEmpty()) // found at character 1 of every line
+        return sortFromCharacter(lines, 1, progress);
+    const std::u16string_view wanted(unitsOf(marker), std::size_t(marker.size()));
+    return sortBySuffix(lines, progress, [wanted](const char16_t *units, qsizetype size) {
+        const std::size_t at = std::u16string_view(units, std::size_t(size)).find(wanted);
+        return at == std::u16string_view::npos ? qsizetype(0) : qsizetype(at);
     });
 }
 
@@ -480,10 +696,13 @@ LineArray &SortByNonAlphanumericOnly(LineArray &lines, Progress *progress)
 
 LineArray &SortByLength(LineArray &lines, Progress *progress)
 {
-    return sortBy(lines, progress, [](const LineArray &texts, KeyedLines &keyed) {
-        for (qsizetype i = 0; i < texts.size(); ++i)
-            keyed.entries.push_back(Entry{quint64(texts.at(i).size()), 0, nullptr, 0, i});
-    });
+    if (!beginSort(lines, progress))
+        return lines;
+    WorkArray<Entry> entries(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        entries[i] = Entry{quint64(lines.at(i).size()), 0, quint32(i), 0};
+    sortEntries(lines, entries, {}, NoTexts{}, progress);
+    return lines;
 }
 
 qsizetype WordStartPosition(QStringView text, QStringView delimiter, qsizetype n)

@@ -1,0 +1,521 @@
+#include "sort/Failure.h"
+#include "sort/Sieve.h"
+#include "sort/SortOptions.h"
+#include "sort/SortRoutines.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <vector>
+#include <string_view>
+
+using namespace Qt::StringLiterals;
+using Routine = SortOption::Routine;
+
+namespace {
+
+class RecordingProgress final : public Progress
+{
+public:
+    void setPosition(double) override {}
+    void setText(const QString &text) override { events.append(text); }
+    void yield() override { events.append(u"<yield>"_s); }
+
+    QStringList events;
+};
+
+// The events of k passes: each starts with a yield, then its number.
+QStringList passEvents(int passes)
+{
+    QStringList events;
+    for (int pass = 1; pass <= passes; ++pass)
+        events << u"<yield>"_s << u"Sorting: "_s + QString::number(pass);
+    return events;
+}
+
+bool isPassSequence(const QStringList &events)
+{
+    return !events.isEmpty() && events.size() % 2 == 0 && events == passEvents(events.size() / 2);
+}
+
+bool ordinalGreater(const QString &a, const QString &b)
+{
+    const std::u16string_view x(reinterpret_cast<const char16_t *>(a.constData()), a.size());
+    const std::u16string_view y(reinterpret_cast<const char16_t *>(b.constData()), b.size());
+    for (std::size_t i = 0; i < std::min(x.size(), y.size()); ++i) {
+        if (x[i] != y[i])
+            return x[i] > y[i];
+    }
+    return x.size() > y.size();
+}
+
+struct Key
+{
+    bool leftOut = false;
+    qsizetype number = 0;
+    QString text;
+};
+
+// The key of a line as the exchange passes define it.
+Key referenceKey(Routine routine, const QString &line, qint32 number, const QString &marker)
+{
+    const auto fromSpace = [&line](qsizetype spaces) {
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u' ' && --spaces == 0)
+                return Key{false, 0, line.mid(i)};
+        }
+        return Key{true, 0, {}};
+    };
+    const auto fromCharacter = [&line](qsizetype start) {
+        return Key{false, 0, start <= line.size() ? line.mid(start - 1) : QString()};
+    };
+    const QString letters = QString::fromUtf16(Sieve::Letters);
+    const QString digits = QString::fromUtf16(Sieve::Digits);
+    switch (routine) {
+    case Routine::Alphabetically:
+        return fromCharacter(1);
+    case Routine::SecondCharacter:
+        return fromCharacter(2);
+    case Routine::ThirdCharacter:
+        return fromCharacter(3);
+    case Routine::CharacterPosition:
+        return fromCharacter(number);
+    case Routine::SecondWord:
+        return fromSpace(1);
+    case Routine::ThirdWord:
+        return fromSpace(2);
+    case Routine::WordNumber:
+        return number == 1 ? fromCharacter(1) : fromSpace(number - 1);
+    case Routine::AfterCharacters: {
+        const qsizetype at = line.indexOf(marker);
+        return Key{false, 0, at < 0 ? line : line.mid(at)};
+    }
+    case Routine::AlphaOnly:
+        return Key{false, 0, SieveCharacters(line, digits, false)};
+    case Routine::NumericOnly:
+        return Key{false, 0, SieveCharacters(line, letters, false)};
+    case Routine::AlphanumericOnly:
+        return Key{false, 0, SieveCharacters(line, letters + digits, true)};
+    case Routine::NonAlphanumericOnly:
+        return Key{false, 0, SieveCharacters(line, letters + digits, false)};
+    case Routine::Length:
+        return Key{false, line.size(), {}};
+    case Routine::None:
+        break;
+    }
+    return Key{true, 0, {}};
+}
+
+// Repeated passes of neighbour exchanges until a pass exchanges nothing.
+QStringList referenceSort(Routine routine, QStringList lines, qint32 number, const QString &marker)
+{
+    bool exchanged = true;
+    while (exchanged) {
+        exchanged = false;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            const Key a = referenceKey(routine, lines[i], number, marker);
+            const Key b = referenceKey(routine, lines[i + 1], number, marker);
+            if (a.leftOut || b.leftOut)
+                continue;
+            const bool greater =
+                routine == Routine::Length ? a.number > b.number : ordinalGreater(a.text, b.text);
+            if (greater) {
+                lines.swapItemsAt(i, i + 1);
+                exchanged = true;
+            }
+        }
+    }
+    return lines;
+}
+
+QString randomLine(QRandomGenerator &random)
+{
+    static const QStringList pieces = {u"a"_s,      u"b"_s,      u"B"_s,      u" "_s,
+                                       u"  "_s,     u"1"_s,      u"9"_s,      u"="_s,
+                                       u"\t"_s,     u"\u00DC"_s, u"\uFF21"_s, u"\U0001F600"_s,
+                                       u"ab"_s};
+    QString line;
+    const int count = random.bounded(8);
+    for (int i = 0; i < count; ++i)
+        line += pieces[random.bounded(int(pieces.size()))];
+    return line;
+}
+
+// Lines of three to five words, a few of them one word only, so that the word
+// routines have a few long stretches between lines that stay in place.
+QStringList randomWordLines(QRandomGenerator &random, int count)
+{
+    static const QString alphabet = u"abcXYZ019-"_s;
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        const int words = random.bounded(20000) == 0 ? 1 : 3 + random.bounded(3);
+        QString line;
+        for (int w = 0; w < words; ++w) {
+            if (w > 0)
+                line += random.bounded(10) == 0 ? u"  "_s : u" "_s;
+            const int size = random.bounded(5);
+            for (int k = 0; k < size; ++k)
+                line += alphabet[random.bounded(int(alphabet.size()))];
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+} // namespace
+
+class tst_SortRoutines : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void edgeCases_data();
+    void edgeCases();
+    void matchesExchangePasses_data();
+    void matchesExchangePasses();
+    void largeArraysKeepExchangeOrder_data();
+    void largeArraysKeepExchangeOrder();
+    void passStatus_data();
+    void passStatus();
+    void invalidStart_data();
+    void invalidStart();
+    void farSpacesAndWordNumbers_data();
+    void farSpacesAndWordNumbers();
+    void wordStartPosition_data();
+    void wordStartPosition();
+};
+
+void tst_SortRoutines::edgeCases_data()
+{
+    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QString>("marker");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("code order, capitals first")
+        << Routine::Alphabetically << 0 << QString() << QStringList{u"b"_s, u"B"_s, u"a"_s, u"A"_s}
+        << QStringList{u"A"_s, u"B"_s, u"a"_s, u"b"_s};
+    QTest::newRow("prefix first, space before digit")
+        << Routine::Alphabetically << 0 << QString()
+        << QStringList{u"apples"_s, u"1x"_s, u"apple"_s, u" x"_s}
+        << QStringList{u" x"_s, u"1x"_s, u"apple"_s, u"apples"_s};
+    QTest::newRow("surrogates before U+FF21")
+        << Routine::Alphabetically << 0 << QString() << QStringList{u"\uFF21"_s, u"\U0001F600"_s}
+        << QStringList{u"\U0001F600"_s, u"\uFF21"_s};
+    QTest::newRow("length keeps equal lengths in order")
+        << Routine::Length << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
+        << QStringList{u"a"_s, u"bb"_s, u"cc"_s};
+    QTest::newRow("length compares numbers")
+        << Routine::Length << 0 << QString()
+        << QStringList{u"xxxxxxxxxx"_s, u"xxxxxxxxx"_s, u"x"_s}
+        << QStringList{u"x"_s, u"xxxxxxxxx"_s, u"xxxxxxxxxx"_s};
+    QTest::newRow("second character, short line empty key")
+        << Routine::SecondCharacter << 0 << QString() << QStringList{u"xb"_s, u"ya"_s, u"z"_s}
+        << QStringList{u"z"_s, u"ya"_s, u"xb"_s};
+    QTest::newRow("third character")
+        << Routine::ThirdCharacter << 0 << QString() << QStringList{u"aac"_s, u"zzb"_s, u"mma"_s}
+        << QStringList{u"mma"_s, u"zzb"_s, u"aac"_s};
+    QTest::newRow("position beyond every line keeps order")
+        << Routine::CharacterPosition << 50 << QString() << QStringList{u"b"_s, u"a"_s}
+        << QStringList{u"b"_s, u"a"_s};
+    QTest::newRow("second word, wall at the end")
+        << Routine::SecondWord << 0 << QString()
+        << QStringList{u"Tom Smith"_s, u"Ann Jones"_s, u"Bob"_s}
+        << QStringList{u"Ann Jones"_s, u"Tom Smith"_s, u"Bob"_s};
+    QTest::newRow("second word, wall at the front")
+        << Routine::SecondWord << 0 << QString()
+        << QStringList{u"zed"_s, u"Tom Smith"_s, u"Ann Jones"_s}
+        << QStringList{u"zed"_s, u"Ann Jones"_s, u"Tom Smith"_s};
+    QTest::newRow("second word, segments sorted apart")
+        << Routine::SecondWord << 0 << QString()
+        << QStringList{u"a z"_s, u"b y"_s, u"wall"_s, u"c x"_s, u"d w"_s}
+        << QStringList{u"b y"_s, u"a z"_s, u"wall"_s, u"d w"_s, u"c x"_s};
+    QTest::newRow("third word after a double space")
+        << Routine::ThirdWord << 0 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
+        << QStringList{u"a  b c"_s, u"q r zz"_s};
+    QTest::newRow("word number 1 is the whole line")
+        << Routine::WordNumber << 1 << QString() << QStringList{u"b a"_s, u"zz"_s, u"a b"_s}
+        << QStringList{u"a b"_s, u"b a"_s, u"zz"_s};
+    QTest::newRow("word number 3 like third word")
+        << Routine::WordNumber << 3 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
+        << QStringList{u"a  b c"_s, u"q r zz"_s};
+    QTest::newRow("after marker, lines without it by whole text")
+        << Routine::AfterCharacters << 0 << u"="_s << QStringList{u"b=2"_s, u"a=1"_s, u"c"_s}
+        << QStringList{u"a=1"_s, u"b=2"_s, u"c"_s};
+    QTest::newRow("after empty marker is alphabetical")
+        << Routine::AfterCharacters << 0 << QString() << QStringList{u"b=2"_s, u"a=1"_s, u"B"_s}
+        << QStringList{u"B"_s, u"a=1"_s, u"b=2"_s};
+    QTest::newRow("after marker is case-sensitive")
+        << Routine::AfterCharacters << 0 << u"X"_s << QStringList{u"b Xa"_s, u"a xb"_s}
+        << QStringList{u"b Xa"_s, u"a xb"_s};
+    QTest::newRow("numeric only compares as text")
+        << Routine::NumericOnly << 0 << QString() << QStringList{u"item 10"_s, u"item 9"_s}
+        << QStringList{u"item 10"_s, u"item 9"_s};
+    QTest::newRow("alpha only keeps blanks")
+        << Routine::AlphaOnly << 0 << QString() << QStringList{u"b2"_s, u"a 1"_s}
+        << QStringList{u"a 1"_s, u"b2"_s};
+    QTest::newRow("alphanumeric only")
+        << Routine::AlphanumericOnly << 0 << QString() << QStringList{u"-b-"_s, u"!!a"_s}
+        << QStringList{u"!!a"_s, u"-b-"_s};
+    QTest::newRow("non-alphanumeric only")
+        << Routine::NonAlphanumericOnly << 0 << QString() << QStringList{u"a!"_s, u"zz "_s}
+        << QStringList{u"zz "_s, u"a!"_s};
+}
+
+void tst_SortRoutines::edgeCases()
+{
+    QFETCH(Routine, routine);
+    QFETCH(qint32, number);
+    QFETCH(QString, marker);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+
+    RecordingProgress progress;
+    LineArray &result = RunSortRoutine(routine, lines, number, marker, &progress);
+    QCOMPARE(&result, &lines);
+    QCOMPARE(lines, expected);
+    QVERIFY2(isPassSequence(progress.events), qPrintable(progress.events.join(u'|')));
+}
+
+void tst_SortRoutines::matchesExchangePasses_data()
+{
+    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QString>("marker");
+
+    QTest::newRow("alphabetically") << Routine::Alphabetically << 0 << QString();
+    QTest::newRow("second character") << Routine::SecondCharacter << 0 << QString();
+    QTest::newRow("third character") << Routine::ThirdCharacter << 0 << QString();
+    QTest::newRow("character 1") << Routine::CharacterPosition << 1 << QString();
+    QTest::newRow("character 5") << Routine::CharacterPosition << 5 << QString();
+    QTest::newRow("second word") << Routine::SecondWord << 0 << QString();
+    QTest::newRow("third word") << Routine::ThirdWord << 0 << QString();
+    QTest::newRow("word 1") << Routine::WordNumber << 1 << QString();
+    QTest::newRow("word 2") << Routine::WordNumber << 2 << QString();
+    QTest::newRow("word 4") << Routine::WordNumber << 4 << QString();
+    QTest::newRow("after =") << Routine::AfterCharacters << 0 << u"="_s;
+    QTest::newRow("after ab") << Routine::AfterCharacters << 0 << u"ab"_s;
+    QTest::newRow("after surrogate pair") << Routine::AfterCharacters << 0 << u"\U0001F600"_s;
+    QTest::newRow("after nothing") << Routine::AfterCharacters << 0 << QString();
+    QTest::newRow("alpha only") << Routine::AlphaOnly << 0 << QString();
+    QTest::newRow("numeric only") << Routine::NumericOnly << 0 << QString();
+    QTest::newRow("alphanumeric only") << Routine::AlphanumericOnly << 0 << QString();
+    QTest::newRow("non-alphanumeric only") << Routine::NonAlphanumericOnly << 0 << QString();
+    QTest::newRow("length") << Routine::Length << 0 << QString();
+}
+
+// Many small arrays with repeated keys, short lines, lines without spaces,
+// double spaces and surrogate pairs, each against the exchange passes.
+void tst_SortRoutines::matchesExchangePasses()
+{
+    QFETCH(Routine, routine);
+    QFETCH(qint32, number);
+    QFETCH(QString, marker);
+
+    QRandomGenerator random(20210831);
+    for (int round = 0; round < 400; ++round) {
+        QStringList lines;
+        const int count = random.bounded(40);
+        for (int i = 0; i < count; ++i)
+            lines << randomLine(random);
+        const QStringList expected = referenceSort(routine, lines, number, marker);
+        RecordingProgress progress;
+        RunSortRoutine(routine, lines, number, marker, &progress);
+        QCOMPARE(lines, expected);
+        QVERIFY2(isPassSequence(progress.events), qPrintable(progress.events.join(u'|')));
+    }
+}
+
+void tst_SortRoutines::largeArraysKeepExchangeOrder_data()
+{
+    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<qint32>("number");
+
+    QTest::newRow("alphabetically") << Routine::Alphabetically << 0;
+    QTest::newRow("second word") << Routine::SecondWord << 0;
+    QTest::newRow("word 3") << Routine::WordNumber << 3;
+    QTest::newRow("numeric only") << Routine::NumericOnly << 0;
+    QTest::newRow("length") << Routine::Length << 0;
+}
+
+// Arrays big enough for the merging to be shared by two threads, against a
+// stable sort of each stretch between lines that stay in place.
+void tst_SortRoutines::largeArraysKeepExchangeOrder()
+{
+    QFETCH(Routine, routine);
+    QFETCH(qint32, number);
+
+    QRandomGenerator random(7);
+    QStringList lines = randomWordLines(random, 150000);
+    std::vector<Key> keys;
+    for (const QString &line : lines)
+        keys.push_back(referenceKey(routine, line, number, QString()));
+    std::vector<qsizetype> order(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        order[i] = i;
+    const auto less = [&](qsizetype a, qsizetype b) {
+        return routine == Routine::Length ? keys[a].number < keys[b].number
+                                          : ordinalGreater(keys[b].text, keys[a].text);
+    };
+    auto segment = order.begin();
+    for (auto at = order.begin();; ++at) {
+        if (at == order.end() || keys[*at].leftOut) {
+            std::stable_sort(segment, at, less);
+            if (at == order.end())
+                break;
+            segment = at + 1;
+        }
+    }
+    QStringList expected;
+    for (const qsizetype i : order)
+        expected << lines[i];
+
+    RecordingProgress progress;
+    RunSortRoutine(routine, lines, number, QString(), &progress);
+    QCOMPARE(lines, expected);
+    QVERIFY(isPassSequence(progress.events));
+    QVERIFY(progress.events.size() > 2); // random lines need more than one pass
+}
+
+void tst_SortRoutines::passStatus_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("passes");
+
+    QTest::newRow("empty") << QStringList() << 1;
+    QTest::newRow("one line") << QStringList{u"z"_s} << 1;
+    QTest::newRow("already sorted") << QStringList{u"a"_s, u"b"_s, u"b"_s, u"c"_s} << 1;
+    QStringList sorted;
+    for (int i = 0; i < 100000; ++i)
+        sorted << u"%1"_s.arg(i, 6, 10, QChar(u'0'));
+    QTest::newRow("long sorted") << sorted << 1;
+}
+
+void tst_SortRoutines::passStatus()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(int, passes);
+
+    RecordingProgress progress;
+    SortAlphabetically(lines, &progress);
+    QCOMPARE(progress.events, passEvents(passes));
+    QVERIFY(std::is_sorted(lines.begin(), lines.end()));
+    QVERIFY(SortAlphabetically(lines, nullptr) == lines); // no progress is fine too
+}
+
+void tst_SortRoutines::invalidStart_data()
+{
+    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("fails");
+
+    const QStringList two{u"b c"_s, u"a b"_s};
+    QTest::newRow("position 0") << Routine::CharacterPosition << 0 << two << true;
+    QTest::newRow("position -3") << Routine::CharacterPosition << -3 << two << true;
+    QTest::newRow("lowest position")
+        << Routine::CharacterPosition << std::numeric_limits<qint32>::min() << two << true;
+    QTest::newRow("word 0") << Routine::WordNumber << 0 << two << true;
+    QTest::newRow("word -1") << Routine::WordNumber << -1 << two << true;
+    QTest::newRow("position 0, one line")
+        << Routine::CharacterPosition << 0 << QStringList{u"x"_s} << false;
+    QTest::newRow("word 0, no lines") << Routine::WordNumber << 0 << QStringList() << false;
+}
+
+void tst_SortRoutines::invalidStart()
+{
+    QFETCH(Routine, routine);
+    QFETCH(qint32, number);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, fails);
+
+    const QStringList before = lines;
+    RecordingProgress progress;
+    bool failed = false;
+    try {
+        RunSortRoutine(routine, lines, number, QString(), &progress);
+    } catch (const Failure &failure) {
+        failed = true;
+        QCOMPARE(failure.description(), u"Invalid procedure call or argument"_s);
+    }
+    QCOMPARE(failed, fails);
+    QCOMPARE(lines, before);
+    QCOMPARE(progress.events, passEvents(1));
+}
+
+void tst_SortRoutines::farSpacesAndWordNumbers_data()
+{
+    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    const QString far = QString(40000, u'x');
+    QTest::newRow("second space beyond 32767")
+        << Routine::ThirdWord << 0 << QStringList{far + u" a b"_s, u"a a a"_s}
+        << QStringList{u"a a a"_s, far + u" a b"_s};
+    QTest::newRow("first space beyond 32767")
+        << Routine::SecondWord << 0 << QStringList{far + u" b"_s, u"a a"_s}
+        << QStringList{u"a a"_s, far + u" b"_s};
+    QTest::newRow("word 32769 stays") << Routine::WordNumber << 32769
+                                      << QStringList{u"b b"_s, u"a a"_s}
+                                      << QStringList{u"b b"_s, u"a a"_s};
+    QTest::newRow("largest word number stays")
+        << Routine::WordNumber << std::numeric_limits<qint32>::max()
+        << QStringList{u"b b"_s, u"a a"_s} << QStringList{u"b b"_s, u"a a"_s};
+    QString manySpaces;
+    for (int i = 0; i < 33000; ++i)
+        manySpaces += u"w "_s;
+    QTest::newRow("word 33000 exists")
+        << Routine::WordNumber << 33000 << QStringList{manySpaces + u"b"_s, manySpaces + u"a"_s}
+        << QStringList{manySpaces + u"a"_s, manySpaces + u"b"_s};
+}
+
+void tst_SortRoutines::farSpacesAndWordNumbers()
+{
+    QFETCH(Routine, routine);
+    QFETCH(qint32, number);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+
+    RunSortRoutine(routine, lines, number, QString(), nullptr);
+    QCOMPARE(lines, expected);
+}
+
+void tst_SortRoutines::wordStartPosition_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<qsizetype>("n");
+    QTest::addColumn<qsizetype>("position");
+
+    QTest::newRow("first space") << u"Tom Smith"_s << u" "_s << qsizetype(1) << qsizetype(4);
+    QTest::newRow("second of a double space") << u"a  b c"_s << u" "_s << qsizetype(2)
+                                              << qsizetype(3);
+    QTest::newRow("too few") << u"a b"_s << u" "_s << qsizetype(2) << qsizetype(-1);
+    QTest::newRow("none") << u"abc"_s << u" "_s << qsizetype(1) << qsizetype(-1);
+    QTest::newRow("n zero") << u"a b"_s << u" "_s << qsizetype(0) << qsizetype(0);
+    QTest::newRow("n negative") << u"a b"_s << u" "_s << qsizetype(-4) << qsizetype(0);
+    QTest::newRow("tab is no space") << u"a\tb"_s << u" "_s << qsizetype(1) << qsizetype(-1);
+    QTest::newRow("overlapping delimiter") << u"aaa"_s << u"aa"_s << qsizetype(2) << qsizetype(2);
+    QTest::newRow("case-sensitive") << u"xAxa"_s << u"a"_s << qsizetype(1) << qsizetype(4);
+    QTest::newRow("beyond 32767") << QString(40000, u'x') + u" "_s << u" "_s << qsizetype(1)
+                                  << qsizetype(40001);
+}
+
+void tst_SortRoutines::wordStartPosition()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, delimiter);
+    QFETCH(qsizetype, n);
+    QFETCH(qsizetype, position);
+
+    QCOMPARE(WordStartPosition(text, delimiter, n), position);
+}
+
+QTEST_GUILESS_MAIN(tst_SortRoutines)
+#include "tst_sortroutines.moc"
