@@ -1,22 +1,47 @@
 // tarnveil-bench: reads lines from files, sorts them with one of the sort
 // options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx]
+//                  [--window] --out FILE INPUT...
+//
+// --format lines writes the sorted rows, one per line. The other formats put
+// the sorted rows into the results list, all checked, and write what the
+// export of that name makes of it: the text file of "Save Results As Text
+// File", the clipboard text of "Copy Results To Clipboard" in UTF-8, or the
+// workbook that "Save Results As Excel File" would open. --window runs that
+// export through the main window's button (offscreen), with its status line
+// and progress bar.
 //
 // Prints "rows=N read_ms=... sort_ms=... write_ms=... total_ms=... peak_rss_kb=..."
-// on stdout. Exit codes: 0 sorted, 3 the sort failed (the rows are still
-// written in the order reached), 2 bad arguments, 1 a file could not be read
-// or written.
+// on stdout; for the exports write_ms is the time of the command alone (not
+// of filling the results list, nor of writing the clipboard text to FILE),
+// out_bytes the size of FILE. Exit codes: 0 sorted, 3 the
+// sort failed (the rows are still written in the order reached), 2 bad arguments, 1 a file could
+// not be read or written.
 
+#include "app/CommandContext.h"
+#include "app/Form1.h"
+#include "app/UserDialogs.h"
+#include "app/WindowPointer.h"
+#include "export/Clipboard.h"
+#include "export/ExportCommands.h"
+#include "export/XlsxSpreadsheet.h"
+#include "lists/RowModel.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
 #include "sort/SortRoutines.h"
 
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -30,16 +55,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char Usage[] =
-    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] --out FILE INPUT...\n";
+constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
+                         "[--format lines|text|clipboard|xlsx] [--window] --out FILE INPUT...\n";
 
-enum class Format { Lines };
+enum class Format { Lines, Text, Clipboard, Xlsx };
 
 struct Arguments
 {
     int row = -1;
     std::optional<QString> answer; // --arg
     Format format = Format::Lines;
+    bool window = false;
     QString out;
     QStringList inputs;
 };
@@ -48,6 +74,12 @@ std::optional<Format> formatNamed(const QString &name)
 {
     if (name == u"lines")
         return Format::Lines;
+    if (name == u"text")
+        return Format::Text;
+    if (name == u"clipboard")
+        return Format::Clipboard;
+    if (name == u"xlsx")
+        return Format::Xlsx;
     return std::nullopt;
 }
 
@@ -63,6 +95,10 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         }
         if (word == u"--") {
             optionsEnded = true;
+            continue;
+        }
+        if (word == u"--window") {
+            args.window = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -88,6 +124,8 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         }
     }
     if (args.row < 0 || args.out.isEmpty() || args.inputs.isEmpty())
+        return std::nullopt;
+    if (args.window && args.format == Format::Lines)
         return std::nullopt;
     return args;
 }
@@ -230,11 +268,7 @@ bool writeRows(const LineArray &rows, Format format, const QString &path)
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (ok) {
-        switch (format) {
-        case Format::Lines:
-            ok = writeLines(rows, file);
-            break;
-        }
+        ok = format == Format::Lines && writeLines(rows, file);
     }
     if (ok) {
         file.close();
@@ -244,6 +278,166 @@ bool writeRows(const LineArray &rows, Format format, const QString &path)
         std::fprintf(stderr, "tarnveil-bench: cannot write %s: %s\n", qPrintable(path),
                      qPrintable(file.errorString()));
     return ok;
+}
+
+// The results list's exports, run as the commands run them. The file that the
+// spreadsheet export would open is moved to out; the clipboard text is written
+// to out in UTF-8.
+class ExportRun
+{
+public:
+    ExportRun(Format format, const QString &out)
+        : m_format(format), m_out(out),
+          m_spreadsheet(
+              [] {
+                  return std::optional(XlsxSpreadsheet::Launch{u"tarnveil-bench"_s, {}});
+              },
+              [this](const QString &, const QStringList &arguments) {
+                  m_workbook = arguments.value(0);
+                  return true;
+              },
+              QFileInfo(out).absolutePath())
+    {
+        if (format == Format::Text)
+            m_dialogs.saveAnswers = {out};
+    }
+
+    UserDialogs &dialogs() { return m_dialogs; }
+    Clipboard &clipboard() { return m_clipboard; }
+    SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
+
+    // The window's button that runs the export.
+    QString button() const
+    {
+        switch (m_format) {
+        case Format::Text:
+            return u"PushButton4"_s;
+        case Format::Clipboard:
+            return u"PushButton5"_s;
+        case Format::Xlsx:
+        case Format::Lines:
+            break;
+        }
+        return u"PushButton13"_s;
+    }
+
+    void run(CommandContext &ctx)
+    {
+        switch (m_format) {
+        case Format::Text:
+            PushButton4_Click(ctx);
+            break;
+        case Format::Clipboard:
+            PushButton5_Click(ctx);
+            break;
+        case Format::Xlsx:
+            PushButton13_Click(ctx);
+            break;
+        case Format::Lines:
+            break;
+        }
+    }
+
+    // What the export left behind goes to out; false (with a note on stderr)
+    // when the export failed.
+    bool finish()
+    {
+        bool ok = true;
+        for (const QString &message : m_dialogs.messages()) {
+            if (m_format == Format::Clipboard && message.startsWith(u"Results have been copied"))
+                continue;
+            std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(message));
+            ok = false;
+        }
+        if (!ok)
+            return false;
+        if (m_format == Format::Clipboard) {
+            QFile file(m_out);
+            const QByteArray bytes = m_clipboard.text.value_or(QString()).toUtf8();
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(bytes) != bytes.size()) {
+                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
+                return false;
+            }
+        }
+        if (m_format == Format::Xlsx) {
+            if (m_workbook.isEmpty())
+                return false;
+            QFile::remove(m_out);
+            const bool moved = QFile::rename(m_workbook, m_out);
+            QDir(QFileInfo(m_workbook).path()).removeRecursively();
+            if (!moved) {
+                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    Format m_format;
+    QString m_out;
+    ScriptedDialogs m_dialogs;
+    MemoryClipboard m_clipboard;
+    XlsxSpreadsheet m_spreadsheet;
+    QString m_workbook;
+};
+
+// The export on a results list of its own, without a window. exportMs is the
+// time of the export alone, without filling the list.
+bool exportRows(const LineArray &rows, Format format, const QString &out, double *exportMs)
+{
+    ExportRun run(format, out);
+    SilentProgress status;
+    WindowPointer pointer;
+    RowModel content(false);
+    RowModel results(true);
+    results.setHeader(u"Sorted Content (Results)"_s);
+    results.append(rows);
+    CommandContext ctx{run.dialogs(),     status, pointer,      content, results, run.clipboard(),
+                       run.spreadsheet(), {},     u"Tarnveil"_s};
+    const auto start = std::chrono::steady_clock::now();
+    run.run(ctx);
+    const bool done = run.finish();
+    *exportMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return done;
+}
+
+// The export through the main window's button, offscreen.
+bool exportRowsThroughTheWindow(const LineArray &rows, Format format, const QString &out,
+                                double *exportMs)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "tarnveil-bench";
+    char *argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    ExportRun run(format, out);
+    QTemporaryDir programFolder;
+    Form1Services services;
+    services.dialogs = &run.dialogs();
+    services.clipboard = &run.clipboard();
+    services.spreadsheet = &run.spreadsheet();
+    services.programFolder = programFolder.path();
+    Form1 window(services);
+    window.show();
+    window.results().append(rows);
+    // The user sees the rows before pressing the button: the views lay them
+    // out first.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    auto *button = window.findChild<QPushButton *>(run.button());
+    if (!button)
+        return false;
+    const auto start = std::chrono::steady_clock::now();
+    button->click();
+    *exportMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return run.finish();
 }
 
 using Clock = std::chrono::steady_clock;
@@ -284,13 +478,23 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
     step = Clock::now();
-    if (!writeRows(rows, args->format, args->out))
+    double writeMs = 0;
+    if (args->window) {
+        if (!exportRowsThroughTheWindow(rows, args->format, args->out, &writeMs))
+            return 1;
+    } else if (args->format == Format::Lines) {
+        if (!writeRows(rows, args->format, args->out))
+            return 1;
+        writeMs = millisecondsSince(step);
+    } else if (!exportRows(rows, args->format, args->out, &writeMs)) {
         return 1;
-    const double writeMs = millisecondsSince(step);
+    }
 
-    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld\n",
+    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld "
+                "out_bytes=%lld\n",
                 static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
-                millisecondsSince(start), peakResidentKilobytes());
+                millisecondsSince(start), peakResidentKilobytes(),
+                static_cast<long long>(QFileInfo(args->out).size()));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);

@@ -7,39 +7,59 @@
 #include "sort/SortOptions.h"
 
 #include <QSaveFile>
+#include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Lines are gathered as text and handed to the file in large UTF-8 chunks.
+// Lines are encoded to UTF-8 straight into one reused buffer, which goes to
+// the file whenever it holds a good chunk.
 class ChunkedWriter
 {
 public:
-    static constexpr qsizetype ChunkChars = 1 << 20;
+    static constexpr qsizetype ChunkBytes = 1 << 20;
 
-    explicit ChunkedWriter(QSaveFile &file) : m_file(file) { m_pending.reserve(ChunkChars + 4096); }
+    explicit ChunkedWriter(QSaveFile &file)
+        : m_file(file), m_encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless),
+          m_buffer(ChunkBytes, Qt::Uninitialized)
+    {
+    }
 
-    QString &line() { return m_pending; }
+    // text, spaces up to width, TAB; a text longer than its width gets no spaces.
+    void appendCell(QStringView text, qsizetype width)
+    {
+        const qsizetype spaces = std::max(width - text.size(), qsizetype(0));
+        reserve(m_encoder.requiredSpace(text.size()) + spaces + 1);
+        char *out = m_encoder.appendToBuffer(m_buffer.data() + m_used, text);
+        std::memset(out, ' ', size_t(spaces));
+        out += spaces;
+        *out++ = '\t';
+        m_used = out - m_buffer.data();
+    }
 
     void endLine()
     {
-        m_pending.append(u"\r\n");
-        if (m_pending.size() >= ChunkChars)
+        reserve(2);
+        m_buffer[m_used++] = '\r';
+        m_buffer[m_used++] = '\n';
+        if (m_used >= ChunkBytes)
             flush();
     }
 
     // Throws the file's error; after a failure nothing more is written.
     void flush()
     {
-        if (m_pending.isEmpty())
+        if (m_used == 0)
             return;
-        const QByteArray bytes = m_pending.toUtf8();
-        m_pending.resize(0);
-        if (m_file.write(bytes) != bytes.size()) {
+        const qint64 written = m_file.write(m_buffer.constData(), m_used);
+        const bool complete = written == m_used;
+        m_used = 0;
+        if (!complete) {
             m_failed = true;
             throw Failure(m_file.errorString());
         }
@@ -49,31 +69,21 @@ public:
     void discard()
     {
         m_failed = true;
-        m_pending.resize(0);
+        m_used = 0;
     }
 
 private:
-    QSaveFile &m_file;
-    QString m_pending;
-    bool m_failed = false;
-};
-
-class Padding
-{
-public:
-    explicit Padding(qsizetype widest) : m_spaces(widest, u' ') {}
-
-    // text, spaces up to width, TAB; a text longer than its width gets no spaces.
-    void appendCell(QString &line, QStringView text, qsizetype width) const
+    void reserve(qsizetype bytes)
     {
-        line.append(text);
-        if (width > text.size())
-            line.append(QStringView(m_spaces).left(std::min(width - text.size(), m_spaces.size())));
-        line.append(u'\t');
+        if (m_buffer.size() - m_used < bytes)
+            m_buffer.resize(m_used + std::max(bytes, ChunkBytes));
     }
 
-private:
-    QString m_spaces;
+    QSaveFile &m_file;
+    QStringEncoder m_encoder;
+    QByteArray m_buffer;
+    qsizetype m_used = 0;
+    bool m_failed = false;
 };
 
 template <typename List>
@@ -81,10 +91,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
 {
     ErrorTrap trap(dialogs, u"Main"_s, u"SaveListviewProperlySpaced"_s);
     const QString fileName = FileNameFromPath(path);
-    const auto yield = [bar] {
-        if (bar)
-            bar->yield();
-    };
+    ExportList::Yielder yield(bar);
     const auto writingStatus = [&](double position) {
         if (!bar)
             return;
@@ -107,7 +114,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
         int rows = 0;
         trap.run(120, [&] { rows = list.rowCount(); });
         for (int r = 0; r < rows; ++r) {
-            trap.run(122, yield);
+            trap.run(122, [&] { yield(); });
             bool gone = false;
             trap.run(124, [&] {
                 gone = !list.has(r);
@@ -118,7 +125,6 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
         }
         widths.push_back(w);
     }
-    const Padding padding(widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end()));
 
     trap.run(142, [&] { writingStatus(10); });
 
@@ -135,7 +141,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
         trap.run(158, [&] {
             for (int c = 0; c < columns; ++c) {
                 yield();
-                padding.appendCell(out.line(), list.header(c), widths[size_t(c)]);
+                out.appendCell(list.header(c), widths[size_t(c)]);
             }
         });
         trap.run(170, [&] { out.endLine(); });
@@ -144,7 +150,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
         int rows = 0;
         trap.run(182, [&] { rows = list.rowCount(); });
         for (int r = 0; r < rows && !out.failed(); ++r) {
-            trap.run(184, yield);
+            trap.run(184, [&] { yield(); });
             bool checked = false;
             bool gone = false;
             trap.run(188, [&] {
@@ -156,10 +162,9 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
             if (!checked)
                 continue;
             for (int c = 0; c < columns; ++c) {
-                trap.run(192, yield);
-                trap.run(c == 0 ? 196 : 202, [&] {
-                    padding.appendCell(out.line(), list.cell(r, c), widths[size_t(c)]);
-                });
+                trap.run(192, [&] { yield(); });
+                trap.run(c == 0 ? 196 : 202,
+                         [&] { out.appendCell(list.cell(r, c), widths[size_t(c)]); });
             }
             if (bar) {
                 trap.run(214, [&] {

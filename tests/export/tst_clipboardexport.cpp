@@ -125,12 +125,9 @@ void tst_ClipboardExport::commandPlacesTextAndConfirms()
 void tst_ClipboardExport::rowsClearedWhileCopying()
 {
     ExportFixture f;
-    f.addResults({u"pear"_s, u"fig"_s, u"plum"_s});
+    f.addResults(QStringList(1000, u"pear"_s));
     f.clipboard.text = u"earlier"_s;
-    f.status.onYield = [&](int n) {
-        if (n == 5)
-            f.results.clear();
-    };
+    f.status.onYield = [&](int) { f.results.clear(); };
 
     PushButton5_Click(f.ctx);
 

@@ -266,21 +266,22 @@ void tst_TextFileExport::status()
     QCOMPARE(f.status.positions[3], (1.0 + 1) / 3000 * 100);
     QCOMPARE(f.status.positions[3 + 2998], (3000.0 + 1) / 3000 * 100);
     QCOMPARE(f.status.positions.back(), 0.0);
-    QVERIFY(f.status.yields >= 2 * 3000);
+    // The window keeps running while the rows are measured and written.
+    QVERIFY(f.status.yields >= 2 * 3000 / 100);
 }
 
 void tst_TextFileExport::rowsClearedWhileWriting()
 {
     ExportFixture f;
-    f.addResults({u"pear"_s, u"fig"_s, u"plum"_s, u"kiwi"_s});
+    f.addResults(QStringList(1000, u"pear"_s));
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
-    // The results list's "Clear List" works while the file is written.
-    int clearAt = 0;
+    // The results list's "Clear List" works while the rows are written.
+    int headerWritten = 0;
     f.status.onYield = [&](int n) {
-        if (clearAt == 0 && f.status.texts.size() == 3)
-            clearAt = n + 3;
-        if (n == clearAt)
+        if (f.status.texts.size() == 3 && headerWritten == 0)
+            headerWritten = n;
+        else if (headerWritten != 0 && n > headerWritten)
             f.results.clear();
     };
 
@@ -291,7 +292,10 @@ void tst_TextFileExport::rowsClearedWhileWriting()
     QVERIFY(messages.front().startsWith(u"Index out of bounds\r\n"_s));
     QVERIFY(messages.front().contains(u".Main.SaveListviewProperlySpaced at line 188\r\r"_s));
     const QByteArray bytes = readAll(path);
-    QVERIFY2(bytes.startsWith(Header + "pear"), bytes.constData());
+    const QByteArray row = "pear" + spaces(20) + "\t\r\n";
+    QVERIFY(bytes.startsWith(Header + row));
+    QCOMPARE((bytes.size() - Header.size()) % row.size(), 0);
+    QVERIFY(bytes.size() < Header.size() + 1000 * row.size());
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
 }
 
