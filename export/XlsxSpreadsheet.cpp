@@ -3,7 +3,9 @@
 #include "export/XlsxWorkbook.h"
 #include "sort/Failure.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -13,6 +15,23 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString XlsxMimeType = u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s;
+
+// Workbooks of earlier exports that the application has long since read.
+void removeOldWorkbookFolders(const QString &tempRoot)
+{
+    const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+    const QFileInfoList folders =
+        QDir(tempRoot).entryInfoList({u"tarnveil-??????"_s}, QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QFileInfo &folder : folders) {
+        if (folder.isSymLink() || !folder.isWritable() || folder.lastModified() > dayAgo)
+            continue;
+        QDir dir(folder.filePath());
+        const QStringList entries =
+            dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        if (entries == QStringList{u"Results.xlsx"_s} || entries.isEmpty())
+            dir.removeRecursively();
+    }
+}
 
 Failure noWorkbook()
 {
@@ -38,6 +57,7 @@ public:
 
     void addWorkbook() override
     {
+        removeOldWorkbookFolders(m_tempRoot);
         QTemporaryDir folder(m_tempRoot + u"/tarnveil-XXXXXX"_s);
         if (!folder.isValid())
             throw Failure(folder.errorString());
