@@ -84,6 +84,12 @@ void tst_TextFileExport::resultsBytes_data()
                "Gr\xc3\xb6\xc3\x9f"
                "e \xe2\x82\xac" +
                spaces(17) + "\t\r\n" + "\xf0\x9f\x98\x80" + spaces(22) + "\t\r\n";
+    QTest::newRow("a lone surrogate becomes the replacement character")
+        << QStringList{u"a"_s + QChar(0xD800) + u"b"_s}
+        << Header +
+               "a\xef\xbf\xbd"
+               "b" +
+               spaces(21) + "\t\r\n";
     QTest::newRow("duplicates all stay")
         << QStringList{u"x"_s, u"x"_s}
         << Header + "x" + spaces(23) + "\t\r\nx" + spaces(23) + "\t\r\n";
