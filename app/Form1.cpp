@@ -221,6 +221,15 @@ void Form1::buildControls()
         setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
     m_listView1->setFocus();
 
+    // The lists remove rows (Delete key, double-click) only while the window is
+    // not busy; files dropped on the content list load like chosen ones.
+    for (RowListView *list : {m_listView1, m_listView2})
+        list->setBusyTest([this] { return m_pointer.busy(); });
+    m_listView1->setAcceptFileDrops(true);
+    connect(m_listView1, &RowListView::filesDropped, this, [this](const QStringList &paths) {
+        runCommand(u"ListView1_OLEDragDrop"_s, [&] { ListView1_OLEDragDrop(*m_context, paths); });
+    });
+
     connectCommand(m_pushButton1, u"PushButton1_Click"_s, &PushButton1_Click);
     connectCommand(m_pushButton2, u"PushButton2_Click"_s, &PushButton2_Click);
     connectCommand(m_pushButton3, u"PushButton3_Click"_s, &PushButton3_Click);
@@ -283,17 +292,21 @@ void Form1::Combo1_Click()
 void Form1::connectCommand(QPushButton *button, const QString &handler,
                            void (*command)(CommandContext &))
 {
-    connect(button, &QPushButton::clicked, this, [this, handler, command] {
-        // Nothing may leave a handler into Qt's signal dispatch.
-        try {
-            command(*m_context);
-        } catch (const CommandAborted &) {
-            // The window was closed while the command yielded: the program ends.
-            QCoreApplication::quit();
-        } catch (...) {
-            ErrorTrap(*m_dialogs, u"Form1"_s, handler).report(0, std::current_exception());
-        }
-    });
+    connect(button, &QPushButton::clicked, this,
+            [this, handler, command] { runCommand(handler, [&] { command(*m_context); }); });
+}
+
+void Form1::runCommand(const QString &handler, const std::function<void()> &command)
+{
+    // Nothing may leave a handler into Qt's signal dispatch.
+    try {
+        command();
+    } catch (const CommandAborted &) {
+        // The window was closed while the command yielded: the program ends.
+        QCoreApplication::quit();
+    } catch (...) {
+        ErrorTrap(*m_dialogs, u"Form1"_s, handler).report(0, std::current_exception());
+    }
 }
 
 void Form1::showPointer(WindowPointer::Shape shape)

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -68,6 +69,7 @@ private:
     void Combo1_Click();
     void connectCommand(QPushButton *button, const QString &handler,
                         void (*command)(CommandContext &));
+    void runCommand(const QString &handler, const std::function<void()> &command);
     void showPointer(WindowPointer::Shape shape);
     void showStatus();
 

@@ -1,32 +1,43 @@
-// tarnveil-bench: reads lines from files, sorts them with one of the sort
-// options and writes the result, timing each step.
+// tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
+// the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx]
-//                  [--window] --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx] [--window]
+//                  --out FILE INPUT...
 //
 // --format lines writes the sorted rows, one per line. The other formats put
-// the sorted rows into the results list, all checked, and write what the
-// export of that name makes of it: the text file of "Save Results As Text
-// File", the clipboard text of "Copy Results To Clipboard" in UTF-8, or the
-// workbook that "Save Results As Excel File" would open. --window runs that
-// export through the main window's button (offscreen), with its status line
-// and progress bar.
+// the sorted rows into a results list, all checked, and write what the export
+// of that name makes of it: the text file of "Save Results As Text File", the
+// clipboard text of "Copy Results To Clipboard" in UTF-8, or the workbook that
+// "Save Results As Excel File" would open. For these write_ms is the time of
+// the export command alone (not of filling the list, nor of writing the
+// clipboard text to FILE), and "out_bytes=..." the size of FILE.
 //
 // Prints "rows=N read_ms=... sort_ms=... write_ms=... total_ms=... peak_rss_kb=..."
-// on stdout; for the exports write_ms is the time of the command alone (not
-// of filling the results list, nor of writing the clipboard text to FILE),
-// out_bytes the size of FILE. Exit codes: 0 sorted, 3 the
-// sort failed (the rows are still written in the order reached), 2 bad arguments, 1 a file could
-// not be read or written.
+// on stdout. With --window the same files are then loaded and sorted again
+// through the real main window (offscreen): "Load Text From File" is clicked
+// and its dialog answers with the INPUT files, the option is chosen, "Start
+// Sorting" is clicked, and the results list is written; it adds
+// "window_load_ms=..." (the load command, click to its end), "window_ms=..."
+// (click to "Done."), "window_idle_ms=..." (the window catching up after
+// "Done."), "longest_gap_ms=..." (the longest time the event loop waited
+// during the command) and "window_ratio=..." (window_ms/sort_ms). With an
+// export format the window's export button is clicked next, writing FILE
+// again, and "window_write_ms=..." (click until it returns) and
+// "window_write_ratio=..." (window_write_ms/write_ms) are added. Exit codes:
+// 0 sorted, 3 the sort failed (the rows are still written in the order
+// reached), 2 bad arguments, 1 a file could not be read or written.
 
+#include "app/AppInfo.h"
 #include "app/CommandContext.h"
 #include "app/Form1.h"
 #include "app/UserDialogs.h"
 #include "app/WindowPointer.h"
+#include "bench/WindowRun.h"
 #include "export/Clipboard.h"
 #include "export/ExportCommands.h"
 #include "export/XlsxSpreadsheet.h"
 #include "lists/RowModel.h"
+#include "lists/TextFileLoader.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
@@ -41,7 +52,6 @@
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <sys/resource.h>
 
@@ -65,9 +75,9 @@ struct Arguments
     int row = -1;
     std::optional<QString> answer; // --arg
     Format format = Format::Lines;
-    bool window = false;
     QString out;
     QStringList inputs;
+    bool window = false;
 };
 
 std::optional<Format> formatNamed(const QString &name)
@@ -125,81 +135,27 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
     }
     if (args.row < 0 || args.out.isEmpty() || args.inputs.isEmpty())
         return std::nullopt;
-    if (args.window && args.format == Format::Lines)
-        return std::nullopt;
     return args;
 }
 
-// Appends the line bytes[0, size) as a row unless it is blank: CRs are
-// dropped, and a row that holds nothing but spaces is skipped.
-void appendRow(const char *bytes, qsizetype size, QByteArray &scratch, LineArray &rows)
-{
-    if (std::memchr(bytes, '\r', std::size_t(size))) {
-        scratch.resize(0);
-        for (qsizetype i = 0; i < size; ++i) {
-            if (bytes[i] != '\r')
-                scratch.append(bytes[i]);
-        }
-        bytes = scratch.constData();
-        size = scratch.size();
-    }
-    qsizetype i = 0;
-    while (i < size && bytes[i] == ' ')
-        ++i;
-    if (i == size)
-        return;
-    // An LF byte never occurs inside a UTF-8 sequence, so decoding line by
-    // line gives the same text as decoding the whole file.
-    rows.append(QString::fromUtf8(bytes, size));
-}
-
-// Reads a UTF-8 file in large blocks and appends its rows, split at LF.
-bool appendRows(const QString &path, LineArray &rows)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "tarnveil-bench: cannot read %s: %s\n", qPrintable(path),
-                     qPrintable(file.errorString()));
-        return false;
-    }
-    constexpr qsizetype BlockSize = 1 << 22;
-    QByteArray block(BlockSize, Qt::Uninitialized);
-    QByteArray scratch;
-    qsizetype kept = 0; // bytes of an unfinished line at the start of block
-    for (;;) {
-        if (kept == block.size())
-            block.resize(block.size() * 2); // a line longer than the block
-        const qint64 got = file.read(block.data() + kept, block.size() - kept);
-        if (got < 0) {
-            std::fprintf(stderr, "tarnveil-bench: cannot read %s: %s\n", qPrintable(path),
-                         qPrintable(file.errorString()));
-            return false;
-        }
-        const char *const data = block.constData();
-        const qsizetype filled = kept + qsizetype(got);
-        qsizetype begin = 0;
-        for (;;) {
-            const void *lf = std::memchr(data + begin, '\n', std::size_t(filled - begin));
-            if (!lf)
-                break;
-            const qsizetype end = static_cast<const char *>(lf) - data;
-            appendRow(data + begin, end - begin, scratch, rows);
-            begin = end + 1;
-        }
-        if (got == 0) { // end of file: the last line needs no LF
-            appendRow(data + begin, filled - begin, scratch, rows);
-            return true;
-        }
-        kept = filled - begin;
-        std::memmove(block.data(), data + begin, std::size_t(kept));
-    }
-}
-
+// The rows that "Load Text From File" would append for the files, in order.
 bool readRows(const QStringList &inputs, LineArray &rows)
 {
     for (const QString &path : inputs) {
-        if (!appendRows(path, rows))
+        if (!FileExists(path)) {
+            std::fprintf(stderr, "tarnveil-bench: %s: File not found\n", qPrintable(path));
             return false;
+        }
+        try {
+            QStringList fileRows = RowsFromTextFile(path);
+            if (rows.isEmpty())
+                rows = std::move(fileRows);
+            else
+                rows.append(std::move(fileRows));
+        } catch (const Failure &failure) {
+            std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(failure.description()));
+            return false;
+        }
     }
     return true;
 }
@@ -280,6 +236,20 @@ bool writeRows(const LineArray &rows, Format format, const QString &path)
     return ok;
 }
 
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+long peakResidentKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 // The results list's exports, run as the commands run them. The file that the
 // spreadsheet export would open is moved to out; the clipboard text is written
 // to out in UTF-8.
@@ -306,23 +276,10 @@ public:
     Clipboard &clipboard() { return m_clipboard; }
     SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
 
-    // The window's button that runs the export.
-    QString button() const
+    // Runs the command on ctx; returns its time.
+    double run(CommandContext &ctx)
     {
-        switch (m_format) {
-        case Format::Text:
-            return u"PushButton4"_s;
-        case Format::Clipboard:
-            return u"PushButton5"_s;
-        case Format::Xlsx:
-        case Format::Lines:
-            break;
-        }
-        return u"PushButton13"_s;
-    }
-
-    void run(CommandContext &ctx)
-    {
+        const Clock::time_point start = Clock::now();
         switch (m_format) {
         case Format::Text:
             PushButton4_Click(ctx);
@@ -336,6 +293,35 @@ public:
         case Format::Lines:
             break;
         }
+        return millisecondsSince(start);
+    }
+
+    // Clicks the export's button of a window that shows the results; returns
+    // the time from the click until the command returned.
+    double runThroughWindow(Form1 &window, ScriptedDialogs &dialogs)
+    {
+        // The user sees the rows before pressing the button: the views have
+        // laid them out.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const size_t before = dialogs.shown.size();
+        dialogs.saveAnswers = m_dialogs.saveAnswers;
+        QString button = u"PushButton13"_s;
+        if (m_format == Format::Text)
+            button = u"PushButton4"_s;
+        else if (m_format == Format::Clipboard)
+            button = u"PushButton5"_s;
+        auto *pushButton = window.findChild<QPushButton *>(button);
+        if (!pushButton)
+            return 0;
+        const Clock::time_point start = Clock::now();
+        pushButton->click();
+        const double ms = millisecondsSince(start);
+        for (size_t i = before; i < dialogs.shown.size(); ++i)
+            m_dialogs.shown.push_back(dialogs.shown[i]);
+        return ms;
     }
 
     // What the export left behind goes to out; false (with a note on stderr)
@@ -349,6 +335,7 @@ public:
             std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(message));
             ok = false;
         }
+        m_dialogs.shown.clear();
         if (!ok)
             return false;
         if (m_format == Format::Clipboard) {
@@ -366,6 +353,7 @@ public:
             QFile::remove(m_out);
             const bool moved = QFile::rename(m_workbook, m_out);
             QDir(QFileInfo(m_workbook).path()).removeRecursively();
+            m_workbook.clear();
             if (!moved) {
                 std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
                 return false;
@@ -383,8 +371,8 @@ private:
     QString m_workbook;
 };
 
-// The export on a results list of its own, without a window. exportMs is the
-// time of the export alone, without filling the list.
+// The export on a results list of its own, without a window; exportMs is the
+// time of the command alone.
 bool exportRows(const LineArray &rows, Format format, const QString &out, double *exportMs)
 {
     ExportRun run(format, out);
@@ -396,62 +384,8 @@ bool exportRows(const LineArray &rows, Format format, const QString &out, double
     results.append(rows);
     CommandContext ctx{run.dialogs(),     status, pointer,      content, results, run.clipboard(),
                        run.spreadsheet(), {},     u"Tarnveil"_s};
-    const auto start = std::chrono::steady_clock::now();
-    run.run(ctx);
-    const bool done = run.finish();
-    *exportMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    return done;
-}
-
-// The export through the main window's button, offscreen.
-bool exportRowsThroughTheWindow(const LineArray &rows, Format format, const QString &out,
-                                double *exportMs)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char name[] = "tarnveil-bench";
-    char *argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    ExportRun run(format, out);
-    QTemporaryDir programFolder;
-    Form1Services services;
-    services.dialogs = &run.dialogs();
-    services.clipboard = &run.clipboard();
-    services.spreadsheet = &run.spreadsheet();
-    services.programFolder = programFolder.path();
-    Form1 window(services);
-    window.show();
-    window.results().append(rows);
-    // The user sees the rows before pressing the button: the views lay them
-    // out first.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    auto *button = window.findChild<QPushButton *>(run.button());
-    if (!button)
-        return false;
-    const auto start = std::chrono::steady_clock::now();
-    button->click();
-    *exportMs =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    *exportMs = run.run(ctx);
     return run.finish();
-}
-
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-long peakResidentKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -470,6 +404,12 @@ int main(int argc, char **argv)
     if (!readRows(args->inputs, rows))
         return 1;
     const double readMs = millisecondsSince(step);
+    // What the window's content list must hold after its load.
+    LineArray loaded;
+    if (args->window) {
+        loaded = rows;
+        loaded.detach();
+    }
 
     step = Clock::now();
     const std::optional<QString> failure = sortRows(args->row, args->answer, rows);
@@ -477,24 +417,71 @@ int main(int argc, char **argv)
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
+    QString windowReport;
+    std::optional<ExportRun> windowExport;
+    double windowWriteMs = 0;
+    if (args->window) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        WindowAfterSort then;
+        if (args->format != Format::Lines) {
+            windowExport.emplace(args->format, args->out);
+            then.clipboard = &windowExport->clipboard();
+            then.spreadsheet = &windowExport->spreadsheet();
+            then.run = [&](Form1 &window, ScriptedDialogs &dialogs) {
+                windowWriteMs = windowExport->runThroughWindow(window, dialogs);
+            };
+        }
+        const WindowRun run =
+            RunWindowSort(args->inputs, args->row,
+                          args->answer ? QStringList{*args->answer} : QStringList(), then);
+        if (run.loaded != loaded)
+            std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",
+                         static_cast<long long>(run.loaded.size()),
+                         static_cast<long long>(loaded.size()));
+        if (run.results.size() != rows.size())
+            std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
+                         static_cast<long long>(run.results.size()),
+                         static_cast<long long>(rows.size()));
+        if (run.results != rows)
+            std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
+        if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
+            std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
+        windowReport = QString::asprintf(
+            " window_load_ms=%lld window_ms=%lld window_idle_ms=%lld longest_gap_ms=%lld "
+            "window_ratio=%.2f",
+            static_cast<long long>(run.loadMs), static_cast<long long>(run.clickToDoneMs),
+            static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.longestGapMs),
+            sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
+        rows = run.results;
+    }
+
     step = Clock::now();
     double writeMs = 0;
-    if (args->window) {
-        if (!exportRowsThroughTheWindow(rows, args->format, args->out, &writeMs))
-            return 1;
-    } else if (args->format == Format::Lines) {
+    if (args->format == Format::Lines) {
         if (!writeRows(rows, args->format, args->out))
             return 1;
         writeMs = millisecondsSince(step);
-    } else if (!exportRows(rows, args->format, args->out, &writeMs)) {
-        return 1;
+    } else {
+        // The window's export first, so that FILE ends up holding the direct one.
+        if (windowExport) {
+            if (!windowExport->finish())
+                return 1;
+            windowReport += QString::asprintf(" window_write_ms=%.1f", windowWriteMs);
+        }
+        if (!exportRows(rows, args->format, args->out, &writeMs))
+            return 1;
+        if (windowExport)
+            windowReport += QString::asprintf(" window_write_ratio=%.2f",
+                                              writeMs > 0 ? windowWriteMs / writeMs : 0.0);
     }
 
     std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld "
-                "out_bytes=%lld\n",
+                "out_bytes=%lld%s\n",
                 static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
                 millisecondsSince(start), peakResidentKilobytes(),
-                static_cast<long long>(QFileInfo(args->out).size()));
+                static_cast<long long>(QFileInfo(args->out).size()), qPrintable(windowReport));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);

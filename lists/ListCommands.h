@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 struct CommandContext;
-class RowModel;
 
 // "Clear List" under the content list; does nothing while the window is busy.
 void PushButton1_Click(CommandContext &ctx);
@@ -13,3 +12,5 @@ void PushButton2_Click(CommandContext &ctx);
 void PushButton3_Click(CommandContext &ctx);
 // "Load Sample/Example Text".
 void PushButton7_Click(CommandContext &ctx);
+// Files dropped on the content list load as if chosen in the open dialog.
+void ListView1_OLEDragDrop(CommandContext &ctx, const QStringList &paths);

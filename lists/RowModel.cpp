@@ -1,5 +1,10 @@
 #include "lists/RowModel.h"
 
+#include "sort/Failure.h"
+
+#include <algorithm>
+#include <limits>
+
 RowModel::RowModel(bool checkable, QObject *parent)
     : QAbstractListModel(parent), m_checkable(checkable)
 {
@@ -15,32 +20,64 @@ void RowModel::setHeader(const QString &header)
 
 void RowModel::setChecked(int index, bool checked)
 {
-    Row &row = m_rows.at(static_cast<size_t>(index));
-    if (row.checked == checked)
+    auto mark = m_checked.at(static_cast<size_t>(index));
+    if (mark == checked)
         return;
-    row.checked = checked;
+    mark = checked;
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at, {Qt::CheckStateRole});
 }
 
+void RowModel::checkRoomFor(qsizetype more) const
+{
+    if (more > std::numeric_limits<int>::max() - count())
+        throw Failure::outOfMemory();
+}
+
+// Room is made before the rows are announced, so a failure leaves the list as
+// it was; the insertion itself cannot fail.
+void RowModel::insertBatch(qsizetype size, const std::function<void()> &insert)
+{
+    if (size == 0)
+        return;
+    checkRoomFor(size);
+    const qsizetype total = m_texts.size() + size;
+    if (total > m_texts.capacity())
+        m_texts.reserve(std::max(total, m_texts.capacity() * 2));
+    if (static_cast<size_t>(total) > m_checked.capacity())
+        m_checked.reserve(std::max(static_cast<size_t>(total), m_checked.capacity() * 2));
+    const int first = count();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(size) - 1);
+    insert();
+    m_checked.resize(static_cast<size_t>(total), m_checkable);
+    endInsertRows();
+}
+
 void RowModel::append(const QString &text)
 {
-    const int at = count();
-    beginInsertRows(QModelIndex(), at, at);
-    m_rows.push_back({text, m_checkable});
-    endInsertRows();
+    insertBatch(1, [&] { m_texts.append(text); });
 }
 
 void RowModel::append(const QStringList &texts)
 {
-    if (texts.isEmpty())
-        return;
-    m_rows.reserve(m_rows.size() + static_cast<size_t>(texts.size()));
-    const int first = count();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(texts.size()) - 1);
-    for (const QString &text : texts)
-        m_rows.push_back({text, m_checkable});
-    endInsertRows();
+    insertBatch(texts.size(), [&] { m_texts.append(texts); });
+}
+
+void RowModel::append(QStringList &&texts)
+{
+    if (m_texts.isEmpty()) {
+        checkRoomFor(texts.size());
+        m_checked.reserve(static_cast<size_t>(texts.size()));
+        if (texts.isEmpty())
+            return;
+        beginInsertRows(QModelIndex(), 0, static_cast<int>(texts.size()) - 1);
+        m_texts = std::move(texts);
+        m_checked.resize(static_cast<size_t>(m_texts.size()), m_checkable);
+        endInsertRows();
+    } else {
+        insertBatch(texts.size(), [&] { m_texts.append(std::move(texts)); });
+    }
+    texts.clear();
 }
 
 void RowModel::removeAt(int index)
@@ -48,14 +85,16 @@ void RowModel::removeAt(int index)
     if (index < 0 || index >= count())
         return;
     beginRemoveRows(QModelIndex(), index, index);
-    m_rows.erase(m_rows.begin() + index);
+    m_texts.removeAt(index);
+    m_checked.erase(m_checked.begin() + index);
     endRemoveRows();
 }
 
 void RowModel::clear()
 {
     beginResetModel();
-    m_rows = {};
+    m_texts = QStringList();
+    m_checked = {};
     endResetModel();
 }
 
@@ -68,13 +107,12 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Row &row = m_rows[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return row.text;
+        return m_texts[index.row()];
     case Qt::CheckStateRole:
         if (m_checkable)
-            return row.checked ? Qt::Checked : Qt::Unchecked;
+            return m_checked[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;
         return {};
     default:
         return {};

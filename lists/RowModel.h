@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 // The rows of one list: a text and a check mark each, in the order they were
@@ -22,14 +23,19 @@ public:
     bool checkable() const { return m_checkable; }
 
     // Zero-based access for the code; the user's positions are these plus one.
-    int count() const { return static_cast<int>(m_rows.size()); }
-    const QString &text(int index) const { return m_rows.at(static_cast<size_t>(index)).text; }
-    bool isChecked(int index) const { return m_rows.at(static_cast<size_t>(index)).checked; }
+    int count() const { return static_cast<int>(m_texts.size()); }
+    const QString &text(int index) const { return m_texts.at(index); }
+    bool isChecked(int index) const { return m_checked.at(static_cast<size_t>(index)); }
+    // Every row's text in row order (a shared copy costs nothing).
+    const QStringList &texts() const { return m_texts; }
     void setChecked(int index, bool checked);
 
     void append(const QString &text);
-    // One insertion for the whole batch.
+    // One insertion for the whole batch. Throws Failure ("Out of memory") when
+    // the list would grow past the largest row count a view can address. An
+    // empty list takes over a moved-in batch without copying it.
     void append(const QStringList &texts);
+    void append(QStringList &&texts);
     void removeAt(int index);
     void clear();
 
@@ -41,13 +47,12 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    struct Row
-    {
-        QString text;
-        bool checked;
-    };
+    void checkRoomFor(qsizetype more) const;
+    void insertBatch(qsizetype size, const std::function<void()> &insert);
 
-    std::vector<Row> m_rows;
+    // Side by side, one entry per row.
+    QStringList m_texts;
+    std::vector<bool> m_checked;
     QString m_header;
     bool m_checkable;
 };

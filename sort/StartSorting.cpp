@@ -93,27 +93,26 @@ void PushButton17_Click(CommandContext &ctx)
     trap.run(106, [&] { rowCount = ctx.content.count(); });
     trap.run(106, [&] { lines.reserve(rowCount); });
     for (int i = 1; i <= rowCount; ++i) {
-        QString text;
-        bool rowGone = false;
+        // The row's own text, used before the yield only: rows appended
+        // meanwhile may move it.
+        const QString *text = nullptr;
         trap.run(110, [&] {
             // Rows cannot leave while the window is busy, but a nested run
             // ends the busy state early; rows that are gone end the reading
             // instead of repeating the last text.
-            if (i > ctx.content.count()) {
-                rowGone = true;
+            if (i > ctx.content.count())
                 throw Failure(u"Index out of bounds"_s);
-            }
-            text = ctx.content.text(i - 1);
+            text = &ctx.content.text(i - 1);
         });
-        if (rowGone)
+        if (!text)
             break;
+        trap.run(112, [&] { lines.append(*text); });
         trap.run(108, [&] {
             ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
-            ctx.status.setText(u"Processing: "_s + FileNameFromPath(text));
+            ctx.status.setText(u"Processing: "_s + FileNameFromPath(*text));
             ctx.status.yield();
             ctx.pointer.set(WindowPointer::Shape::Hourglass);
         });
-        trap.run(112, [&] { lines.append(text); });
     }
 
     int testLine = 0;
@@ -126,7 +125,7 @@ void PushButton17_Click(CommandContext &ctx)
             ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *
                                    100);
     });
-    trap.run(184, [&] { ctx.results.append(lines); });
+    trap.run(184, [&] { ctx.results.append(std::move(lines)); });
 
     trap.run(192, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(190, [&] { ctx.status.setPosition(0); });

@@ -115,6 +115,8 @@ private slots:
     void secondRunDoublesTheResults();
     void clickDuringAYieldRunsANestedSort();
     void closingDuringASortEndsIt();
+    void contentChangesDuringTheRun_data();
+    void contentChangesDuringTheRun();
 
     void pointerRules_data();
     void pointerRules();
@@ -695,6 +697,49 @@ void tst_Form1::closingDuringASortEndsIt()
     QVERIFY(!window->isVisible());
     QCOMPARE(window->results().count(), 0);
     QVERIFY(dialogs.shown.empty());
+}
+
+void tst_Form1::contentChangesDuringTheRun_data()
+{
+    QTest::addColumn<bool>("added"); // rows added, or else all rows removed
+    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("failures");
+
+    QTest::newRow("rows added wait for the next run")
+        << true << QStringList{A, B, C} << QStringList();
+    QTest::newRow("rows removed end the reading")
+        << false << QStringList{C}
+        << QStringList{errorDialogText(u"Index out of bounds"_s, u"Form1"_s,
+                                       u"PushButton17_Click"_s, 110)};
+}
+
+void tst_Form1::contentChangesDuringTheRun()
+{
+    QFETCH(bool, added);
+    QFETCH(QStringList, expected);
+    QFETCH(QStringList, failures);
+
+    ScriptedDialogs dialogs;
+    auto window = makeWindow(dialogs);
+    window->content().append(QStringList{C, B, A});
+
+    // Something that does not respect the busy state changes the content
+    // list while the first row's yield runs the event loop.
+    QTimer::singleShot(0, window.get(), [&] {
+        if (added)
+            window->content().append(QStringList(5000, u"added"_s));
+        else
+            window->content().clear();
+    });
+    QThread::msleep(2 * StatusLine::SliceMs);
+    click(*window, u"PushButton17"_s);
+
+    QStringList results;
+    for (int i = 0; i < window->results().count(); ++i)
+        results << window->results().text(i);
+    QCOMPARE(results, expected);
+    QCOMPARE(dialogs.messages(), failures + QStringList{u"Done."_s});
+    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
 }
 
 void tst_Form1::pointerRules_data()

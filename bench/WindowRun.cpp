@@ -1,0 +1,71 @@
+#include "bench/WindowRun.h"
+
+#include "app/Form1.h"
+#include "app/StatusLine.h"
+#include "app/UserDialogs.h"
+#include "lists/RowModel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+                        const WindowAfterSort &then)
+{
+    // The window remembers its option; keep the user's settings out of it.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+
+    ScriptedDialogs dialogs;
+    for (const QString &answer : answers)
+        dialogs.inputAnswers.push_back(answer);
+    Form1Services services;
+    services.dialogs = &dialogs;
+    services.clipboard = then.clipboard;
+    services.spreadsheet = then.spreadsheet;
+    Form1 window(services);
+    window.show();
+    QCoreApplication::processEvents();
+    window.combo()->setCurrentIndex(option);
+
+    WindowRun run;
+    QElapsedTimer clock;
+    dialogs.openAnswers.push_back(inputs);
+    clock.start();
+    window.findChild<QPushButton *>(u"PushButton3"_s)->click();
+    run.loadMs = clock.elapsed();
+    QCoreApplication::processEvents();
+    run.loaded = window.content().texts();
+
+    dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
+        if (box.text == u"Done."_s) {
+            run.clickToDoneMs = clock.elapsed();
+            run.longestGapMs =
+                std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
+        }
+    };
+    auto *button = window.findChild<QPushButton *>(u"PushButton17"_s);
+    window.statusLine().resetGaps();
+    clock.start();
+    button->click();
+    const qint64 returned = clock.elapsed();
+    QCoreApplication::processEvents();
+    window.repaint();
+    run.doneToIdleMs = clock.elapsed() - returned;
+    run.results.reserve(window.results().count());
+    for (int i = 0; i < window.results().count(); ++i)
+        run.results.append(window.results().text(i));
+    run.boxes = dialogs.messages();
+    if (then.run) {
+        dialogs.onShown = {};
+        then.run(window, dialogs);
+    }
+    return run;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+
+class Clipboard;
+class Form1;
+class ScriptedDialogs;
+class SpreadsheetAutomation;
+
+// Loading and Start Sorting driven through the real window (needs a
+// QApplication, the offscreen platform serves): "Load Text From File" is
+// clicked and its dialog answers with the input files, the option is chosen
+// in Combo1, and "Start Sorting" is clicked.
+struct WindowRun
+{
+    qint64 loadMs = 0;        // the load command, click until it returns
+    QStringList loaded;       // the content list's rows after the load
+    qint64 clickToDoneMs = 0; // click until the "Done." box
+    qint64 doneToIdleMs = 0;  // the window catching up after "Done." (layout, paint)
+    qint64 longestGapMs = 0;  // longest time the event loop waited, "Done." included
+    QStringList results;      // the results list's rows
+    QStringList boxes;        // texts of the message boxes shown, in order
+};
+
+// What the window uses for the exports, and a step run in the same window
+// after the sort (an export button, say).
+struct WindowAfterSort
+{
+    Clipboard *clipboard = nullptr;
+    SpreadsheetAutomation *spreadsheet = nullptr;
+    std::function<void(Form1 &window, ScriptedDialogs &dialogs)> run;
+};
+
+WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+                        const WindowAfterSort &then = {});

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QStringList>
+
+// The twelve example lines that "Load Sample/Example Text" appends, in order.
+QStringList SampleContentRows();

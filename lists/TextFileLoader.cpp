@@ -1,0 +1,389 @@
+#include "lists/TextFileLoader.h"
+
+#include "app/AppInfo.h"
+#include "app/UserDialogs.h"
+#include "lists/RowModel.h"
+#include "sort/Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <sys/sysinfo.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Windows-1252; the five bytes that code page leaves undefined keep their value.
+constexpr std::array<char16_t, 32> Windows1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+constexpr std::array<char16_t, 256> makeWindows1252Table()
+{
+    std::array<char16_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        table[size_t(b)] =
+            (b >= 0x80 && b < 0xA0) ? Windows1252High[size_t(b - 0x80)] : char16_t(b);
+    return table;
+}
+
+constexpr std::array<char16_t, 256> Windows1252 = makeWindows1252Table();
+
+// The decoders turn a run of bytes into UTF-16 code units at out and give the
+// end of what they wrote. With dropCarriageReturns set they delete carriage
+// returns on the way, so that splitting needs no second pass for them.
+
+char16_t *windows1252Units(const uchar *p, const uchar *end, char16_t *out,
+                           bool dropCarriageReturns)
+{
+    for (; p < end; ++p) {
+        *out = Windows1252[*p];
+        out += (dropCarriageReturns && *p == '\r') ? 0 : 1;
+    }
+    return out;
+}
+
+constexpr quint64 HighBits = 0x8080808080808080ull;
+constexpr quint64 LowBits = 0x0101010101010101ull;
+
+bool holdsCarriageReturn(quint64 eightBytes)
+{
+    const quint64 x = eightBytes ^ (LowBits * '\r');
+    return ((x - LowBits) & ~x & HighBits) != 0;
+}
+
+bool continuation(uchar b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// Strict UTF-8: no overlong forms, no encoded surrogates, nothing above
+// U+10FFFF, no sequence cut off at the end. Gives nullptr as soon as the bytes
+// turn out not to be UTF-8. Never writes more units than it reads bytes.
+char16_t *utf8Units(const uchar *p, const uchar *end, char16_t *out, bool dropCarriageReturns)
+{
+    while (p < end) {
+        if (end - p >= 8) {
+            quint64 word;
+            std::memcpy(&word, p, sizeof word);
+            if ((word & HighBits) == 0 && !(dropCarriageReturns && holdsCarriageReturn(word))) {
+                for (int i = 0; i < 8; ++i)
+                    out[i] = p[i];
+                out += 8;
+                p += 8;
+                continue;
+            }
+        }
+        const uchar b = *p;
+        if (b < 0x80) {
+            if (!(dropCarriageReturns && b == '\r'))
+                *out++ = b;
+            ++p;
+        } else if (b < 0xC2) {
+            return nullptr;
+        } else if (b < 0xE0) {
+            if (end - p < 2 || !continuation(p[1]))
+                return nullptr;
+            *out++ = char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F));
+            p += 2;
+        } else if (b < 0xF0) {
+            if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
+                return nullptr;
+            if ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0))
+                return nullptr;
+            *out++ = char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+            p += 3;
+        } else if (b < 0xF5) {
+            if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
+                return nullptr;
+            if ((b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))
+                return nullptr;
+            const char32_t c = char32_t((b & 0x07) << 18) | char32_t((p[1] & 0x3F) << 12) |
+                               char32_t((p[2] & 0x3F) << 6) | char32_t(p[3] & 0x3F);
+            *out++ = QChar::highSurrogate(c);
+            *out++ = QChar::lowSurrogate(c);
+            p += 4;
+        } else {
+            return nullptr;
+        }
+    }
+    return out;
+}
+
+bool isUtf16(QByteArrayView bytes)
+{
+    const auto first = static_cast<uchar>(bytes.front());
+    return first == 0xFF || first == 0xFE;
+}
+
+QByteArrayView withoutUtf8Mark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
+QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
+{
+    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
+    const bool twoBytes = bytes.size() >= 2;
+    const bool bigEndian = twoBytes && in[0] == 0xFE && in[1] == 0xFF;
+    const bool littleEndianMark = twoBytes && in[0] == 0xFF && in[1] == 0xFE;
+    const qsizetype start = (bigEndian || littleEndianMark) ? 2 : 0;
+    const qsizetype units = (bytes.size() - start) / 2;
+    const bool oddByte = (bytes.size() - start) % 2 != 0;
+
+    QString text(units + (oddByte ? 1 : 0), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    if (bigEndian)
+        qFromBigEndian<char16_t>(in + start, units, out);
+    else
+        qFromLittleEndian<char16_t>(in + start, units, out);
+    if (oddByte)
+        out[units] = QChar::ReplacementCharacter;
+    if (dropCarriageReturns)
+        text.truncate(std::remove(out, out + text.size(), u'\r') - out);
+    return text;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (isUtf16(bytes))
+        return fromUtf16Bytes(bytes, false);
+
+    const QByteArrayView utf8 = withoutUtf8Mark(bytes);
+    QString text(utf8.size(), Qt::Uninitialized);
+    char16_t *const first = reinterpret_cast<char16_t *>(text.data());
+    const auto *in = reinterpret_cast<const uchar *>(utf8.data());
+    if (char16_t *last = utf8Units(in, in + utf8.size(), first, false)) {
+        text.truncate(last - first);
+        return text;
+    }
+    text.resize(bytes.size());
+    const auto *all = reinterpret_cast<const uchar *>(bytes.data());
+    windows1252Units(all, all + bytes.size(), reinterpret_cast<char16_t *>(text.data()), false);
+    return text;
+}
+
+bool blank(QStringView line)
+{
+    return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
+}
+
+// Splits a text without carriage returns at its line feeds; lines of spaces
+// only are skipped.
+QStringList splitRows(QStringView text)
+{
+    QStringList rows;
+    qsizetype from = 0;
+    for (;;) {
+        qsizetype lineFeed = text.indexOf(u'\n', from);
+        const bool last = lineFeed < 0;
+        if (last)
+            lineFeed = text.size();
+        const QStringView line = text.sliced(from, lineFeed - from);
+        if (!blank(line))
+            rows.append(line.toString());
+        if (last)
+            break;
+        from = lineFeed + 1;
+    }
+    return rows;
+}
+
+// Splits bytes at their line feeds and decodes each line straight into its
+// row, carriage returns deleted and lines of spaces only skipped. A line feed
+// byte is never part of a longer UTF-8 sequence, so splitting before decoding
+// is safe. Gives false when a line does not decode (the bytes are not UTF-8).
+template <typename LineDecoder>
+bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const end = p + bytes.size();
+    // Room for every row at once: the list never grows by copying, and the
+    // rows' own memory is not interleaved with its discarded copies.
+    rows.reserve(std::count(p, end, uchar('\n')) + 1);
+    for (;;) {
+        const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
+        const uchar *const lineEnd = lineFeed ? lineFeed : end;
+        const bool spacesOnly =
+            std::all_of(p, lineEnd, [](uchar b) { return b == ' ' || b == '\r'; });
+        if (!spacesOnly) {
+            QString row(lineEnd - p, Qt::Uninitialized);
+            char16_t *const first = reinterpret_cast<char16_t *>(row.data());
+            char16_t *const last = decodeLine(p, lineEnd, first);
+            if (!last)
+                return false;
+            row.truncate(last - first);
+            rows.append(std::move(row));
+        }
+        if (!lineFeed)
+            return true;
+        p = lineFeed + 1;
+    }
+}
+
+QStringList rowsFromBytes(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return {};
+    if (isUtf16(bytes))
+        return splitRows(fromUtf16Bytes(bytes, true));
+
+    QStringList rows;
+    const bool utf8 = splitBytes(withoutUtf8Mark(bytes), rows, [](auto p, auto end, auto out) {
+        return utf8Units(p, end, out, true);
+    });
+    if (utf8)
+        return rows;
+    rows = QStringList();
+    splitBytes(bytes, rows,
+               [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); });
+    return rows;
+}
+
+QString quoted(const QString &path)
+{
+    return u'"' + QDir::toNativeSeparators(path) + u'"';
+}
+
+Failure cannotRead(const QString &path, const QString &reason)
+{
+    return Failure(u"Cannot read "_s + quoted(path) + u": "_s + reason);
+}
+
+Failure outOfMemory(const QString &path)
+{
+    return Failure(u"Out of memory while loading "_s + quoted(path));
+}
+
+// The file's bytes and its rows (two bytes a character, plus a header each)
+// live side by side for a moment; a file whose load would need more than the
+// machine's memory and swap is refused before the system has to kill the
+// program for it.
+bool fitsInMemory(qint64 fileSize)
+{
+    struct sysinfo info = {};
+    if (sysinfo(&info) != 0)
+        return true;
+    const double total = (double(info.totalram) + double(info.totalswap)) * info.mem_unit;
+    return double(fileSize) * 4 <= total;
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw cannotRead(path, u"It is a folder"_s);
+    if (!info.isFile())
+        throw cannotRead(path, u"It is not a regular file"_s);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw cannotRead(path, file.errorString());
+
+    const qint64 size = file.size();
+    if (!fitsInMemory(size))
+        throw outOfMemory(path);
+
+    QByteArray bytes;
+    bytes.resize(size);
+    qint64 done = 0;
+    while (done < size) {
+        const qint64 got = file.read(bytes.data() + done, size - done);
+        if (got < 0)
+            throw cannotRead(path, file.errorString());
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.truncate(done);
+
+    // Files that report no size (or grew meanwhile) are read on to their end.
+    char chunk[65536];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw cannotRead(path, file.errorString());
+        if (got == 0)
+            break;
+        if (!fitsInMemory(bytes.size() + got))
+            throw outOfMemory(path);
+        bytes.append(chunk, got);
+    }
+    return bytes;
+}
+
+} // namespace
+
+QString TextFromFileBytes(QByteArrayView bytes)
+{
+    return decode(bytes);
+}
+
+QStringList RowsFromText(QStringView text)
+{
+    if (!text.contains(u'\r'))
+        return splitRows(text);
+    QString withoutCarriageReturns = text.toString();
+    withoutCarriageReturns.remove(u'\r');
+    return splitRows(withoutCarriageReturns);
+}
+
+QStringList RowsFromBytes(QByteArrayView bytes)
+{
+    return rowsFromBytes(bytes);
+}
+
+QString ReadWholeTextFile(const QString &path)
+{
+    if (!FileExists(path))
+        return {};
+    try {
+        return decode(readWholeFile(path));
+    } catch (const std::bad_alloc &) {
+        throw outOfMemory(path);
+    } catch (const std::length_error &) {
+        throw outOfMemory(path);
+    }
+}
+
+QStringList RowsFromTextFile(const QString &path)
+{
+    try {
+        if (!FileExists(path))
+            return {};
+        return rowsFromBytes(readWholeFile(path));
+    } catch (const std::bad_alloc &) {
+        throw outOfMemory(path);
+    } catch (const std::length_error &) {
+        throw outOfMemory(path);
+    }
+}
+
+void LoadTextFileIntoListview(RowModel &list, const QString &path, UserDialogs &dialogs,
+                              const QString &shortTitle)
+{
+    if (!FileExists(path)) {
+        dialogs.message(u"File not found"_s, shortTitle, UserDialogs::Icon::None);
+        return;
+    }
+    try {
+        list.append(RowsFromTextFile(path));
+    } catch (const std::bad_alloc &) {
+        throw outOfMemory(path);
+    } catch (const std::length_error &) {
+        throw outOfMemory(path);
+    }
+}

@@ -1,0 +1,229 @@
+#include "app/CommandContext.h"
+#include "app/ErrorDialog.h"
+#include "app/StatusLine.h"
+#include "app/UserDialogs.h"
+#include "app/WindowPointer.h"
+#include "export/Clipboard.h"
+#include "export/SpreadsheetAutomation.h"
+#include "lists/ListCommands.h"
+#include "lists/RowModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Shape = WindowPointer::Shape;
+
+struct Commands
+{
+    ScriptedDialogs dialogs;
+    StatusLine status;
+    WindowPointer pointer;
+    RowModel content{false};
+    RowModel results{true};
+    SystemClipboard clipboard;
+    std::unique_ptr<SpreadsheetAutomation> spreadsheet = makeSystemSpreadsheet();
+    CommandContext ctx{dialogs,   status,       pointer, content,      results,
+                       clipboard, *spreadsheet, {},      u"Tarnveil"_s};
+    std::vector<Shape> shapes;
+
+    Commands()
+    {
+        pointer.onChange = [this](Shape s) { shapes.push_back(s); };
+    }
+};
+
+const QStringList Sample{
+    u"Watch your cash."_s,
+    u"Pick founders carefully."_s,
+    u"Hire generalists early."_s,
+    u"Hire specialists later."_s,
+    u"Invest in culture."_s,
+    u"Avoid tempting distractions."_s,
+    u"Support customers maniacally."_s,
+    u"Avoid business plans."_s,
+    u"Write a blog."_s,
+    u"Never fudge numbers."_s,
+    u"Encourage diverse thinking."_s,
+    u"Guard your time."_s,
+};
+
+} // namespace
+
+class tst_ListCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void clearButtons_data();
+    void clearButtons();
+    void sample_data();
+    void sample();
+    void cancelledDialog();
+    void loadWhileAlreadyBusy();
+    void droppedFiles();
+    void noPermission();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+};
+
+void tst_ListCommands::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    const std::pair<const char *, QByteArray> files[] = {
+        {"a.txt", "a1\na2\n"_ba},
+        {"b.txt", "  \r\nb1\r\n"_ba},
+    };
+    for (const auto &[name, bytes] : files) {
+        QFile file(path(QString::fromLatin1(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+    QVERIFY(QDir(m_dir.path()).mkdir(u"folder.txt"_s));
+}
+
+void tst_ListCommands::clearButtons_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<int>("contentLeft");
+    QTest::addColumn<int>("resultsLeft");
+    QTest::newRow("content list, idle") << 1 << false << 0 << 2;
+    QTest::newRow("content list, busy") << 1 << true << 3 << 2;
+    QTest::newRow("results list, idle") << 2 << false << 3 << 0;
+    QTest::newRow("results list, busy") << 2 << true << 3 << 0;
+}
+
+void tst_ListCommands::clearButtons()
+{
+    QFETCH(int, button);
+    QFETCH(bool, busy);
+    QFETCH(int, contentLeft);
+    QFETCH(int, resultsLeft);
+
+    Commands c;
+    c.content.append(QStringList{u"x"_s, u"y"_s, u"x"_s});
+    c.results.append(QStringList{u"x"_s, u"x"_s});
+    c.pointer.set(busy ? Shape::Hourglass : Shape::Custom);
+    c.shapes.clear();
+
+    (button == 1 ? PushButton1_Click : PushButton2_Click)(c.ctx);
+
+    QCOMPARE(c.content.count(), contentLeft);
+    QCOMPARE(c.results.count(), resultsLeft);
+    QVERIFY(c.shapes.empty());
+    QVERIFY(c.dialogs.shown.empty());
+}
+
+void tst_ListCommands::sample_data()
+{
+    QTest::addColumn<QStringList>("before");
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("empty list") << QStringList() << false;
+    QTest::newRow("behind loaded rows")
+        << QStringList{u"from a file"_s, u"Watch your cash."_s} << false;
+    QTest::newRow("while busy") << QStringList{u"row"_s} << true;
+}
+
+void tst_ListCommands::sample()
+{
+    QFETCH(QStringList, before);
+    QFETCH(bool, busy);
+
+    Commands c;
+    c.content.append(before);
+    c.pointer.set(busy ? Shape::Hourglass : Shape::Default);
+    c.shapes.clear();
+
+    PushButton7_Click(c.ctx);
+    QCOMPARE(c.content.texts(), before + Sample);
+    PushButton7_Click(c.ctx);
+    QCOMPARE(c.content.texts(), before + Sample + Sample);
+
+    QCOMPARE(c.results.count(), 0);
+    QVERIFY(c.shapes.empty());
+    QVERIFY(c.dialogs.shown.empty());
+}
+
+void tst_ListCommands::cancelledDialog()
+{
+    Commands c;
+    c.content.append(u"kept"_s);
+    c.pointer.set(Shape::Custom);
+    c.shapes.clear();
+
+    PushButton3_Click(c.ctx); // no answer scripted: the dialog is cancelled
+
+    QCOMPARE(c.dialogs.shown.size(), size_t(1));
+    const ScriptedDialogs::Shown expected{
+        ScriptedDialogs::Shown::Kind::OpenFiles,
+        u"Load List(s) - Hold Ctrl to select multiple list files"_s,
+        QString(),
+        UserDialogs::Icon::None,
+        {u"Text Files (*.txt)"_s, u"All Files (*)"_s}};
+    QCOMPARE(c.dialogs.shown.front(), expected);
+    QCOMPARE(c.content.texts(), QStringList{u"kept"_s});
+    QVERIFY(c.shapes.empty());
+}
+
+// A load that starts while a sort yields leaves the busy state to the sort.
+void tst_ListCommands::loadWhileAlreadyBusy()
+{
+    Commands c;
+    c.pointer.set(Shape::Hourglass);
+    c.shapes.clear();
+    c.dialogs.openAnswers.push_back({path(u"a.txt"_s)});
+    PushButton3_Click(c.ctx);
+    QCOMPARE(c.content.texts(), (QStringList{u"a1"_s, u"a2"_s}));
+    QVERIFY(c.pointer.busy());
+}
+
+void tst_ListCommands::droppedFiles()
+{
+    Commands c;
+    ListView1_OLEDragDrop(c.ctx, {path(u"b.txt"_s), path(u"folder.txt"_s), path(u"a.txt"_s)});
+    QCOMPARE(c.content.texts(), (QStringList{u"b1"_s, u"a1"_s, u"a2"_s}));
+    QCOMPARE(c.shapes, (std::vector<Shape>{Shape::Hourglass, Shape::Default}));
+    QCOMPARE(c.dialogs.messages().size(), 1);
+    QVERIFY(c.dialogs.messages().front().contains(u"Form1.ListView1_OLEDragDrop at line 134"_s));
+
+    // Nothing dropped, nothing done.
+    c.shapes.clear();
+    ListView1_OLEDragDrop(c.ctx, {});
+    QVERIFY(c.shapes.empty());
+}
+
+void tst_ListCommands::noPermission()
+{
+    QFile locked(path(u"locked.txt"_s));
+    QVERIFY(locked.open(QIODevice::WriteOnly));
+    locked.write("secret\n");
+    locked.close();
+    QVERIFY(locked.setPermissions(QFileDevice::WriteOwner));
+    {
+        QFile probe(locked.fileName());
+        if (probe.open(QIODevice::ReadOnly))
+            QSKIP("this user may read any file");
+    }
+
+    Commands c;
+    c.dialogs.openAnswers.push_back({locked.fileName(), path(u"b.txt"_s)});
+    PushButton3_Click(c.ctx);
+    QCOMPARE(c.content.texts(), QStringList{u"b1"_s});
+    QCOMPARE(c.dialogs.messages().size(), 1);
+    QVERIFY(c.dialogs.messages().front().startsWith(u"Cannot read \""_s + locked.fileName()));
+    QVERIFY(c.dialogs.messages().front().contains(u"at line 134"_s));
+}
+
+QTEST_GUILESS_MAIN(tst_ListCommands)
+#include "tst_listcommands.moc"

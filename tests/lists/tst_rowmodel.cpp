@@ -1,0 +1,202 @@
+#include "lists/RowModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList textsOf(const RowModel &model)
+{
+    QStringList texts;
+    for (int i = 0; i < model.rowCount(); ++i)
+        texts.append(model.data(model.index(i)).toString());
+    return texts;
+}
+
+} // namespace
+
+class tst_RowModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void appendKeepsOrderAndText_data();
+    void appendKeepsOrderAndText();
+    void batchIsOneInsertion_data();
+    void batchIsOneInsertion();
+    void removeAt_data();
+    void removeAt();
+    void clearIsOneReset();
+    void checkMarks_data();
+    void checkMarks();
+    void header();
+};
+
+void tst_RowModel::appendKeepsOrderAndText_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("duplicates") << QStringList{u"b"_s, u"a"_s, u"b"_s, u"b"_s};
+    QTest::newRow("spaces and tabs") << QStringList{u"  lead"_s, u"trail  "_s, u"\tx\t"_s, u" "_s};
+    QTest::newRow("empty and nul") << QStringList{QString(), u"a\0b"_s};
+    QTest::newRow("not sorted") << QStringList{u"zeta"_s, u"Alpha"_s, u"10"_s, u"9"_s};
+}
+
+void tst_RowModel::appendKeepsOrderAndText()
+{
+    QFETCH(QStringList, texts);
+    for (const bool batch : {false, true}) {
+        RowModel model(false);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        if (batch) {
+            model.append(texts);
+        } else {
+            for (const QString &text : texts)
+                model.append(text);
+        }
+        QCOMPARE(model.count(), texts.size());
+        QCOMPARE(model.texts(), texts);
+        QCOMPARE(textsOf(model), texts);
+        for (int i = 0; i < texts.size(); ++i)
+            QCOMPARE(model.text(i), texts.at(i));
+    }
+}
+
+void tst_RowModel::batchIsOneInsertion_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("batch");
+    QTest::addColumn<bool>("moved");
+    QTest::newRow("into empty list, copied") << 0 << 5 << false;
+    QTest::newRow("into empty list, moved") << 0 << 5 << true;
+    QTest::newRow("behind rows, copied") << 3 << 4 << false;
+    QTest::newRow("behind rows, moved") << 3 << 4 << true;
+    QTest::newRow("empty batch") << 2 << 0 << true;
+}
+
+void tst_RowModel::batchIsOneInsertion()
+{
+    QFETCH(int, before);
+    QFETCH(int, batch);
+    QFETCH(bool, moved);
+
+    RowModel model(true);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QStringList expected;
+    for (int i = 0; i < before; ++i) {
+        expected.append(u"old %1"_s.arg(i));
+        model.append(expected.back());
+    }
+
+    QStringList texts;
+    for (int i = 0; i < batch; ++i)
+        texts.append(u"new %1"_s.arg(i));
+    expected += texts;
+
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    if (moved)
+        model.append(std::move(texts));
+    else
+        model.append(texts);
+
+    QCOMPARE(inserted.size(), batch > 0 ? 1 : 0);
+    if (batch > 0) {
+        QCOMPARE(inserted.front().at(1).toInt(), before);
+        QCOMPARE(inserted.front().at(2).toInt(), before + batch - 1);
+    }
+    QCOMPARE(model.texts(), expected);
+    for (int i = 0; i < model.count(); ++i)
+        QVERIFY(model.isChecked(i));
+}
+
+void tst_RowModel::removeAt_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QStringList>("left");
+    const QStringList rows{u"a"_s, u"same"_s, u"same"_s, u"d"_s};
+    QTest::newRow("first") << 0 << QStringList{u"same"_s, u"same"_s, u"d"_s};
+    QTest::newRow("one of two duplicates") << 2 << QStringList{u"a"_s, u"same"_s, u"d"_s};
+    QTest::newRow("last") << 3 << QStringList{u"a"_s, u"same"_s, u"same"_s};
+    QTest::newRow("before the first") << -1 << rows;
+    QTest::newRow("behind the last") << 4 << rows;
+}
+
+void tst_RowModel::removeAt()
+{
+    QFETCH(int, index);
+    QFETCH(QStringList, left);
+    RowModel model(true);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.append(QStringList{u"a"_s, u"same"_s, u"same"_s, u"d"_s});
+    model.setChecked(3, false);
+
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    model.removeAt(index);
+    QCOMPARE(removed.size(), left.size() == 4 ? 0 : 1);
+    QCOMPARE(model.texts(), left);
+    // The check marks move with their rows.
+    QCOMPARE(model.isChecked(model.count() - 1), left.back() != u"d"_s);
+}
+
+void tst_RowModel::clearIsOneReset()
+{
+    RowModel model(false);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.append(QStringList(1000, u"row"_s));
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    model.clear();
+    QCOMPARE(reset.size(), 1);
+    QCOMPARE(removed.size(), 0);
+    QCOMPARE(model.count(), 0);
+    model.append(u"again"_s);
+    QCOMPARE(model.texts(), QStringList{u"again"_s});
+}
+
+void tst_RowModel::checkMarks_data()
+{
+    QTest::addColumn<bool>("checkable");
+    QTest::newRow("results list") << true;
+    QTest::newRow("content list") << false;
+}
+
+void tst_RowModel::checkMarks()
+{
+    QFETCH(bool, checkable);
+    RowModel model(checkable);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.append(QStringList{u"a"_s, u"b"_s});
+    const QModelIndex first = model.index(0);
+
+    QCOMPARE(model.flags(first).testFlag(Qt::ItemIsUserCheckable), checkable);
+    QCOMPARE(model.data(first, Qt::CheckStateRole).isValid(), checkable);
+    QCOMPARE(model.isChecked(0), checkable);
+
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    QCOMPARE(model.setData(first, Qt::Unchecked, Qt::CheckStateRole), checkable);
+    QCOMPARE(model.setData(first, u"edited"_s, Qt::EditRole), false);
+    QCOMPARE(model.text(0), u"a"_s);
+    QCOMPARE(changed.size(), checkable ? 1 : 0);
+    QCOMPARE(model.isChecked(0), false);
+    QCOMPARE(model.isChecked(1), checkable);
+
+    // Setting the same mark again changes nothing.
+    model.setChecked(0, false);
+    QCOMPARE(changed.size(), checkable ? 1 : 0);
+}
+
+void tst_RowModel::header()
+{
+    RowModel model(false);
+    QSignalSpy changed(&model, &QAbstractItemModel::headerDataChanged);
+    model.setHeader(u"Content To Sort"_s);
+    model.setHeader(u"Content To Sort"_s);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), u"Content To Sort"_s);
+}
+
+QTEST_GUILESS_MAIN(tst_RowModel)
+#include "tst_rowmodel.moc"

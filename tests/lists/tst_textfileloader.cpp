@@ -1,0 +1,353 @@
+#include "app/UserDialogs.h"
+#include "lists/RowModel.h"
+#include "lists/TextFileLoader.h"
+#include "sort/Failure.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray utf16(const QString &text, bool bigEndian)
+{
+    QByteArray bytes;
+    for (QChar c : text) {
+        const char hi = char(c.unicode() >> 8);
+        const char lo = char(c.unicode() & 0xFF);
+        bytes += bigEndian ? QByteArray{&hi, 1} + QByteArray{&lo, 1}
+                           : QByteArray{&lo, 1} + QByteArray{&hi, 1};
+    }
+    return bytes;
+}
+
+// Uses the reason text as it stands in the error box.
+QString failureText(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const Failure &f) {
+        return f.description();
+    }
+    return {};
+}
+
+} // namespace
+
+class tst_TextFileLoader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsFromBytes_data();
+    void rowsFromBytes();
+    void decoding_data();
+    void decoding();
+    void windows1252CoversEveryByte();
+    void randomBytesAgreeWithQt();
+    void manyLines();
+
+    void missingFile();
+    void emptyFile();
+    void fileWithoutReportedSize();
+    void unreadable_data();
+    void unreadable();
+    void noPermission();
+    void tooLargeForMemory();
+
+private:
+    QTemporaryDir m_dir;
+    QString write(const QString &name, const QByteArray &bytes);
+};
+
+QString tst_TextFileLoader::write(const QString &name, const QByteArray &bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return path;
+}
+
+void tst_TextFileLoader::rowsFromBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("rows");
+
+    const QStringList abc{u"alpha"_s, u"beta"_s, u"gamma"_s};
+    QTest::newRow("crlf") << "alpha\r\nbeta\r\ngamma"_ba << abc;
+    QTest::newRow("bare lf") << "alpha\nbeta\ngamma"_ba << abc;
+    QTest::newRow("crlf with final break") << "alpha\r\nbeta\r\ngamma\r\n"_ba << abc;
+    QTest::newRow("lf with final break") << "alpha\nbeta\ngamma\n"_ba << abc;
+    QTest::newRow("cr only runs together")
+        << "alpha\rbeta\rgamma\r"_ba << QStringList{u"alphabetagamma"_s};
+    QTest::newRow("cr inside a line is deleted")
+        << "al\rpha\nbe\r\rta"_ba << QStringList{u"alpha"_s, u"beta"_s};
+    QTest::newRow("blank and space-only lines skipped")
+        << "\n   \nalpha\n\n \r\nbeta\n      \n"_ba << QStringList{u"alpha"_s, u"beta"_s};
+    QTest::newRow("tab-only line kept")
+        << "\t\n \t \nalpha"_ba << QStringList{u"\t"_s, u" \t "_s, u"alpha"_s};
+    QTest::newRow("spaces around text kept")
+        << "  alpha  \r\n\tbeta\t\n"_ba << QStringList{u"  alpha  "_s, u"\tbeta\t"_s};
+    QTest::newRow("duplicates kept")
+        << "same\nsame\nsame\n"_ba << QStringList{u"same"_s, u"same"_s, u"same"_s};
+    QTest::newRow("no line break") << "single"_ba << QStringList{u"single"_s};
+    QTest::newRow("0 bytes") << QByteArray() << QStringList();
+    QTest::newRow("only line breaks") << "\r\n\n\r\n\r\r\n"_ba << QStringList();
+    QTest::newRow("only spaces") << "      "_ba << QStringList();
+    QTest::newRow("nul bytes are not blank")
+        << QByteArray("a\0b\n\0\n  \n", 9) << QStringList{u"a\0b"_s, QString(QChar(0))};
+    QTest::newRow("non-breaking space is not blank")
+        << "\xC2\xA0\n"_ba << QStringList{QString(QChar(0xA0))};
+
+    QTest::newRow("utf-16 le with mark")
+        << QByteArray("\xFF\xFE") + utf16(u"alpha\r\n\r\n  \r\nbeta\r\n"_s, false)
+        << QStringList{u"alpha"_s, u"beta"_s};
+    QTest::newRow("utf-16 le with mark, first line blank")
+        << QByteArray("\xFF\xFE") + utf16(u"\r\nalpha"_s, false) << QStringList{u"alpha"_s};
+    QTest::newRow("utf-16 be with mark")
+        << QByteArray("\xFE\xFF") + utf16(u"\u00E9t\u00E9\n\u20AC 5\n"_s, true)
+        << QStringList{u"\u00E9t\u00E9"_s, u"\u20AC 5"_s};
+    QTest::newRow("utf-16 le without mark, first byte ff")
+        << utf16(u"\u00FFx\ny"_s, false) << QStringList{u"\u00FFx"_s, u"y"_s};
+    QTest::newRow("utf-16 le without mark, first byte fe")
+        << utf16(u"\u00FEx\ny"_s, false) << QStringList{u"\u00FEx"_s, u"y"_s};
+    QTest::newRow("utf-16 odd length")
+        << QByteArray("\xFF\xFE") + utf16(u"ab\ncd"_s, false) + "e"_ba
+        << QStringList{u"ab"_s, u"cd\uFFFD"_s};
+    QTest::newRow("utf-16 single byte") << "\xFF"_ba << QStringList{u"\uFFFD"_s};
+    QTest::newRow("utf-16 mark only") << "\xFF\xFE"_ba << QStringList();
+    QTest::newRow("utf-16 surrogate pair")
+        << QByteArray("\xFF\xFE") + utf16(u"\U0001F600"_s, false) << QStringList{u"\U0001F600"_s};
+
+    QTest::newRow("utf-8 without mark") << "Gr\xC3\xBC\xC3\x9F"
+                                           "e\n\xE2\x82\xAC 5"_ba
+                                        << QStringList{u"Gr\u00FC\u00DFe"_s, u"\u20AC 5"_s};
+    QTest::newRow("utf-8 with mark")
+        << "\xEF\xBB\xBFline\nnext"_ba << QStringList{u"line"_s, u"next"_s};
+    QTest::newRow("utf-8 four-byte sequence")
+        << "\xF0\x9F\x98\x80"_ba << QStringList{u"\U0001F600"_s};
+    QTest::newRow("invalid utf-8 is windows-1252")
+        << "\x80 and caf\xE9\n"_ba << QStringList{u"\u20AC and caf\u00E9"_s};
+    QTest::newRow("windows-1252 with crlf")
+        << "caf\xE9\r\n\r\nna\xEFve\r\n"_ba << QStringList{u"caf\u00E9"_s, u"na\u00EFve"_s};
+    QTest::newRow("utf-8 mixed with a stray byte is windows-1252 throughout")
+        << "\xC3\xA9\n\x80"_ba << QStringList{u"\u00C3\u00A9"_s, u"\u20AC"_s};
+    QTest::newRow("truncated utf-8 sequence at the end")
+        << "abc\xC3"_ba << QStringList{u"abc\u00C3"_s};
+    QTest::newRow("encoded surrogate is not utf-8")
+        << "\xED\xA0\x80"_ba << QStringList{u"\u00ED\u00A0\u20AC"_s};
+    QTest::newRow("overlong encoding is not utf-8")
+        << "\xC0\xAF"_ba << QStringList{u"\u00C0\u00AF"_s};
+    QTest::newRow("undefined windows-1252 bytes keep their value")
+        << "\x81\x8D\x8F\x90\x9D"_ba << QStringList{u"\u0081\u008D\u008F\u0090\u009D"_s};
+}
+
+void tst_TextFileLoader::rowsFromBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, rows);
+    QCOMPARE(RowsFromBytes(bytes), rows);
+    QCOMPARE(RowsFromText(TextFromFileBytes(bytes)), rows);
+
+    // The same bytes through a file and the list give the same rows, in order.
+    const QString path = write(u"rows.txt"_s, bytes);
+    RowModel list(false);
+    list.append(u"earlier row"_s);
+    ScriptedDialogs dialogs;
+    LoadTextFileIntoListview(list, path, dialogs, u"Short"_s);
+    QVERIFY(dialogs.shown.empty());
+    QCOMPARE(list.count(), 1 + rows.size());
+    QCOMPARE(list.text(0), u"earlier row"_s);
+    for (int i = 0; i < rows.size(); ++i)
+        QCOMPARE(list.text(i + 1), rows.at(i));
+}
+
+void tst_TextFileLoader::decoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("utf-16 le mark removed") << "\xFF\xFEh\0i\0"_ba << u"hi"_s;
+    QTest::newRow("utf-16 be mark removed") << "\xFE\xFF\0h\0i"_ba << u"hi"_s;
+    QTest::newRow("utf-16 le without mark keeps first unit") << "\xFFh\0i"_ba << u"\u68FF\u6900"_s;
+    QTest::newRow("only the first mark goes") << "\xFF\xFE\xFF\xFEx\0"_ba << u"\uFEFFx"_s;
+    QTest::newRow("utf-8 mark removed") << "\xEF\xBB\xBFok"_ba << u"ok"_s;
+    QTest::newRow("utf-8 mark alone") << "\xEF\xBB\xBF"_ba << QString();
+    QTest::newRow("ascii") << "plain text\r\n"_ba << u"plain text\r\n"_s;
+    QTest::newRow("windows-1252 0x80") << "\x80"_ba << u"\u20AC"_s;
+    QTest::newRow("windows-1252 quotes") << "\x93quoted\x94"_ba << u"\u201Cquoted\u201D"_s;
+    QTest::newRow("nul kept") << QByteArray("a\0b", 3) << u"a\0b"_s;
+}
+
+void tst_TextFileLoader::decoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(TextFromFileBytes(bytes), text);
+}
+
+// Every byte of a file that is not UTF-8 gives exactly one character.
+void tst_TextFileLoader::windows1252CoversEveryByte()
+{
+    QByteArray bytes;
+    for (int b = 1; b < 256; ++b)
+        bytes.append(char(b));
+    const QString text = TextFromFileBytes(bytes);
+    QCOMPARE(text.size(), bytes.size());
+    QCOMPARE(text.at(0x41 - 1), u'A');
+    QCOMPARE(text.at(0x80 - 1), QChar(0x20AC));
+    QCOMPARE(text.at(0x9F - 1), QChar(0x0178));
+    QCOMPARE(text.at(0xA0 - 1), QChar(0xA0));
+    QCOMPARE(text.at(0xFF - 1), QChar(0xFF));
+    QVERIFY(!text.contains(QChar::ReplacementCharacter));
+}
+
+// Random bytes, biased to line breaks, spaces and the bytes of multi-byte
+// sequences: splitting the bytes line by line must give what splitting the
+// whole decoded text gives, and the text must be what Qt's own UTF-8 decoder
+// makes of valid UTF-8.
+void tst_TextFileLoader::randomBytesAgreeWithQt()
+{
+    static const char pieces[] = {'\r',   '\n',   ' ',    ' ',    'a',    '\t',   '\0',   '\x80',
+                                  '\xC3', '\xA9', '\xE2', '\x82', '\xAC', '\xF0', '\x9F', '\x98',
+                                  '\xED', '\xA0', '\xEF', '\xBB', '\xBF', '\xFE', '\xFF', '\xC0',
+                                  '\xE0', '\xF4', '\x90', '\xC2', '\xF5'};
+    QRandomGenerator random(20210831);
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        const int size = random.bounded(40);
+        for (int i = 0; i < size; ++i)
+            bytes.append(pieces[random.bounded(int(sizeof pieces))]);
+
+        const QString text = TextFromFileBytes(bytes);
+        QCOMPARE(RowsFromBytes(bytes), RowsFromText(text));
+
+        if (bytes.isEmpty() || bytes.startsWith('\xFE') || bytes.startsWith('\xFF'))
+            continue;
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString qtText = utf8.decode(bytes);
+        if (!utf8.hasError())
+            QCOMPARE(text, qtText);
+        else
+            QCOMPARE(text.size(), bytes.size()); // one character a byte
+    }
+}
+
+void tst_TextFileLoader::manyLines()
+{
+    QStringList expected;
+    QByteArray bytes;
+    for (int i = 0; i < 100000; ++i) {
+        const QString line = (i % 7 == 0) ? u"  "_s : u"line %1 \u00E9"_s.arg(i);
+        bytes += line.toUtf8() + (i % 2 ? "\r\n"_ba : "\n"_ba);
+        if (i % 7 != 0)
+            expected.append(line);
+    }
+    QCOMPARE(RowsFromBytes(bytes), expected);
+}
+
+void tst_TextFileLoader::missingFile()
+{
+    const QString path = m_dir.filePath(u"no such file.txt"_s);
+    QCOMPARE(ReadWholeTextFile(path), QString());
+
+    RowModel list(false);
+    ScriptedDialogs dialogs;
+    LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s);
+    QCOMPARE(list.count(), 0);
+    QCOMPARE(dialogs.shown.size(), size_t(1));
+    const ScriptedDialogs::Shown expected{ScriptedDialogs::Shown::Kind::Message,
+                                          u"File not found"_s,
+                                          u"Tarnveil"_s,
+                                          UserDialogs::Icon::None,
+                                          {}};
+    QCOMPARE(dialogs.shown.front(), expected);
+}
+
+void tst_TextFileLoader::emptyFile()
+{
+    const QString path = write(u"empty.txt"_s, {});
+    RowModel list(false);
+    ScriptedDialogs dialogs;
+    LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s);
+    QCOMPARE(list.count(), 0);
+    QVERIFY(dialogs.shown.empty());
+}
+
+// Files of the kernel report a length of 0 and still have content.
+void tst_TextFileLoader::fileWithoutReportedSize()
+{
+    const QString path = u"/proc/self/status"_s;
+    if (!QFile::exists(path))
+        QSKIP("no /proc on this system");
+    QCOMPARE(QFileInfo(path).size(), 0);
+    const QStringList rows = RowsFromTextFile(path);
+    QVERIFY(!rows.isEmpty());
+    QVERIFY(rows.front().startsWith(u"Name:"_s));
+}
+
+void tst_TextFileLoader::unreadable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("folder") << u"folder"_s;
+    QTest::newRow("fifo") << u"fifo"_s;
+}
+
+void tst_TextFileLoader::unreadable()
+{
+    QFETCH(QString, kind);
+    const QString path = m_dir.filePath(u"unreadable "_s + kind);
+    if (kind == u"folder"_s)
+        QVERIFY(QDir().mkpath(path));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+
+    RowModel list(false);
+    list.append(u"kept"_s);
+    ScriptedDialogs dialogs;
+    const QString description =
+        failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
+    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
+             qPrintable(description));
+    QCOMPARE(list.count(), 1);
+    QVERIFY(dialogs.shown.empty());
+}
+
+void tst_TextFileLoader::noPermission()
+{
+    if (::geteuid() == 0)
+        QSKIP("the superuser may read any file");
+    const QString path = write(u"locked.txt"_s, "secret\n"_ba);
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    const QString description = failureText([&] { RowsFromTextFile(path); });
+    QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
+             qPrintable(description));
+}
+
+void tst_TextFileLoader::tooLargeForMemory()
+{
+    const QString path = m_dir.filePath(u"huge.txt"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    // Sparse: takes no room on disk.
+    if (!file.resize(qint64(1) << 43))
+        QSKIP("the file system cannot hold a sparse file of 8 TiB");
+    file.close();
+    RowModel list(false);
+    ScriptedDialogs dialogs;
+    const QString description =
+        failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
+    QCOMPARE(description, u"Out of memory while loading \""_s + path + u'"');
+    QCOMPARE(list.count(), 0);
+}
+
+QTEST_GUILESS_MAIN(tst_TextFileLoader)
+#include "tst_textfileloader.moc"
