@@ -31,7 +31,8 @@ void settle()
 
 } // namespace
 
-WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers)
+WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+                        const WindowAfterSort &then)
 {
     // The window remembers its option; keep the user's settings out of it.
     QTemporaryDir settings;
@@ -42,6 +43,8 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
         dialogs.inputAnswers.push_back(answer);
     Form1Services services;
     services.dialogs = &dialogs;
+    services.clipboard = then.clipboard;
+    services.spreadsheet = then.spreadsheet;
     Form1 window(services);
     window.show();
     QCoreApplication::processEvents();
@@ -78,5 +81,9 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
     for (int i = 0; i < window.results().count(); ++i)
         run.results.append(window.results().text(i));
     run.boxes = dialogs.messages();
+    if (then.run) {
+        dialogs.onShown = {};
+        then.run(window, dialogs);
+    }
     return run;
 }

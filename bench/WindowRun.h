@@ -2,6 +2,13 @@
 
 #include <QStringList>
 
+#include <functional>
+
+class Clipboard;
+class Form1;
+class ScriptedDialogs;
+class SpreadsheetAutomation;
+
 // Loading and Start Sorting driven through the real window (needs a
 // QApplication, the offscreen platform serves): "Load Text From File" is
 // clicked and its dialog answers with the input files, the option is chosen
@@ -17,4 +24,14 @@ struct WindowRun
     QStringList boxes;        // texts of the message boxes shown, in order
 };
 
-WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers);
+// What the window uses for the exports, and a step run in the same window
+// after the sort (an export button, say).
+struct WindowAfterSort
+{
+    Clipboard *clipboard = nullptr;
+    SpreadsheetAutomation *spreadsheet = nullptr;
+    std::function<void(Form1 &window, ScriptedDialogs &dialogs)> run;
+};
+
+WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+                        const WindowAfterSort &then = {});

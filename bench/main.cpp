@@ -1,7 +1,16 @@
 // tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
 // the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx] [--window]
+//                  --out FILE INPUT...
+//
+// --format lines writes the sorted rows, one per line. The other formats put
+// the sorted rows into a results list, all checked, and write what the export
+// of that name makes of it: the text file of "Save Results As Text File", the
+// clipboard text of "Copy Results To Clipboard" in UTF-8, or the workbook that
+// "Save Results As Excel File" would open. For these write_ms is the time of
+// the export command alone (not of filling the list, nor of writing the
+// clipboard text to FILE), and "out_bytes=..." the size of FILE.
 //
 // Prints "rows=N read_ms=... sort_ms=... write_ms=... total_ms=... peak_rss_kb=..."
 // on stdout. With --window the same files are then loaded and sorted again
@@ -11,12 +20,23 @@
 // "window_load_ms=..." (the load command, click to its end), "window_ms=..."
 // (click to "Done."), "window_idle_ms=..." (the window catching up after
 // "Done."), "longest_gap_ms=..." (the longest time the event loop waited
-// during the command) and "window_ratio=..." (window_ms/sort_ms). Exit codes:
+// during the command) and "window_ratio=..." (window_ms/sort_ms). With an
+// export format the window's export button is clicked next, writing FILE
+// again, and "window_write_ms=..." (click until it returns) and
+// "window_write_ratio=..." (window_write_ms/write_ms) are added. Exit codes:
 // 0 sorted, 3 the sort failed (the rows are still written in the order
 // reached), 2 bad arguments, 1 a file could not be read or written.
 
 #include "app/AppInfo.h"
+#include "app/CommandContext.h"
+#include "app/Form1.h"
+#include "app/UserDialogs.h"
+#include "app/WindowPointer.h"
 #include "bench/WindowRun.h"
+#include "export/Clipboard.h"
+#include "export/ExportCommands.h"
+#include "export/XlsxSpreadsheet.h"
+#include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
 #include "sort/Failure.h"
 #include "sort/Progress.h"
@@ -24,7 +44,11 @@
 #include "sort/SortRoutines.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
@@ -41,11 +65,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char Usage[] =
-    "usage: tarnveil-bench --option ROW [--arg TEXT] [--format lines] [--window] --out FILE "
-    "INPUT...\n";
+constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
+                         "[--format lines|text|clipboard|xlsx] [--window] --out FILE INPUT...\n";
 
-enum class Format { Lines };
+enum class Format { Lines, Text, Clipboard, Xlsx };
 
 struct Arguments
 {
@@ -61,6 +84,12 @@ std::optional<Format> formatNamed(const QString &name)
 {
     if (name == u"lines")
         return Format::Lines;
+    if (name == u"text")
+        return Format::Text;
+    if (name == u"clipboard")
+        return Format::Clipboard;
+    if (name == u"xlsx")
+        return Format::Xlsx;
     return std::nullopt;
 }
 
@@ -195,11 +224,7 @@ bool writeRows(const LineArray &rows, Format format, const QString &path)
     QFile file(path);
     bool ok = file.open(QIODevice::WriteOnly | QIODevice::Truncate);
     if (ok) {
-        switch (format) {
-        case Format::Lines:
-            ok = writeLines(rows, file);
-            break;
-        }
+        ok = format == Format::Lines && writeLines(rows, file);
     }
     if (ok) {
         file.close();
@@ -223,6 +248,144 @@ long peakResidentKilobytes()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+// The results list's exports, run as the commands run them. The file that the
+// spreadsheet export would open is moved to out; the clipboard text is written
+// to out in UTF-8.
+class ExportRun
+{
+public:
+    ExportRun(Format format, const QString &out)
+        : m_format(format), m_out(out),
+          m_spreadsheet(
+              [] {
+                  return std::optional(XlsxSpreadsheet::Launch{u"tarnveil-bench"_s, {}});
+              },
+              [this](const QString &, const QStringList &arguments) {
+                  m_workbook = arguments.value(0);
+                  return true;
+              },
+              QFileInfo(out).absolutePath())
+    {
+        if (format == Format::Text)
+            m_dialogs.saveAnswers = {out};
+    }
+
+    UserDialogs &dialogs() { return m_dialogs; }
+    Clipboard &clipboard() { return m_clipboard; }
+    SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
+
+    // Runs the command on ctx; returns its time.
+    double run(CommandContext &ctx)
+    {
+        const Clock::time_point start = Clock::now();
+        switch (m_format) {
+        case Format::Text:
+            PushButton4_Click(ctx);
+            break;
+        case Format::Clipboard:
+            PushButton5_Click(ctx);
+            break;
+        case Format::Xlsx:
+            PushButton13_Click(ctx);
+            break;
+        case Format::Lines:
+            break;
+        }
+        return millisecondsSince(start);
+    }
+
+    // Clicks the export's button of a window that shows the results; returns
+    // the time from the click until the command returned.
+    double runThroughWindow(Form1 &window, ScriptedDialogs &dialogs)
+    {
+        // The user sees the rows before pressing the button: the views have
+        // laid them out.
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        const size_t before = dialogs.shown.size();
+        dialogs.saveAnswers = m_dialogs.saveAnswers;
+        QString button = u"PushButton13"_s;
+        if (m_format == Format::Text)
+            button = u"PushButton4"_s;
+        else if (m_format == Format::Clipboard)
+            button = u"PushButton5"_s;
+        auto *pushButton = window.findChild<QPushButton *>(button);
+        if (!pushButton)
+            return 0;
+        const Clock::time_point start = Clock::now();
+        pushButton->click();
+        const double ms = millisecondsSince(start);
+        for (size_t i = before; i < dialogs.shown.size(); ++i)
+            m_dialogs.shown.push_back(dialogs.shown[i]);
+        return ms;
+    }
+
+    // What the export left behind goes to out; false (with a note on stderr)
+    // when the export failed.
+    bool finish()
+    {
+        bool ok = true;
+        for (const QString &message : m_dialogs.messages()) {
+            if (m_format == Format::Clipboard && message.startsWith(u"Results have been copied"))
+                continue;
+            std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(message));
+            ok = false;
+        }
+        m_dialogs.shown.clear();
+        if (!ok)
+            return false;
+        if (m_format == Format::Clipboard) {
+            QFile file(m_out);
+            const QByteArray bytes = m_clipboard.text.value_or(QString()).toUtf8();
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+                file.write(bytes) != bytes.size()) {
+                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
+                return false;
+            }
+        }
+        if (m_format == Format::Xlsx) {
+            if (m_workbook.isEmpty())
+                return false;
+            QFile::remove(m_out);
+            const bool moved = QFile::rename(m_workbook, m_out);
+            QDir(QFileInfo(m_workbook).path()).removeRecursively();
+            m_workbook.clear();
+            if (!moved) {
+                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    Format m_format;
+    QString m_out;
+    ScriptedDialogs m_dialogs;
+    MemoryClipboard m_clipboard;
+    XlsxSpreadsheet m_spreadsheet;
+    QString m_workbook;
+};
+
+// The export on a results list of its own, without a window; exportMs is the
+// time of the command alone.
+bool exportRows(const LineArray &rows, Format format, const QString &out, double *exportMs)
+{
+    ExportRun run(format, out);
+    SilentProgress status;
+    WindowPointer pointer;
+    RowModel content(false);
+    RowModel results(true);
+    results.setHeader(u"Sorted Content (Results)"_s);
+    results.append(rows);
+    CommandContext ctx{run.dialogs(),     status, pointer,      content, results, run.clipboard(),
+                       run.spreadsheet(), {},     u"Tarnveil"_s};
+    *exportMs = run.run(ctx);
+    return run.finish();
 }
 
 } // namespace
@@ -255,12 +418,24 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
     QString windowReport;
+    std::optional<ExportRun> windowExport;
+    double windowWriteMs = 0;
     if (args->window) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
-        const WindowRun run = RunWindowSort(
-            args->inputs, args->row, args->answer ? QStringList{*args->answer} : QStringList());
+        WindowAfterSort then;
+        if (args->format != Format::Lines) {
+            windowExport.emplace(args->format, args->out);
+            then.clipboard = &windowExport->clipboard();
+            then.spreadsheet = &windowExport->spreadsheet();
+            then.run = [&](Form1 &window, ScriptedDialogs &dialogs) {
+                windowWriteMs = windowExport->runThroughWindow(window, dialogs);
+            };
+        }
+        const WindowRun run =
+            RunWindowSort(args->inputs, args->row,
+                          args->answer ? QStringList{*args->answer} : QStringList(), then);
         if (run.loaded != loaded)
             std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",
                          static_cast<long long>(run.loaded.size()),
@@ -283,14 +458,30 @@ int main(int argc, char **argv)
     }
 
     step = Clock::now();
-    if (!writeRows(rows, args->format, args->out))
-        return 1;
-    const double writeMs = millisecondsSince(step);
+    double writeMs = 0;
+    if (args->format == Format::Lines) {
+        if (!writeRows(rows, args->format, args->out))
+            return 1;
+        writeMs = millisecondsSince(step);
+    } else {
+        // The window's export first, so that FILE ends up holding the direct one.
+        if (windowExport) {
+            if (!windowExport->finish())
+                return 1;
+            windowReport += QString::asprintf(" window_write_ms=%.1f", windowWriteMs);
+        }
+        if (!exportRows(rows, args->format, args->out, &writeMs))
+            return 1;
+        if (windowExport)
+            windowReport += QString::asprintf(" window_write_ratio=%.2f",
+                                              writeMs > 0 ? windowWriteMs / writeMs : 0.0);
+    }
 
-    std::printf(
-        "rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld%s\n",
-        static_cast<long long>(rows.size()), readMs, sortMs, writeMs, millisecondsSince(start),
-        peakResidentKilobytes(), qPrintable(windowReport));
+    std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld "
+                "out_bytes=%lld%s\n",
+                static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
+                millisecondsSince(start), peakResidentKilobytes(),
+                static_cast<long long>(QFileInfo(args->out).size()), qPrintable(windowReport));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);

@@ -1,0 +1,177 @@
+#include "ExportFixture.h"
+
+#include "export/ExportCommands.h"
+#include "export/XlsxSpreadsheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/time.h>
+
+using namespace Qt::StringLiterals;
+
+// How the desktop's spreadsheet application is found and started, with
+// stand-in programs on PATH.
+class tst_SpreadsheetLauncher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void locate_data();
+    void locate();
+    void exportOpensTheWorkbookInTheApplication();
+    void oldWorkbooksAreRemoved();
+
+private:
+    void addProgram(const QString &name, const QByteArray &body);
+
+    std::unique_ptr<QTemporaryDir> m_bin;
+    QByteArray m_path;
+    QByteArray m_tmpdir;
+};
+
+void tst_SpreadsheetLauncher::init()
+{
+    m_bin = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_bin->isValid());
+    m_path = qgetenv("PATH");
+    m_tmpdir = qgetenv("TMPDIR");
+    qputenv("PATH", QFile::encodeName(m_bin->path()));
+}
+
+void tst_SpreadsheetLauncher::cleanup()
+{
+    qputenv("PATH", m_path);
+    if (m_tmpdir.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", m_tmpdir);
+}
+
+void tst_SpreadsheetLauncher::addProgram(const QString &name, const QByteArray &body)
+{
+    QFile file(m_bin->filePath(name));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body + "\n");
+    file.close();
+    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+}
+
+void tst_SpreadsheetLauncher::locate_data()
+{
+    QTest::addColumn<QStringList>("programs"); // name=script body
+    QTest::addColumn<QString>("program");      // empty: none found
+    QTest::addColumn<QStringList>("arguments");
+
+    const QString handler = u"xdg-mime=echo libreoffice-calc.desktop"_s;
+    const QString noHandler = u"xdg-mime=exit 0"_s;
+    const QString open = u"xdg-open=exit 0"_s;
+    QTest::newRow("LibreOffice as soffice")
+        << QStringList{u"soffice=exit 0"_s, u"libreoffice=exit 0"_s, open, handler} << u"soffice"_s
+        << QStringList{u"--calc"_s, u"-n"_s};
+    QTest::newRow("LibreOffice as libreoffice")
+        << QStringList{u"libreoffice=exit 0"_s, open, handler} << u"libreoffice"_s
+        << QStringList{u"--calc"_s, u"-n"_s};
+    QTest::newRow("default application for xlsx")
+        << QStringList{open, handler} << u"xdg-open"_s << QStringList();
+    QTest::newRow("no default application")
+        << QStringList{open, noHandler} << QString() << QStringList();
+    QTest::newRow("xdg-mime fails")
+        << QStringList{open, u"xdg-mime=exit 3"_s} << QString() << QStringList();
+    QTest::newRow("nothing") << QStringList() << QString() << QStringList();
+}
+
+void tst_SpreadsheetLauncher::locate()
+{
+    QFETCH(QStringList, programs);
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    for (const QString &p : programs)
+        addProgram(p.section(u'=', 0, 0), p.section(u'=', 1).toUtf8());
+
+    const std::optional<XlsxSpreadsheet::Launch> launch = XlsxSpreadsheet::locateOnThisDesktop();
+
+    if (program.isEmpty()) {
+        QVERIFY(!launch);
+        return;
+    }
+    QVERIFY(launch);
+    QCOMPARE(launch->program, m_bin->filePath(program));
+    QCOMPARE(launch->arguments, arguments);
+}
+
+// The real launcher passes the file as one argument, whatever its folder holds.
+void tst_SpreadsheetLauncher::exportOpensTheWorkbookInTheApplication()
+{
+    QTemporaryDir temp(QDir::tempPath() + u"/with space 'quote' XXXXXX"_s);
+    QVERIFY(temp.isValid());
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    const QString record = temp.filePath(u"arguments"_s);
+    addProgram(u"soffice"_s, "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                                 QFile::encodeName(record) + ".tmp\" && /bin/mv \"" +
+                                 QFile::encodeName(record) + ".tmp\" \"" +
+                                 QFile::encodeName(record) + "\"");
+    const auto spreadsheet = makeSystemSpreadsheet();
+    ExportFixture f(*spreadsheet);
+    f.addResults({u"pear"_s});
+
+    PushButton13_Click(f.ctx);
+
+    QCOMPARE(f.dialogs.messages(), QStringList());
+    QTRY_VERIFY(QFile::exists(record));
+    QFile file(record);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList arguments =
+        QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(arguments.size(), 3);
+    QCOMPARE(arguments.mid(0, 2), (QStringList{u"--calc"_s, u"-n"_s}));
+    QVERIFY2(arguments[2].startsWith(temp.path() + u"/tarnveil-"_s), qPrintable(arguments[2]));
+    QVERIFY(QFileInfo(arguments[2]).size() > 0);
+}
+
+// Folders of earlier exports go once they are a day old; anything else stays.
+void tst_SpreadsheetLauncher::oldWorkbooksAreRemoved()
+{
+    QTemporaryDir root;
+    const auto makeFolder = [&](const QString &name, const QStringList &files, int ageDays) {
+        QDir(root.path()).mkpath(name);
+        for (const QString &f : files) {
+            QFile file(root.filePath(name + u'/' + f));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const timeval when[2] = {{time(nullptr) - ageDays * 86400 - 60, 0},
+                                 {time(nullptr) - ageDays * 86400 - 60, 0}};
+        QCOMPARE(utimes(QFile::encodeName(root.filePath(name)).constData(), when), 0);
+    };
+    makeFolder(u"tarnveil-old001"_s, {u"Results.xlsx"_s}, 2);
+    makeFolder(u"tarnveil-new001"_s, {u"Results.xlsx"_s}, 0);
+    makeFolder(u"tarnveil-mine01"_s, {u"Results.xlsx"_s, u"notes.txt"_s}, 2);
+    makeFolder(u"other-old00001"_s, {u"Results.xlsx"_s}, 2);
+    XlsxSpreadsheet spreadsheet(
+        [] {
+            return std::optional(XlsxSpreadsheet::Launch{u"calc"_s, {}});
+        },
+        [](const QString &, const QStringList &) { return true; }, root.path());
+
+    auto app = spreadsheet.createApplication();
+    app->addWorkbook();
+
+    QStringList left = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(left.size(), 4);
+    QVERIFY(!left.contains(u"tarnveil-old001"_s));
+    QVERIFY(left.contains(u"tarnveil-new001"_s));
+    QVERIFY(left.contains(u"tarnveil-mine01"_s));
+    QVERIFY(left.contains(u"other-old00001"_s));
+    // A workbook that was never shown goes with its application.
+    app.reset();
+    left = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(left.size(), 3);
+}
+
+QTEST_GUILESS_MAIN(tst_SpreadsheetLauncher)
+#include "tst_spreadsheetlauncher.moc"

@@ -1,0 +1,342 @@
+#include "ExportFixture.h"
+
+#include "export/ExportCommands.h"
+#include "export/TextFileExport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return file.readAll();
+}
+
+QByteArray spaces(int n)
+{
+    return QByteArray(n, ' ');
+}
+
+const QByteArray Header = "Sorted Content (Results)\t\r\n";
+
+} // namespace
+
+class tst_TextFileExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void resultsBytes_data();
+    void resultsBytes();
+    void tableBytes_data();
+    void tableBytes();
+    void commandAsksAndShowsTheHourglass();
+    void cancelledDialogWritesNothing();
+    void replacesAnExistingFile();
+    void unwritablePath_data();
+    void unwritablePath();
+    void failedWriteKeepsTheOldFile();
+    void status();
+    void rowsClearedWhileWriting();
+};
+
+void tst_TextFileExport::resultsBytes_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("empty list") << QStringList() << Header;
+    QTest::newRow("no checked row") << QStringList{u"-pear"_s, u"-fig"_s} << Header;
+    QTest::newRow("header is the widest")
+        << QStringList{u"pear"_s, u"fig"_s}
+        << Header + "pear" + spaces(20) + "\t\r\nfig" + spaces(21) + "\t\r\n";
+    QTest::newRow("row as wide as the header")
+        << QStringList{u"abcdefghijklmnopqrstuvwx"_s} << Header + "abcdefghijklmnopqrstuvwx\t\r\n";
+    QTest::newRow("longer row widens the header")
+        << QStringList{u"abcdefghijklmnopqrstuvwxyz"_s, u"a"_s}
+        << "Sorted Content (Results)  \t\r\nabcdefghijklmnopqrstuvwxyz\t\r\na" + spaces(25) +
+               "\t\r\n";
+    QTest::newRow("unchecked long row widens the padding")
+        << QStringList{u"a"_s, u"-abcdefghijklmnopqrstuvwxyz0123"_s, u"b"_s}
+        << "Sorted Content (Results)" + spaces(6) + "\t\r\na" + spaces(29) + "\t\r\nb" +
+               spaces(29) + "\t\r\n";
+    QTest::newRow("leading and trailing spaces stay, padding after them")
+        << QStringList{u"  pear  "_s} << Header + "  pear  " + spaces(16) + "\t\r\n";
+    QTest::newRow("space-only and empty rows")
+        << QStringList{u"   "_s, QString()}
+        << Header + spaces(24) + "\t\r\n" + spaces(24) + "\t\r\n";
+    QTest::newRow("TAB inside a row counts as one character")
+        << QStringList{u"a\tb"_s} << Header + "a\tb" + spaces(21) + "\t\r\n";
+    QTest::newRow("non-ASCII text is UTF-8, padded by UTF-16 units")
+        << QStringList{u"Größe €"_s, u"\U0001F600"_s}
+        << Header +
+               "Gr\xc3\xb6\xc3\x9f"
+               "e \xe2\x82\xac" +
+               spaces(17) + "\t\r\n" + "\xf0\x9f\x98\x80" + spaces(22) + "\t\r\n";
+    QTest::newRow("a lone surrogate becomes the replacement character")
+        << QStringList{u"a"_s + QChar(0xD800) + u"b"_s}
+        << Header +
+               "a\xef\xbf\xbd"
+               "b" +
+               spaces(21) + "\t\r\n";
+    QTest::newRow("duplicates all stay")
+        << QStringList{u"x"_s, u"x"_s}
+        << Header + "x" + spaces(23) + "\t\r\nx" + spaces(23) + "\t\r\n";
+}
+
+void tst_TextFileExport::resultsBytes()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QByteArray, bytes);
+    ExportFixture f;
+    f.addResults(rows);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out.txt"_s);
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+
+    QCOMPARE(readAll(path), bytes);
+    QCOMPARE(f.dialogs.messages(), QStringList());
+}
+
+void tst_TextFileExport::tableBytes_data()
+{
+    QTest::addColumn<QStringList>("headers");
+    QTest::addColumn<std::vector<QStringList>>("rows");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("three columns")
+        << QStringList{u"Name"_s, u"Qty"_s, u"Note"_s}
+        << std::vector<QStringList>{{u"pear"_s, u"12"_s, u"ripe"_s},
+                                    {u"-fig"_s, u"1000"_s, u"dried, from the shop"_s},
+                                    {u"apple"_s, u""_s, u" x"_s}}
+        << QByteArray("Name \tQty \tNote                \t\r\n"
+                      "pear \t12  \tripe                \t\r\n"
+                      "apple\t    \t x                  \t\r\n");
+    QTest::newRow("empty headers and cells")
+        << QStringList{QString(), QString()}
+        << std::vector<QStringList>{{u""_s, u""_s}, {u"a"_s, u""_s}}
+        << QByteArray(" \t\t\r\n \t\t\r\na\t\t\r\n");
+}
+
+void tst_TextFileExport::tableBytes()
+{
+    QFETCH(QStringList, headers);
+    QFETCH(std::vector<QStringList>, rows);
+    QFETCH(QByteArray, bytes);
+    const auto table = makeTable(headers, rows);
+    ScriptedDialogs dialogs;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"table.txt"_s);
+
+    SaveListviewProperlySpaced(*table, path, nullptr, dialogs);
+
+    QCOMPARE(readAll(path), bytes);
+    QCOMPARE(dialogs.messages(), QStringList());
+}
+
+void tst_TextFileExport::commandAsksAndShowsTheHourglass()
+{
+    ExportFixture f;
+    f.addResults({u"pear"_s});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"typed without extension"_s);
+    f.dialogs.saveAnswers = {path};
+    bool hourglassWhileWriting = false;
+    f.status.onYield = [&](int) { hourglassWhileWriting |= f.pointer.busy(); };
+
+    PushButton4_Click(f.ctx);
+
+    QCOMPARE(f.dialogs.shown.size(), size_t(1));
+    const ScriptedDialogs::Shown &dialog = f.dialogs.shown.front();
+    QCOMPARE(dialog.kind, ScriptedDialogs::Shown::Kind::SaveFile);
+    QCOMPARE(dialog.text, u"Save"_s);
+    QCOMPARE(dialog.filters, (QStringList{u"Text Files (*.txt)"_s, u"All Files (*)"_s}));
+    QVERIFY(hourglassWhileWriting);
+    QCOMPARE(f.pointerShapes,
+             (std::vector{WindowPointer::Shape::Hourglass, WindowPointer::Shape::Default}));
+    QCOMPARE(readAll(path), Header + "pear" + spaces(20) + "\t\r\n");
+}
+
+void tst_TextFileExport::cancelledDialogWritesNothing()
+{
+    ExportFixture f;
+    f.addResults({u"pear"_s});
+
+    PushButton4_Click(f.ctx);
+
+    QCOMPARE(f.dialogs.shown.size(), size_t(1));
+    QVERIFY(f.pointerShapes.empty());
+    QVERIFY(f.status.texts.isEmpty());
+}
+
+void tst_TextFileExport::replacesAnExistingFile()
+{
+    ExportFixture f;
+    f.addResults({u"fig"_s});
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"old.txt"_s);
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(10000, 'o'));
+    }
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+
+    QCOMPARE(readAll(path), Header + "fig" + spaces(21) + "\t\r\n");
+}
+
+void tst_TextFileExport::unwritablePath_data()
+{
+    QTest::addColumn<QString>("relativePath");
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::addColumn<int>("line");
+
+    QTest::newRow("folder does not exist") << u"missing/out.txt"_s << false << 156;
+    QTest::newRow("path is a folder") << u"folder"_s << false << 156;
+    QTest::newRow("parent is a file") << u"locked/old.txt/out.txt"_s << false << 156;
+    QTest::newRow("read-only folder, existing file") << u"locked/old.txt"_s << true << 156;
+}
+
+void tst_TextFileExport::unwritablePath()
+{
+    QFETCH(QString, relativePath);
+    QFETCH(bool, readOnlyFolder);
+    QFETCH(int, line);
+    if (readOnlyFolder && geteuid() == 0)
+        QSKIP("root writes into read-only folders");
+    ExportFixture f;
+    f.addResults({u"pear"_s, u"fig"_s, u"-plum"_s});
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(u"folder"_s));
+    QVERIFY(QDir(dir.path()).mkpath(u"locked"_s));
+    const QByteArray oldBytes = "keep me\r\n";
+    {
+        QFile old(dir.filePath(u"locked/old.txt"_s));
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(oldBytes);
+    }
+    const QString locked = dir.filePath(u"locked"_s);
+    if (readOnlyFolder)
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+    const QString path = dir.filePath(relativePath);
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QStringList messages = f.dialogs.messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(
+        messages.front().contains(
+            u"in Tarnveil2021/08/31.Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
+        qPrintable(messages.front()));
+    QCOMPARE(f.dialogs.shown.front().caption, u"Application Error"_s);
+    QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
+    QCOMPARE(f.status.positions.back(), 0.0);
+    QCOMPARE(readAll(dir.filePath(u"locked/old.txt"_s)), oldBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void tst_TextFileExport::status()
+{
+    ExportFixture f;
+    QStringList rows;
+    for (int i = 1; i <= 3000; ++i)
+        rows.append(i == 2000 ? u"-unchecked"_s : u"row"_s);
+    f.addResults(rows);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"Results 1.txt"_s);
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+
+    const QString writing = u"Writing file: Results 1.txt"_s;
+    QCOMPARE(f.status.texts, (QStringList{writing, writing, writing, writing + u" (1000)"_s,
+                                          writing + u" (3000)"_s, u"Done."_s, u"Progress Bar"_s}));
+    // 1, 10, 20, one per checked row, then 100 and 0.
+    QCOMPARE(f.status.positions.size(), size_t(3 + 2999 + 2));
+    QCOMPARE(f.status.positions[0], 1.0);
+    QCOMPARE(f.status.positions[1], 10.0);
+    QCOMPARE(f.status.positions[2], 20.0);
+    QCOMPARE(f.status.positions[3], (1.0 + 1) / 3000 * 100);
+    QCOMPARE(f.status.positions[3 + 2998], (3000.0 + 1) / 3000 * 100);
+    QCOMPARE(f.status.positions.back(), 0.0);
+    // The window keeps running while the rows are measured and written.
+    QVERIFY(f.status.yields >= 2 * 3000 / 100);
+}
+
+void tst_TextFileExport::rowsClearedWhileWriting()
+{
+    ExportFixture f;
+    f.addResults(QStringList(1000, u"pear"_s));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"out.txt"_s);
+    // The results list's "Clear List" works while the rows are written.
+    int headerWritten = 0;
+    f.status.onYield = [&](int n) {
+        if (f.status.texts.size() == 3 && headerWritten == 0)
+            headerWritten = n;
+        else if (headerWritten != 0 && n > headerWritten)
+            f.results.clear();
+    };
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+
+    const QStringList messages = f.dialogs.messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.front().startsWith(u"Index out of bounds\r\n"_s));
+    QVERIFY(messages.front().contains(u".Main.SaveListviewProperlySpaced at line 188\r\r"_s));
+    const QByteArray bytes = readAll(path);
+    const QByteArray row = "pear" + spaces(20) + "\t\r\n";
+    QVERIFY(bytes.startsWith(Header + row));
+    QCOMPARE((bytes.size() - Header.size()) % row.size(), 0);
+    QVERIFY(bytes.size() < Header.size() + 1000 * row.size());
+    QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
+}
+
+// A file system that runs out of room in the middle of the save.
+void tst_TextFileExport::failedWriteKeepsTheOldFile()
+{
+    ExportFixture f;
+    f.addResults(QStringList(200000, u"a row of the results"_s));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"old.txt"_s);
+    const QByteArray oldBytes = "keep me\r\n";
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(oldBytes);
+    }
+    rlimit saved{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 256 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    const QStringList messages = f.dialogs.messages();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.front().contains(u".Main.SaveListviewProperlySpaced at line 222\r\r"_s),
+             qPrintable(messages.front()));
+    QCOMPARE(readAll(path), oldBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
+    QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
+}
+
+QTEST_GUILESS_MAIN(tst_TextFileExport)
+#include "tst_textfileexport.moc"
