@@ -78,7 +78,11 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
                  quint32(offset)};
 }
 
-// Where the texts of the keys are: the lines' own texts from an offset on.
+// Where the texts of the keys are, for the comparisons that the heads leave
+// tied: tailLess(a, b) tells whether a's key sorts before b's when their
+// heads are equal (and so are the first min(8, sizes) units).
+
+// The lines' own texts from an offset on.
 struct LineSuffixes
 {
     const QString *lines;
@@ -88,25 +92,48 @@ struct LineSuffixes
         const QString &line = lines[entry.line];
         return {unitsOf(line) + entry.offset, std::size_t(line.size() - entry.offset)};
     }
-};
 
-// ... or filtered copies: line i's key is the entry's offset (here: size)
-// units from units[starts[i]].
-struct FilteredTexts
-{
-    const char16_t *units;
-    const qsizetype *starts;
-
-    std::u16string_view text(const Entry &entry) const
+    bool tailLess(const Entry &a, const Entry &b) const
     {
-        return {units + starts[entry.line], entry.offset};
+        const std::u16string_view x = text(a);
+        const std::u16string_view y = text(b);
+        const std::size_t skip = std::min({std::size_t(8), x.size(), y.size()});
+        return x.substr(skip) < y.substr(skip);
     }
 };
 
-// ... or nowhere: numeric keys are whole in their heads.
+// The lines' filtered texts, filtered again while they are compared: storing
+// them would cost as much memory as the lines.
+struct FilteredLines
+{
+    const QString *lines;
+    Sieve::Filter filter;
+
+    bool tailLess(const Entry &a, const Entry &b) const
+    {
+        const QString &x = lines[a.line];
+        const QString &y = lines[b.line];
+        const char16_t *p = unitsOf(x);
+        const char16_t *const pEnd = p + x.size();
+        const char16_t *q = unitsOf(y);
+        const char16_t *const qEnd = q + y.size();
+        for (;; ++p, ++q) {
+            while (p != pEnd && !Sieve::Keeps(filter, *p))
+                ++p;
+            while (q != qEnd && !Sieve::Keeps(filter, *q))
+                ++q;
+            if (p == pEnd || q == qEnd)
+                return p == pEnd && q != qEnd;
+            if (*p != *q)
+                return *p < *q;
+        }
+    }
+};
+
+// Numeric keys are whole in their heads.
 struct NoTexts
 {
-    std::u16string_view text(const Entry &) const { return {}; }
+    bool tailLess(const Entry &, const Entry &) const { return false; }
 };
 
 // Ordinal comparison by UTF-16 code unit: the heads first, then the texts.
@@ -124,13 +151,9 @@ struct KeyLess
         return tailLess(a, b);
     }
 
-    // The heads are equal, so the first min(8, sizes) units are too.
     Q_NEVER_INLINE bool tailLess(const Entry &a, const Entry &b) const
     {
-        const std::u16string_view x = texts.text(a);
-        const std::u16string_view y = texts.text(b);
-        const std::size_t skip = std::min({std::size_t(8), x.size(), y.size()});
-        return x.substr(skip) < y.substr(skip);
+        return texts.tailLess(a, b);
     }
 };
 
@@ -618,33 +641,25 @@ LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progre
     if (!beginSort(lines, progress))
         return lines;
     const QString *texts = lines.constData();
-    const qsizetype count = lines.size();
-    const qsizetype middle = count / 2;
-    // Each line's key fits in as many units as the line has. The buffer is
-    // sized for the worst case, but the keys are packed from the start of
-    // each half, so only the units written are ever touched.
-    qsizetype total = 0;
-    qsizetype secondHalfStart = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (i == middle)
-            secondHalfStart = total;
-        total += texts[i].size();
-    }
-    WorkArray<char16_t> units(total);
-    WorkArray<qsizetype> starts(count);
-    WorkArray<Entry> entries(count);
-    inTwoHalves(count, [&](int half) {
-        const qsizetype to = half == 0 ? middle : count;
-        qsizetype at = half == 0 ? 0 : secondHalfStart;
+    WorkArray<Entry> entries(lines.size());
+    inTwoHalves(lines.size(), [&](int half) {
+        const qsizetype middle = lines.size() / 2;
+        const qsizetype to = half == 0 ? middle : lines.size();
         for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            char16_t *key = units.data() + at;
-            const qsizetype size = Sieve::FilterInto(texts[i], filter, key);
-            entries[i] = textEntry(key, size, i, size); // offset holds the key's size here
-            starts[i] = at;
-            at += size;
+            // Only the first eight kept units go into the heads.
+            char16_t head[8];
+            qsizetype kept = 0;
+            for (const QChar c : texts[i]) {
+                if (Sieve::Keeps(filter, c.unicode())) {
+                    head[kept++] = c.unicode();
+                    if (kept == 8)
+                        break;
+                }
+            }
+            entries[i] = textEntry(head, kept, i, 0);
         }
     });
-    sortEntries(lines, entries, {}, FilteredTexts{units.data(), starts.data()}, progress);
+    sortEntries(lines, entries, {}, FilteredLines{texts, filter}, progress);
     return lines;
 }
 

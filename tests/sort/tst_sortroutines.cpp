@@ -136,8 +136,9 @@ QString randomLine(QRandomGenerator &random)
     static const QStringList pieces = {u"a"_s,      u"b"_s,      u"B"_s,      u" "_s,
                                        u"  "_s,     u"1"_s,      u"9"_s,      u"="_s,
                                        u"\t"_s,     u"\u00DC"_s, u"\uFF21"_s, u"\U0001F600"_s,
-                                       u"ab"_s};
-    QString line;
+                                       u"ab"_s,     QString(1, QChar(0))};
+    // A long shared start makes the keys tie beyond their first eight units.
+    QString line = random.bounded(3) == 0 ? u"a1 b2 c3 d4="_s : QString();
     const int count = random.bounded(8);
     for (int i = 0; i < count; ++i)
         line += pieces[random.bounded(int(pieces.size()))];
@@ -206,6 +207,18 @@ void tst_SortRoutines::edgeCases_data()
     QTest::newRow("surrogates before U+FF21")
         << Routine::Alphabetically << 0 << QString() << QStringList{u"\uFF21"_s, u"\U0001F600"_s}
         << QStringList{u"\U0001F600"_s, u"\uFF21"_s};
+    QTest::newRow("embedded NUL sorts after the end")
+        << Routine::Alphabetically << 0 << QString()
+        << QStringList{u"ab"_s + QChar(0), u"ab"_s, u"ab"_s + QChar(0) + QChar(0)}
+        << QStringList{u"ab"_s, u"ab"_s + QChar(0), u"ab"_s + QChar(0) + QChar(0)};
+    QTest::newRow("filtered NUL sorts after the end")
+        << Routine::NumericOnly << 0 << QString()
+        << QStringList{u"x1"_s + QChar(0), u"1y"_s}
+        << QStringList{u"1y"_s, u"x1"_s + QChar(0)};
+    QTest::newRow("filtered keys tie beyond eight units")
+        << Routine::AlphanumericOnly << 0 << QString()
+        << QStringList{u"abcd-efgh-z"_s, u"abcdefgh y"_s, u"abcdefgh"_s}
+        << QStringList{u"abcdefgh"_s, u"abcdefgh y"_s, u"abcd-efgh-z"_s};
     QTest::newRow("length keeps equal lengths in order")
         << Routine::Length << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
         << QStringList{u"a"_s, u"bb"_s, u"cc"_s};
