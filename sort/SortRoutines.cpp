@@ -102,31 +102,22 @@ struct LineSuffixes
     }
 };
 
-// The lines' filtered texts, filtered again while they are compared: storing
-// them would cost as much memory as the lines.
-struct FilteredLines
+// Filtered keys: the entry's offset holds the key's size, and only what
+// follows the first eight units (which the heads hold) is stored, at
+// units[starts[line]].
+struct FilteredTails
 {
-    const QString *lines;
-    Sieve::Filter filter;
+    const char16_t *units;
+    const qsizetype *starts;
 
     bool tailLess(const Entry &a, const Entry &b) const
     {
-        const QString &x = lines[a.line];
-        const QString &y = lines[b.line];
-        const char16_t *p = unitsOf(x);
-        const char16_t *const pEnd = p + x.size();
-        const char16_t *q = unitsOf(y);
-        const char16_t *const qEnd = q + y.size();
-        for (;; ++p, ++q) {
-            while (p != pEnd && !Sieve::Keeps(filter, *p))
-                ++p;
-            while (q != qEnd && !Sieve::Keeps(filter, *q))
-                ++q;
-            if (p == pEnd || q == qEnd)
-                return p == pEnd && q != qEnd;
-            if (*p != *q)
-                return *p < *q;
-        }
+        // A key of at most eight units is whole in its head, and the other
+        // key starts with it.
+        if (a.offset <= 8 || b.offset <= 8)
+            return a.offset < b.offset;
+        return std::u16string_view(units + starts[a.line], a.offset - 8) <
+               std::u16string_view(units + starts[b.line], b.offset - 8);
     }
 };
 
@@ -636,30 +627,77 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
     return lines;
 }
 
+// The entries of lines [from, to) keyed by filter, their tails packed into
+// tails from at on.
+template<Sieve::Filter filter>
+void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at,
+                WorkArray<Entry> &entries, WorkArray<char16_t> &tails,
+                WorkArray<qsizetype> &starts)
+{
+    for (qsizetype i = from; i < to; ++i) {
+        const char16_t *units = unitsOf(texts[i]);
+        const char16_t *const end = units + texts[i].size();
+        char16_t head[8];
+        qsizetype kept = 0;
+        for (; units != end && kept < 8; ++units) {
+            head[kept] = *units;
+            kept += Sieve::Keeps(filter, *units);
+        }
+        char16_t *const tail = tails.data() + at;
+        char16_t *out = tail;
+        for (; units != end; ++units) {
+            *out = *units; // write always, advance when kept
+            out += Sieve::Keeps(filter, *units);
+        }
+        const qsizetype size = kept + (out - tail);
+        // The entry's offset holds the key's size.
+        entries[i] = textEntry(head, kept, i, size);
+        starts[i] = at;
+        at += out - tail;
+    }
+}
+
 LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
     const QString *texts = lines.constData();
-    WorkArray<Entry> entries(lines.size());
-    inTwoHalves(lines.size(), [&](int half) {
-        const qsizetype middle = lines.size() / 2;
-        const qsizetype to = half == 0 ? middle : lines.size();
-        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            // Only the first eight kept units go into the heads.
-            char16_t head[8];
-            qsizetype kept = 0;
-            for (const QChar c : texts[i]) {
-                if (Sieve::Keeps(filter, c.unicode())) {
-                    head[kept++] = c.unicode();
-                    if (kept == 8)
-                        break;
-                }
-            }
-            entries[i] = textEntry(head, kept, i, 0);
+    const qsizetype count = lines.size();
+    const qsizetype middle = count / 2;
+    // A key's tail fits in the units of its line beyond the eighth. The
+    // buffer is sized for that worst case, but the tails are packed from the
+    // start of each half, so only the units written are ever touched.
+    qsizetype total = 0;
+    qsizetype secondHalfStart = 0;
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i == middle)
+            secondHalfStart = total;
+        total += std::max<qsizetype>(texts[i].size() - 8, 0);
+    }
+    WorkArray<char16_t> tails(total);
+    WorkArray<qsizetype> starts(count);
+    WorkArray<Entry> entries(count);
+    inTwoHalves(count, [&](int half) {
+        const qsizetype from = half == 0 ? 0 : middle;
+        const qsizetype to = half == 0 ? middle : count;
+        const qsizetype at = half == 0 ? 0 : secondHalfStart;
+        // One loop per filter, so that the test of a unit is a constant one.
+        switch (filter) {
+        case Sieve::Filter::KeepLettersAndDigits:
+            return filterKeys<Sieve::Filter::KeepLettersAndDigits>(texts, from, to, at, entries,
+                                                                   tails, starts);
+        case Sieve::Filter::RemoveLetters:
+            return filterKeys<Sieve::Filter::RemoveLetters>(texts, from, to, at, entries, tails,
+                                                            starts);
+        case Sieve::Filter::RemoveDigits:
+            return filterKeys<Sieve::Filter::RemoveDigits>(texts, from, to, at, entries, tails,
+                                                           starts);
+        case Sieve::Filter::RemoveLettersAndDigits:
+            return filterKeys<Sieve::Filter::RemoveLettersAndDigits>(texts, from, to, at, entries,
+                                                                     tails, starts);
         }
     });
-    sortEntries(lines, entries, {}, FilteredLines{texts, filter}, progress);
+    sortEntries(lines, entries, {}, FilteredTails{tails.data(), starts.data()}, progress);
     return lines;
 }
 
