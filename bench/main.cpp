@@ -19,8 +19,8 @@
 #include <QStringList>
 
 #include <sys/mman.h>
-#include <unistd.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -124,8 +124,7 @@ QString rowText(const char *bytes, qsizetype size, bool mayHoldCr)
 
 // Calls visit(begin, size) for every row of bytes[0, size), split at LF; the
 // last row needs no LF.
-template<typename Visit>
-void forEachRow(const char *bytes, qsizetype size, Visit visit)
+template <typename Visit> void forEachRow(const char *bytes, qsizetype size, Visit visit)
 {
     qsizetype begin = 0;
     while (begin < size) {
@@ -313,9 +312,8 @@ void restartWithHugePageHeap(char **argv, Clock::time_point start)
     if (!tunables.isEmpty())
         tunables += ':';
     tunables += "glibc.malloc.hugetlb=1";
-    const QByteArray started = QByteArray::number(
-        qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch())
-                   .count()));
+    const QByteArray started = QByteArray::number(qint64(
+        std::chrono::duration_cast<std::chrono::nanoseconds>(start.time_since_epoch()).count()));
     if (setenv("GLIBC_TUNABLES", tunables.constData(), 1) != 0 ||
         setenv(StartVariable, started.constData(), 1) != 0)
         return;

@@ -21,8 +21,9 @@ using namespace Qt::StringLiterals;
 // Every routine orders the lines ascending and stable by a key. The order is
 // the one that repeated passes of neighbour exchanges would reach (only a
 // strictly greater key moves), but it is reached by merging: each key is
-// derived once, sorted runs are formed, and runs are merged pairwise, one
-// round per pass, until one run is left. The word routines leave lines
+// derived once; pass 1 cuts the keys into sorted runs, and every pass merges
+// neighbouring runs pairwise until one run is left (sorted input takes one
+// pass). The status shows each pass as it starts. The word routines leave lines
 // without enough spaces in place; such a line is a wall that no line passes,
 // so the lines between two walls are merged among themselves only.
 
@@ -37,7 +38,7 @@ struct Entry
     quint64 head0;
     quint64 head1;
     quint32 line;   // index in the LineArray
-    quint32 offset; // where the key starts in the text that holds it
+    quint32 offset; // where the key starts in its line; a filtered key's size
 };
 
 // Line indexes and key offsets are 32-bit; texts and arrays beyond that would
@@ -53,7 +54,8 @@ inline quint64 packHead(const char16_t *text, qsizetype size)
         quint64 units;
         std::memcpy(&units, text, sizeof units);
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            units = ((units & 0xFFFF0000FFFF0000ull) >> 16) | ((units & 0x0000FFFF0000FFFFull) << 16);
+            units =
+                ((units & 0xFFFF0000FFFF0000ull) >> 16) | ((units & 0x0000FFFF0000FFFFull) << 16);
             units = (units >> 32) | (units << 32);
         }
         return units;
@@ -69,7 +71,7 @@ inline const char16_t *unitsOf(const QString &text)
     return reinterpret_cast<const char16_t *>(text.constData());
 }
 
-// The entry of a text key that is key[offset...] of line.
+// The entry of a text key whose first units are key[0, size).
 inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
 {
     if (offset > MaxIndex)
@@ -128,8 +130,7 @@ struct NoTexts
 };
 
 // Ordinal comparison by UTF-16 code unit: the heads first, then the texts.
-template<typename Texts>
-struct KeyLess
+template <typename Texts> struct KeyLess
 {
     Texts texts;
 
@@ -151,8 +152,7 @@ struct KeyLess
 // A fixed-capacity array of trivially copyable items for the sort's working
 // memory. Large ones are mapped with transparent huge pages where the system
 // offers them: touching fresh memory page by page costs more than the merging.
-template<typename T>
-class WorkArray
+template <typename T> class WorkArray
 {
 public:
     explicit WorkArray(qsizetype capacity) : m_size(capacity)
@@ -161,8 +161,8 @@ public:
         const std::size_t bytes = std::size_t(std::max<qsizetype>(capacity, 1)) * sizeof(T);
 #ifdef Q_OS_LINUX
         if (bytes >= HugeThreshold) {
-            void *memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            void *memory =
+                mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
             if (memory == MAP_FAILED)
                 throw Failure::outOfMemory();
             madvise(memory, bytes, MADV_HUGEPAGE); // only advice: failing is harmless
@@ -188,11 +188,23 @@ public:
     WorkArray(const WorkArray &) = delete;
     WorkArray &operator=(const WorkArray &) = delete;
 
-    T *data() const { return m_data; }
-    qsizetype size() const { return m_size; }
-    T &operator[](qsizetype i) const { return m_data[i]; }
+    T *data() const
+    {
+        return m_data;
+    }
+    qsizetype size() const
+    {
+        return m_size;
+    }
+    T &operator[](qsizetype i) const
+    {
+        return m_data[i];
+    }
     // Keeps only the first size items (for arrays filled from the front).
-    void shrink(qsizetype size) { m_size = size; }
+    void shrink(qsizetype size)
+    {
+        m_size = size;
+    }
 
 private:
     static constexpr std::size_t HugeThreshold = std::size_t(4) << 20;
@@ -243,8 +255,7 @@ bool useTwoThreads(qsizetype total)
 
 // Runs work(0) and work(1) at the same time when worthwhile, else one after
 // the other.
-template<typename Work>
-void inTwoHalves(qsizetype total, Work work)
+template <typename Work> void inTwoHalves(qsizetype total, Work work)
 {
     if (!useTwoThreads(total)) {
         work(0);
@@ -256,8 +267,7 @@ void inTwoHalves(qsizetype total, Work work)
     helper.join();
 }
 
-template<typename Less>
-class MergeSorter
+template <typename Less> class MergeSorter
 {
 public:
     MergeSorter(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds, Less less)
@@ -531,7 +541,7 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
 
 // Sorts the lines by their entries (the lines that take part, in line order);
 // the walls, ascending, stay where they are. Pass 1 has begun.
-template<typename Texts>
+template <typename Texts>
 void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
                  Texts texts, Progress *progress)
 {
@@ -563,7 +573,7 @@ LineArray &failInvalidArgument(LineArray &lines, Progress *progress)
 }
 
 // Keys every line by its text from 0-based offset keyStart(text) on.
-template<typename KeyStart>
+template <typename KeyStart>
 LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
 {
     if (!beginSort(lines, progress))
@@ -629,10 +639,9 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
 
 // The entries of lines [from, to) keyed by filter, their tails packed into
 // tails from at on.
-template<Sieve::Filter filter>
+template <Sieve::Filter filter>
 void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at,
-                WorkArray<Entry> &entries, WorkArray<char16_t> &tails,
-                WorkArray<qsizetype> &starts)
+                WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts)
 {
     for (qsizetype i = from; i < to; ++i) {
         const char16_t *units = unitsOf(texts[i]);
