@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -254,17 +257,38 @@ bool useTwoThreads(qsizetype total)
 }
 
 // Runs work(0) and work(1) at the same time when worthwhile, else one after
-// the other.
+// the other. A failure of either is passed on once both have ended.
 template <typename Work> void inTwoHalves(qsizetype total, Work work)
 {
-    if (!useTwoThreads(total)) {
+    std::optional<std::thread> helper;
+    std::exception_ptr helperFailure;
+    if (useTwoThreads(total)) {
+        try {
+            helper.emplace([&work, &helperFailure] {
+                try {
+                    work(1);
+                } catch (...) {
+                    helperFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: both halves run here.
+        }
+    }
+    try {
         work(0);
+    } catch (...) {
+        if (helper)
+            helper->join();
+        throw;
+    }
+    if (!helper) {
         work(1);
         return;
     }
-    std::thread helper(work, 1);
-    work(0);
-    helper.join();
+    helper->join();
+    if (helperFailure)
+        std::rethrow_exception(helperFailure);
 }
 
 template <typename Less> class MergeSorter
