@@ -83,72 +83,54 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
                  quint32(offset)};
 }
 
-// Where the texts of the keys are, for the comparisons that the heads leave
-// tied: tailLess(a, b) tells whether a's key sorts before b's when their
-// heads are equal (and so are the first min(8, sizes) units).
+// Where the keys' units beyond their heads are, for the groups of entries
+// whose heads tie: size(e) is the key's size, units(e, from) its units from
+// from on (from >= 8).
 
 // The lines' own texts from an offset on.
 struct LineSuffixes
 {
+    static constexpr bool HeadsAreWhole = false;
     const QString *lines;
 
-    std::u16string_view text(const Entry &entry) const
+    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
     {
-        const QString &line = lines[entry.line];
-        return {unitsOf(line) + entry.offset, std::size_t(line.size() - entry.offset)};
-    }
-
-    bool tailLess(const Entry &a, const Entry &b) const
-    {
-        const std::u16string_view x = text(a);
-        const std::u16string_view y = text(b);
-        const std::size_t skip = std::min({std::size_t(8), x.size(), y.size()});
-        return x.substr(skip) < y.substr(skip);
+        return unitsOf(lines[entry.line]) + entry.offset + from;
     }
 };
 
 // Filtered keys: the entry's offset holds the key's size, and only what
 // follows the first eight units (which the heads hold) is stored, at
-// units[starts[line]].
+// tails[starts[line]].
 struct FilteredTails
 {
-    const char16_t *units;
+    static constexpr bool HeadsAreWhole = false;
+    const char16_t *tails;
     const qsizetype *starts;
 
-    bool tailLess(const Entry &a, const Entry &b) const
+    qsizetype size(const Entry &entry) const { return entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
     {
-        // A key of at most eight units is whole in its head, and the other
-        // key starts with it.
-        if (a.offset <= 8 || b.offset <= 8)
-            return a.offset < b.offset;
-        return std::u16string_view(units + starts[a.line], a.offset - 8) <
-               std::u16string_view(units + starts[b.line], b.offset - 8);
+        return tails + starts[entry.line] + (from - 8);
     }
 };
 
 // Numeric keys are whole in their heads.
 struct NoTexts
 {
-    bool tailLess(const Entry &, const Entry &) const { return false; }
+    static constexpr bool HeadsAreWhole = true;
 };
 
-// Ordinal comparison by UTF-16 code unit: the heads first, then the texts.
-template <typename Texts> struct KeyLess
+// The merge passes order by the heads alone, which never touches memory
+// beyond the entries; refineTies() then orders the groups of equal heads.
+struct HeadLess
 {
-    Texts texts;
-
     bool operator()(const Entry &a, const Entry &b) const
     {
         if (a.head0 != b.head0)
             return a.head0 < b.head0;
-        if (a.head1 != b.head1)
-            return a.head1 < b.head1;
-        return tailLess(a, b);
-    }
-
-    Q_NEVER_INLINE bool tailLess(const Entry &a, const Entry &b) const
-    {
-        return texts.tailLess(a, b);
+        return a.head1 < b.head1;
     }
 };
 
@@ -525,6 +507,87 @@ inline void prefetch(const void *address)
 #endif
 }
 
+// Orders each group of entries whose heads tie by the rest of their keys,
+// eight units at a time: the group is keyed again by its next eight units
+// and the number of units left (at most 9, meaning "more than eight"), sorted
+// stably, and every smaller group that still ties with units left goes one
+// level deeper. A level reads each key once, where comparing texts would read
+// two keys at every comparison, far apart in memory. The number of units left
+// settles what zero padding cannot: a key that ends sorts before one that
+// goes on, even with U+0000.
+template <typename Texts>
+void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts)
+{
+    struct Group
+    {
+        qsizetype begin;
+        qsizetype end;
+        qsizetype depth;
+    };
+    struct Refined
+    {
+        quint64 head0;
+        quint64 head1;
+        quint32 left;
+        quint32 at;
+    };
+    std::vector<Group> groups;
+    qsizetype begin = 0;
+    for (const qsizetype end : segmentEnds) {
+        for (qsizetype i = begin; i < end;) {
+            qsizetype j = i + 1;
+            while (j < end && entries[j].head0 == entries[i].head0 &&
+                   entries[j].head1 == entries[i].head1)
+                ++j;
+            if (j - i > 1)
+                groups.push_back(Group{i, j, 0});
+            i = j;
+        }
+        begin = end;
+    }
+
+    std::vector<Refined> keys;
+    std::vector<Entry> group;
+    const auto less = [](const Refined &a, const Refined &b) {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        if (a.head1 != b.head1)
+            return a.head1 < b.head1;
+        return a.left < b.left;
+    };
+    while (!groups.empty()) {
+        const Group at = groups.back();
+        groups.pop_back();
+        const qsizetype from = at.depth * 8;
+        keys.clear();
+        for (qsizetype i = at.begin; i < at.end; ++i) {
+            const Entry &entry = entries[i];
+            const qsizetype left = texts.size(entry) - from;
+            Refined key{entry.head0, entry.head1, quint32(std::min<qsizetype>(left, 9)),
+                        quint32(i - at.begin)};
+            if (at.depth > 0) { // at depth 0 the heads are the units already
+                const char16_t *units = texts.units(entry, from);
+                key.head0 = packHead(units, left);
+                key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
+            }
+            keys.push_back(key);
+        }
+        std::stable_sort(keys.begin(), keys.end(), less);
+        group.assign(entries + at.begin, entries + at.end);
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            entries[at.begin + qsizetype(k)] = group[keys[k].at];
+        for (std::size_t k = 0; k < keys.size();) {
+            std::size_t m = k + 1;
+            while (m < keys.size() && !less(keys[k], keys[m]))
+                ++m;
+            if (m - k > 1 && keys[k].left > 8)
+                groups.push_back(
+                    Group{at.begin + qsizetype(k), at.begin + qsizetype(m), at.depth + 1});
+            k = m;
+        }
+    }
+}
+
 // Puts the lines in the order of the sorted entries; walls keep their index.
 // QString is relocatable (Qt's own containers move it bitwise), so the line
 // objects are copied aside as bytes and copied back in their new order:
@@ -576,8 +639,10 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
         segmentEnds.push_back(walls[w] - qsizetype(w));
     segmentEnds.push_back(qsizetype(entries.size()));
 
-    MergeSorter sorter(entries, segmentEnds, KeyLess<Texts>{texts});
-    const Entry *sorted = sorter.sort(progress);
+    MergeSorter sorter(entries, segmentEnds, HeadLess{});
+    Entry *sorted = sorter.sort(progress);
+    if constexpr (!Texts::HeadsAreWhole)
+        refineTies(sorted, segmentEnds, texts);
     // Without walls there are as many entries as lines, and an entry is as
     // large as a line object, so the spare merge array can hold them all.
     static_assert(sizeof(Entry) >= sizeof(QString));

@@ -137,7 +137,7 @@ QString randomLine(QRandomGenerator &random)
         u"a"_s, u"b"_s,  u"B"_s,      u" "_s,      u"  "_s,         u"1"_s,  u"9"_s,
         u"="_s, u"\t"_s, u"\u00DC"_s, u"\uFF21"_s, u"\U0001F600"_s, u"ab"_s, QString(1, QChar(0))};
     // A long shared start makes the keys tie beyond their first eight units.
-    QString line = random.bounded(3) == 0 ? u"a1 b2 c3 d4="_s : QString();
+    QString line = random.bounded(3) == 0 ? u"a1 b2 c3 d4 e5 f6 g7="_s : QString();
     const int count = random.bounded(8);
     for (int i = 0; i < count; ++i)
         line += pieces[random.bounded(int(pieces.size()))];
@@ -217,6 +217,12 @@ void tst_SortRoutines::edgeCases_data()
         << Routine::AlphanumericOnly << 0 << QString()
         << QStringList{u"abcd-efgh-z"_s, u"abcdefgh y"_s, u"abcdefgh"_s}
         << QStringList{u"abcdefgh"_s, u"abcdefgh y"_s, u"abcd-efgh-z"_s};
+    QTest::newRow("keys tie for twenty units")
+        << Routine::SecondCharacter << 0 << QString()
+        << QStringList{u"x0123456789abcdefghij2"_s, u"y0123456789abcdefghij1"_s,
+                       u"z0123456789abcdefghij"_s}
+        << QStringList{u"z0123456789abcdefghij"_s, u"y0123456789abcdefghij1"_s,
+                       u"x0123456789abcdefghij2"_s};
     QTest::newRow("length keeps equal lengths in order")
         << Routine::Length << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
         << QStringList{u"a"_s, u"bb"_s, u"cc"_s};
