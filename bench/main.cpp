@@ -54,6 +54,7 @@
 #include <QStringList>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>

@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <vector>
@@ -21,8 +24,9 @@ using namespace Qt::StringLiterals;
 // Every routine orders the lines ascending and stable by a key. The order is
 // the one that repeated passes of neighbour exchanges would reach (only a
 // strictly greater key moves), but it is reached by merging: each key is
-// derived once, sorted runs are formed, and runs are merged pairwise, one
-// round per pass, until one run is left. The word routines leave lines
+// derived once; pass 1 cuts the keys into sorted runs, and every pass merges
+// neighbouring runs pairwise until one run is left (sorted input takes one
+// pass). The status shows each pass as it starts. The word routines leave lines
 // without enough spaces in place; such a line is a wall that no line passes,
 // so the lines between two walls are merged among themselves only.
 
@@ -37,7 +41,7 @@ struct Entry
     quint64 head0;
     quint64 head1;
     quint32 line;   // index in the LineArray
-    quint32 offset; // where the key starts in the text that holds it
+    quint32 offset; // where the key starts in its line; a filtered key's size
 };
 
 // Line indexes and key offsets are 32-bit; texts and arrays beyond that would
@@ -53,7 +57,8 @@ inline quint64 packHead(const char16_t *text, qsizetype size)
         quint64 units;
         std::memcpy(&units, text, sizeof units);
         if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            units = ((units & 0xFFFF0000FFFF0000ull) >> 16) | ((units & 0x0000FFFF0000FFFFull) << 16);
+            units =
+                ((units & 0xFFFF0000FFFF0000ull) >> 16) | ((units & 0x0000FFFF0000FFFFull) << 16);
             units = (units >> 32) | (units << 32);
         }
         return units;
@@ -69,7 +74,7 @@ inline const char16_t *unitsOf(const QString &text)
     return reinterpret_cast<const char16_t *>(text.constData());
 }
 
-// The entry of a text key that is key[offset...] of line.
+// The entry of a text key whose first units are key[0, size).
 inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
 {
     if (offset > MaxIndex)
@@ -78,67 +83,61 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
                  quint32(offset)};
 }
 
-// Where the texts of the keys are: the lines' own texts from an offset on.
+// Where the keys' units beyond their heads are, for the groups of entries
+// whose heads tie: size(e) is the key's size, units(e, from) its units from
+// from on (from >= 8).
+
+// The lines' own texts from an offset on.
 struct LineSuffixes
 {
+    static constexpr bool HeadsAreWhole = false;
     const QString *lines;
 
-    std::u16string_view text(const Entry &entry) const
+    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
     {
-        const QString &line = lines[entry.line];
-        return {unitsOf(line) + entry.offset, std::size_t(line.size() - entry.offset)};
+        return unitsOf(lines[entry.line]) + entry.offset + from;
     }
 };
 
-// ... or filtered copies: line i's key is the entry's offset (here: size)
-// units from units[starts[i]].
-struct FilteredTexts
+// Filtered keys: the entry's offset holds the key's size, and only what
+// follows the first eight units (which the heads hold) is stored, at
+// tails[starts[line]].
+struct FilteredTails
 {
-    const char16_t *units;
+    static constexpr bool HeadsAreWhole = false;
+    const char16_t *tails;
     const qsizetype *starts;
 
-    std::u16string_view text(const Entry &entry) const
+    qsizetype size(const Entry &entry) const { return entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
     {
-        return {units + starts[entry.line], entry.offset};
+        return tails + starts[entry.line] + (from - 8);
     }
 };
 
-// ... or nowhere: numeric keys are whole in their heads.
+// Numeric keys are whole in their heads.
 struct NoTexts
 {
-    std::u16string_view text(const Entry &) const { return {}; }
+    static constexpr bool HeadsAreWhole = true;
 };
 
-// Ordinal comparison by UTF-16 code unit: the heads first, then the texts.
-template<typename Texts>
-struct KeyLess
+// The merge passes order by the heads alone, which never touches memory
+// beyond the entries; refineTies() then orders the groups of equal heads.
+struct HeadLess
 {
-    Texts texts;
-
     bool operator()(const Entry &a, const Entry &b) const
     {
         if (a.head0 != b.head0)
             return a.head0 < b.head0;
-        if (a.head1 != b.head1)
-            return a.head1 < b.head1;
-        return tailLess(a, b);
-    }
-
-    // The heads are equal, so the first min(8, sizes) units are too.
-    Q_NEVER_INLINE bool tailLess(const Entry &a, const Entry &b) const
-    {
-        const std::u16string_view x = texts.text(a);
-        const std::u16string_view y = texts.text(b);
-        const std::size_t skip = std::min({std::size_t(8), x.size(), y.size()});
-        return x.substr(skip) < y.substr(skip);
+        return a.head1 < b.head1;
     }
 };
 
 // A fixed-capacity array of trivially copyable items for the sort's working
 // memory. Large ones are mapped with transparent huge pages where the system
 // offers them: touching fresh memory page by page costs more than the merging.
-template<typename T>
-class WorkArray
+template <typename T> class WorkArray
 {
 public:
     explicit WorkArray(qsizetype capacity) : m_size(capacity)
@@ -147,8 +146,8 @@ public:
         const std::size_t bytes = std::size_t(std::max<qsizetype>(capacity, 1)) * sizeof(T);
 #ifdef Q_OS_LINUX
         if (bytes >= HugeThreshold) {
-            void *memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                                MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            void *memory =
+                mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
             if (memory == MAP_FAILED)
                 throw Failure::outOfMemory();
             madvise(memory, bytes, MADV_HUGEPAGE); // only advice: failing is harmless
@@ -174,11 +173,23 @@ public:
     WorkArray(const WorkArray &) = delete;
     WorkArray &operator=(const WorkArray &) = delete;
 
-    T *data() const { return m_data; }
-    qsizetype size() const { return m_size; }
-    T &operator[](qsizetype i) const { return m_data[i]; }
+    T *data() const
+    {
+        return m_data;
+    }
+    qsizetype size() const
+    {
+        return m_size;
+    }
+    T &operator[](qsizetype i) const
+    {
+        return m_data[i];
+    }
     // Keeps only the first size items (for arrays filled from the front).
-    void shrink(qsizetype size) { m_size = size; }
+    void shrink(qsizetype size)
+    {
+        m_size = size;
+    }
 
 private:
     static constexpr std::size_t HugeThreshold = std::size_t(4) << 20;
@@ -228,22 +239,41 @@ bool useTwoThreads(qsizetype total)
 }
 
 // Runs work(0) and work(1) at the same time when worthwhile, else one after
-// the other.
-template<typename Work>
-void inTwoHalves(qsizetype total, Work work)
+// the other. A failure of either is passed on once both have ended.
+template <typename Work> void inTwoHalves(qsizetype total, Work work)
 {
-    if (!useTwoThreads(total)) {
+    std::optional<std::thread> helper;
+    std::exception_ptr helperFailure;
+    if (useTwoThreads(total)) {
+        try {
+            helper.emplace([&work, &helperFailure] {
+                try {
+                    work(1);
+                } catch (...) {
+                    helperFailure = std::current_exception();
+                }
+            });
+        } catch (const std::system_error &) {
+            // No thread to be had: both halves run here.
+        }
+    }
+    try {
         work(0);
+    } catch (...) {
+        if (helper)
+            helper->join();
+        throw;
+    }
+    if (!helper) {
         work(1);
         return;
     }
-    std::thread helper(work, 1);
-    work(0);
-    helper.join();
+    helper->join();
+    if (helperFailure)
+        std::rethrow_exception(helperFailure);
 }
 
-template<typename Less>
-class MergeSorter
+template <typename Less> class MergeSorter
 {
 public:
     MergeSorter(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds, Less less)
@@ -477,6 +507,87 @@ inline void prefetch(const void *address)
 #endif
 }
 
+// Orders each group of entries whose heads tie by the rest of their keys,
+// eight units at a time: the group is keyed again by its next eight units
+// and the number of units left (at most 9, meaning "more than eight"), sorted
+// stably, and every smaller group that still ties with units left goes one
+// level deeper. A level reads each key once, where comparing texts would read
+// two keys at every comparison, far apart in memory. The number of units left
+// settles what zero padding cannot: a key that ends sorts before one that
+// goes on, even with U+0000.
+template <typename Texts>
+void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts)
+{
+    struct Group
+    {
+        qsizetype begin;
+        qsizetype end;
+        qsizetype depth;
+    };
+    struct Refined
+    {
+        quint64 head0;
+        quint64 head1;
+        quint32 left;
+        quint32 at;
+    };
+    std::vector<Group> groups;
+    qsizetype begin = 0;
+    for (const qsizetype end : segmentEnds) {
+        for (qsizetype i = begin; i < end;) {
+            qsizetype j = i + 1;
+            while (j < end && entries[j].head0 == entries[i].head0 &&
+                   entries[j].head1 == entries[i].head1)
+                ++j;
+            if (j - i > 1)
+                groups.push_back(Group{i, j, 0});
+            i = j;
+        }
+        begin = end;
+    }
+
+    std::vector<Refined> keys;
+    std::vector<Entry> group;
+    const auto less = [](const Refined &a, const Refined &b) {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        if (a.head1 != b.head1)
+            return a.head1 < b.head1;
+        return a.left < b.left;
+    };
+    while (!groups.empty()) {
+        const Group at = groups.back();
+        groups.pop_back();
+        const qsizetype from = at.depth * 8;
+        keys.clear();
+        for (qsizetype i = at.begin; i < at.end; ++i) {
+            const Entry &entry = entries[i];
+            const qsizetype left = texts.size(entry) - from;
+            Refined key{entry.head0, entry.head1, quint32(std::min<qsizetype>(left, 9)),
+                        quint32(i - at.begin)};
+            if (at.depth > 0) { // at depth 0 the heads are the units already
+                const char16_t *units = texts.units(entry, from);
+                key.head0 = packHead(units, left);
+                key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
+            }
+            keys.push_back(key);
+        }
+        std::stable_sort(keys.begin(), keys.end(), less);
+        group.assign(entries + at.begin, entries + at.end);
+        for (std::size_t k = 0; k < keys.size(); ++k)
+            entries[at.begin + qsizetype(k)] = group[keys[k].at];
+        for (std::size_t k = 0; k < keys.size();) {
+            std::size_t m = k + 1;
+            while (m < keys.size() && !less(keys[k], keys[m]))
+                ++m;
+            if (m - k > 1 && keys[k].left > 8)
+                groups.push_back(
+                    Group{at.begin + qsizetype(k), at.begin + qsizetype(m), at.depth + 1});
+            k = m;
+        }
+    }
+}
+
 // Puts the lines in the order of the sorted entries; walls keep their index.
 // QString is relocatable (Qt's own containers move it bitwise), so the line
 // objects are copied aside as bytes and copied back in their new order:
@@ -517,7 +628,7 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
 
 // Sorts the lines by their entries (the lines that take part, in line order);
 // the walls, ascending, stay where they are. Pass 1 has begun.
-template<typename Texts>
+template <typename Texts>
 void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
                  Texts texts, Progress *progress)
 {
@@ -528,8 +639,10 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
         segmentEnds.push_back(walls[w] - qsizetype(w));
     segmentEnds.push_back(qsizetype(entries.size()));
 
-    MergeSorter sorter(entries, segmentEnds, KeyLess<Texts>{texts});
-    const Entry *sorted = sorter.sort(progress);
+    MergeSorter sorter(entries, segmentEnds, HeadLess{});
+    Entry *sorted = sorter.sort(progress);
+    if constexpr (!Texts::HeadsAreWhole)
+        refineTies(sorted, segmentEnds, texts);
     // Without walls there are as many entries as lines, and an entry is as
     // large as a line object, so the spare merge array can hold them all.
     static_assert(sizeof(Entry) >= sizeof(QString));
@@ -549,7 +662,7 @@ LineArray &failInvalidArgument(LineArray &lines, Progress *progress)
 }
 
 // Keys every line by its text from 0-based offset keyStart(text) on.
-template<typename KeyStart>
+template <typename KeyStart>
 LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
 {
     if (!beginSort(lines, progress))
@@ -613,6 +726,35 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
     return lines;
 }
 
+// The entries of lines [from, to) keyed by filter, their tails packed into
+// tails from at on.
+template <Sieve::Filter filter>
+void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at,
+                WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts)
+{
+    for (qsizetype i = from; i < to; ++i) {
+        const char16_t *units = unitsOf(texts[i]);
+        const char16_t *const end = units + texts[i].size();
+        char16_t head[8];
+        qsizetype kept = 0;
+        for (; units != end && kept < 8; ++units) {
+            head[kept] = *units;
+            kept += Sieve::Keeps(filter, *units);
+        }
+        char16_t *const tail = tails.data() + at;
+        char16_t *out = tail;
+        for (; units != end; ++units) {
+            *out = *units; // write always, advance when kept
+            out += Sieve::Keeps(filter, *units);
+        }
+        const qsizetype size = kept + (out - tail);
+        // The entry's offset holds the key's size.
+        entries[i] = textEntry(head, kept, i, size);
+        starts[i] = at;
+        at += out - tail;
+    }
+}
+
 LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -620,31 +762,40 @@ LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progre
     const QString *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
-    // Each line's key fits in as many units as the line has. The buffer is
-    // sized for the worst case, but the keys are packed from the start of
-    // each half, so only the units written are ever touched.
+    // A key's tail fits in the units of its line beyond the eighth. The
+    // buffer is sized for that worst case, but the tails are packed from the
+    // start of each half, so only the units written are ever touched.
     qsizetype total = 0;
     qsizetype secondHalfStart = 0;
     for (qsizetype i = 0; i < count; ++i) {
         if (i == middle)
             secondHalfStart = total;
-        total += texts[i].size();
+        total += std::max<qsizetype>(texts[i].size() - 8, 0);
     }
-    WorkArray<char16_t> units(total);
+    WorkArray<char16_t> tails(total);
     WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
     inTwoHalves(count, [&](int half) {
+        const qsizetype from = half == 0 ? 0 : middle;
         const qsizetype to = half == 0 ? middle : count;
-        qsizetype at = half == 0 ? 0 : secondHalfStart;
-        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            char16_t *key = units.data() + at;
-            const qsizetype size = Sieve::FilterInto(texts[i], filter, key);
-            entries[i] = textEntry(key, size, i, size); // offset holds the key's size here
-            starts[i] = at;
-            at += size;
+        const qsizetype at = half == 0 ? 0 : secondHalfStart;
+        // One loop per filter, so that the test of a unit is a constant one.
+        switch (filter) {
+        case Sieve::Filter::KeepLettersAndDigits:
+            return filterKeys<Sieve::Filter::KeepLettersAndDigits>(texts, from, to, at, entries,
+                                                                   tails, starts);
+        case Sieve::Filter::RemoveLetters:
+            return filterKeys<Sieve::Filter::RemoveLetters>(texts, from, to, at, entries, tails,
+                                                            starts);
+        case Sieve::Filter::RemoveDigits:
+            return filterKeys<Sieve::Filter::RemoveDigits>(texts, from, to, at, entries, tails,
+                                                           starts);
+        case Sieve::Filter::RemoveLettersAndDigits:
+            return filterKeys<Sieve::Filter::RemoveLettersAndDigits>(texts, from, to, at, entries,
+                                                                     tails, starts);
         }
     });
-    sortEntries(lines, entries, {}, FilteredTexts{units.data(), starts.data()}, progress);
+    sortEntries(lines, entries, {}, FilteredTails{tails.data(), starts.data()}, progress);
     return lines;
 }
 

@@ -69,8 +69,8 @@ void tst_Sieve::sieveCharacters_data()
     QTest::newRow("empty set keeps nothing") << u"abc"_s << QString() << true << QString();
     QTest::newRow("empty set drops nothing") << u"abc"_s << QString() << false << u"abc"_s;
     QTest::newRow("case-sensitive") << u"aAaA"_s << u"a"_s << true << u"aa"_s;
-    QTest::newRow("units on their own") << u"\U0001F600x"_s << u"\U0001F601"_s << true
-                                        << u"\xD83D"_s;
+    QTest::newRow("units on their own")
+        << u"\U0001F600x"_s << u"\U0001F601"_s << true << u"\xD83D"_s;
 }
 
 void tst_Sieve::sieveCharacters()

@@ -48,8 +48,8 @@ void tst_SortOptions::optionList_data()
     row(4, u"-"_s, Routine::None);
     row(5, u"Sort Content Alphabetically By Second Word Position"_s, Routine::SecondWord);
     row(6, u"Sort Content Alphabetically By Third Word Position"_s, Routine::ThirdWord);
-    row(7, u"Sort Content Alphabetically By x Word Position"_s, Routine::WordNumber,
-        Input::Number, u"Enter word number x:"_s);
+    row(7, u"Sort Content Alphabetically By x Word Position"_s, Routine::WordNumber, Input::Number,
+        u"Enter word number x:"_s);
     row(8, u"-"_s, Routine::None);
     row(9, u"Sort Content Alphabetically After User-specified Character(s)"_s,
         Routine::AfterCharacters, Input::Text, u"Enter character(s):"_s);
@@ -246,8 +246,8 @@ void tst_SortOptions::roundToInt32_data()
     QTest::newRow("past the largest") << u"2147483647.5"_s << true << 0;
     QTest::newRow("2147483648") << u"2147483648"_s << true << 0;
     QTest::newRow("smallest") << u"-2147483648"_s << false << std::numeric_limits<qint32>::min();
-    QTest::newRow("smallest half to even") << u"-2147483648.5"_s << false
-                                           << std::numeric_limits<qint32>::min();
+    QTest::newRow("smallest half to even")
+        << u"-2147483648.5"_s << false << std::numeric_limits<qint32>::min();
     QTest::newRow("below the smallest") << u"-2147483649"_s << true << 0;
     QTest::newRow("huge") << u"1e400"_s << true << 0;
 }

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 using Routine = SortOption::Routine;
@@ -133,11 +133,11 @@ QStringList referenceSort(Routine routine, QStringList lines, qint32 number, con
 
 QString randomLine(QRandomGenerator &random)
 {
-    static const QStringList pieces = {u"a"_s,      u"b"_s,      u"B"_s,      u" "_s,
-                                       u"  "_s,     u"1"_s,      u"9"_s,      u"="_s,
-                                       u"\t"_s,     u"\u00DC"_s, u"\uFF21"_s, u"\U0001F600"_s,
-                                       u"ab"_s};
-    QString line;
+    static const QStringList pieces = {
+        u"a"_s, u"b"_s,  u"B"_s,      u" "_s,      u"  "_s,         u"1"_s,  u"9"_s,
+        u"="_s, u"\t"_s, u"\u00DC"_s, u"\uFF21"_s, u"\U0001F600"_s, u"ab"_s, QString(1, QChar(0))};
+    // A long shared start makes the keys tie beyond their first eight units.
+    QString line = random.bounded(3) == 0 ? u"a1 b2 c3 d4 e5 f6 g7="_s : QString();
     const int count = random.bounded(8);
     for (int i = 0; i < count; ++i)
         line += pieces[random.bounded(int(pieces.size()))];
@@ -206,12 +206,28 @@ void tst_SortRoutines::edgeCases_data()
     QTest::newRow("surrogates before U+FF21")
         << Routine::Alphabetically << 0 << QString() << QStringList{u"\uFF21"_s, u"\U0001F600"_s}
         << QStringList{u"\U0001F600"_s, u"\uFF21"_s};
+    QTest::newRow("embedded NUL sorts after the end")
+        << Routine::Alphabetically << 0 << QString()
+        << QStringList{u"ab"_s + QChar(0), u"ab"_s, u"ab"_s + QChar(0) + QChar(0)}
+        << QStringList{u"ab"_s, u"ab"_s + QChar(0), u"ab"_s + QChar(0) + QChar(0)};
+    QTest::newRow("filtered NUL sorts after the end")
+        << Routine::NumericOnly << 0 << QString() << QStringList{u"x1"_s + QChar(0), u"1y"_s}
+        << QStringList{u"1y"_s, u"x1"_s + QChar(0)};
+    QTest::newRow("filtered keys tie beyond eight units")
+        << Routine::AlphanumericOnly << 0 << QString()
+        << QStringList{u"abcd-efgh-z"_s, u"abcdefgh y"_s, u"abcdefgh"_s}
+        << QStringList{u"abcdefgh"_s, u"abcdefgh y"_s, u"abcd-efgh-z"_s};
+    QTest::newRow("keys tie for twenty units")
+        << Routine::SecondCharacter << 0 << QString()
+        << QStringList{u"x0123456789abcdefghij2"_s, u"y0123456789abcdefghij1"_s,
+                       u"z0123456789abcdefghij"_s}
+        << QStringList{u"z0123456789abcdefghij"_s, u"y0123456789abcdefghij1"_s,
+                       u"x0123456789abcdefghij2"_s};
     QTest::newRow("length keeps equal lengths in order")
         << Routine::Length << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
         << QStringList{u"a"_s, u"bb"_s, u"cc"_s};
     QTest::newRow("length compares numbers")
-        << Routine::Length << 0 << QString()
-        << QStringList{u"xxxxxxxxxx"_s, u"xxxxxxxxx"_s, u"x"_s}
+        << Routine::Length << 0 << QString() << QStringList{u"xxxxxxxxxx"_s, u"xxxxxxxxx"_s, u"x"_s}
         << QStringList{u"x"_s, u"xxxxxxxxx"_s, u"xxxxxxxxxx"_s};
     QTest::newRow("second character, short line empty key")
         << Routine::SecondCharacter << 0 << QString() << QStringList{u"xb"_s, u"ya"_s, u"z"_s}
@@ -461,9 +477,9 @@ void tst_SortRoutines::farSpacesAndWordNumbers_data()
     QTest::newRow("first space beyond 32767")
         << Routine::SecondWord << 0 << QStringList{far + u" b"_s, u"a a"_s}
         << QStringList{u"a a"_s, far + u" b"_s};
-    QTest::newRow("word 32769 stays") << Routine::WordNumber << 32769
-                                      << QStringList{u"b b"_s, u"a a"_s}
-                                      << QStringList{u"b b"_s, u"a a"_s};
+    QTest::newRow("word 32769 stays")
+        << Routine::WordNumber << 32769 << QStringList{u"b b"_s, u"a a"_s}
+        << QStringList{u"b b"_s, u"a a"_s};
     QTest::newRow("largest word number stays")
         << Routine::WordNumber << std::numeric_limits<qint32>::max()
         << QStringList{u"b b"_s, u"a a"_s} << QStringList{u"b b"_s, u"a a"_s};
@@ -494,8 +510,8 @@ void tst_SortRoutines::wordStartPosition_data()
     QTest::addColumn<qsizetype>("position");
 
     QTest::newRow("first space") << u"Tom Smith"_s << u" "_s << qsizetype(1) << qsizetype(4);
-    QTest::newRow("second of a double space") << u"a  b c"_s << u" "_s << qsizetype(2)
-                                              << qsizetype(3);
+    QTest::newRow("second of a double space")
+        << u"a  b c"_s << u" "_s << qsizetype(2) << qsizetype(3);
     QTest::newRow("too few") << u"a b"_s << u" "_s << qsizetype(2) << qsizetype(-1);
     QTest::newRow("none") << u"abc"_s << u" "_s << qsizetype(1) << qsizetype(-1);
     QTest::newRow("n zero") << u"a b"_s << u" "_s << qsizetype(0) << qsizetype(0);
