@@ -92,6 +92,57 @@ int storedWholeNumber(const QString &text)
     return RoundToInt32(*number);
 }
 
+// The boxes and file dialogs of the commands. A command that shows one after
+// the window was closed, or while it was being closed, stops there as it would
+// at its next yield: nothing appears once the window has gone, and the
+// program's end is not held up by the rest of the command.
+class ClosingDialogs final : public UserDialogs
+{
+public:
+    ClosingDialogs(UserDialogs &dialogs, const StatusLine &status)
+        : m_dialogs(dialogs), m_status(status)
+    {
+    }
+
+    void message(const QString &text, const QString &caption, Icon icon) override
+    {
+        stopIfClosed();
+        m_dialogs.message(text, caption, icon);
+        stopIfClosed();
+    }
+    std::optional<QString> input(const QString &prompt, const QString &caption) override
+    {
+        stopIfClosed();
+        std::optional<QString> answer = m_dialogs.input(prompt, caption);
+        stopIfClosed();
+        return answer;
+    }
+    QStringList openFiles(const QString &title, const QStringList &filters) override
+    {
+        stopIfClosed();
+        QStringList paths = m_dialogs.openFiles(title, filters);
+        stopIfClosed();
+        return paths;
+    }
+    QString saveFile(const QString &title, const QStringList &filters) override
+    {
+        stopIfClosed();
+        QString path = m_dialogs.saveFile(title, filters);
+        stopIfClosed();
+        return path;
+    }
+
+private:
+    void stopIfClosed() const
+    {
+        if (m_status.aborted())
+            throw CommandAborted{};
+    }
+
+    UserDialogs &m_dialogs;
+    const StatusLine &m_status;
+};
+
 } // namespace
 
 Form1::Form1(const Form1Services &services, QWidget *parent)
@@ -113,7 +164,9 @@ Form1::Form1(const Form1Services &services, QWidget *parent)
         m_ownSpreadsheet = makeSystemSpreadsheet();
         m_spreadsheet = m_ownSpreadsheet.get();
     }
-    m_context.reset(new CommandContext{*m_dialogs, *m_status, m_pointer, *m_contentModel,
+    // Only commands see these: their handlers let CommandAborted unwind them.
+    m_commandDialogs = std::make_unique<ClosingDialogs>(*m_dialogs, *m_status);
+    m_context.reset(new CommandContext{*m_commandDialogs, *m_status, m_pointer, *m_contentModel,
                                        *m_resultsModel, *m_clipboard, *m_spreadsheet,
                                        [this] { return m_combo1->currentText(); }, ProductName()});
     m_pointer.onChange = [this](WindowPointer::Shape shape) { showPointer(shape); };
@@ -305,7 +358,8 @@ void Form1::runCommand(const QString &handler, const std::function<void()> &comm
         // The window was closed while the command yielded: the program ends.
         QCoreApplication::quit();
     } catch (...) {
-        ErrorTrap(*m_dialogs, u"Form1"_s, handler).report(0, std::current_exception());
+        if (!m_status->aborted())
+            ErrorTrap(*m_dialogs, u"Form1"_s, handler).report(0, std::current_exception());
     }
 }
 

@@ -78,6 +78,8 @@ private:
     std::unique_ptr<Clipboard> m_ownClipboard;
     std::unique_ptr<SpreadsheetAutomation> m_ownSpreadsheet;
     UserDialogs *m_dialogs;
+    // What commands show their boxes through: nothing once the window is closed.
+    std::unique_ptr<UserDialogs> m_commandDialogs;
     Clipboard *m_clipboard;
     SpreadsheetAutomation *m_spreadsheet;
     QString m_programFolder;
