@@ -15,7 +15,10 @@ constexpr int Attempts = 1000;
 
 template <typename List> QString clipboardText(const List &list, Progress *events)
 {
-    ExportList::Yielder yield(events);
+    const auto yield = [events] {
+        if (events)
+            events->yield();
+    };
 
     const int columns = list.columnCount();
     const int rows = list.rowCount();

@@ -7,13 +7,18 @@
 #include <QAbstractItemModel>
 #include <QString>
 
+#include <memory>
+
 // Read access to a list for the exports: columns with header texts, rows with
 // one text per column and the check mark of the first column. Two flavours
 // with the same members, so that the export routines (templates over them)
 // read a RowModel directly and any other item model through its roles.
 //
 // A row that is no longer there (the list was cleared while an export yielded)
-// makes the read throw the failure that the error box reports.
+// makes the read throw the failure that the error box reports. Once any row
+// has left the list, every row counts as gone, also when new rows have come
+// in at the same places meanwhile: an export never mixes the rows of two
+// lists.
 
 namespace ExportList {
 
@@ -22,16 +27,45 @@ inline Failure rowGone()
     return Failure(QStringLiteral("Index out of bounds"));
 }
 
+// Notices rows leaving a model (removed, cleared, moved or reordered) from
+// its construction on.
+class RowsLeft
+{
+public:
+    explicit RowsLeft(const QAbstractItemModel &model)
+    {
+        const auto left = [flag = m_left] { *flag = true; };
+        m_connections[0] = QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, left);
+        m_connections[1] = QObject::connect(&model, &QAbstractItemModel::modelAboutToBeReset, left);
+        m_connections[2] = QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeMoved, left);
+        m_connections[3] =
+            QObject::connect(&model, &QAbstractItemModel::layoutAboutToBeChanged, left);
+    }
+    ~RowsLeft()
+    {
+        for (const QMetaObject::Connection &c : m_connections)
+            QObject::disconnect(c);
+    }
+    RowsLeft(const RowsLeft &) = delete;
+    RowsLeft &operator=(const RowsLeft &) = delete;
+
+    bool operator()() const { return *m_left; }
+
+private:
+    std::shared_ptr<bool> m_left = std::make_shared<bool>(false);
+    QMetaObject::Connection m_connections[4];
+};
+
 // The rows and the one column of a RowModel, without QVariant round trips.
 class Rows
 {
 public:
-    explicit Rows(const RowModel &model) : m_model(model) {}
+    explicit Rows(const RowModel &model) : m_model(model), m_left(model) {}
 
     int rowCount() const { return m_model.count(); }
     int columnCount() const { return 1; }
     QString header(int) const { return m_model.header(); }
-    bool has(int row) const { return row >= 0 && row < m_model.count(); }
+    bool has(int row) const { return !m_left() && row >= 0 && row < m_model.count(); }
 
     const QString &cell(int row, int) const
     {
@@ -48,6 +82,7 @@ public:
 
 private:
     const RowModel &m_model;
+    RowsLeft m_left;
 };
 
 // Any table model: DisplayRole texts, the check mark from column 0's
@@ -55,7 +90,7 @@ private:
 class Items
 {
 public:
-    explicit Items(const QAbstractItemModel &model) : m_model(model) {}
+    explicit Items(const QAbstractItemModel &model) : m_model(model), m_left(model) {}
 
     int rowCount() const { return m_model.rowCount(); }
     int columnCount() const { return m_model.columnCount(); }
@@ -63,48 +98,26 @@ public:
     {
         return m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
-    bool has(int row) const { return row >= 0 && row < m_model.rowCount(); }
+    bool has(int row) const { return !m_left() && row >= 0 && row < m_model.rowCount(); }
 
     QString cell(int row, int column) const
     {
         const QModelIndex at = m_model.index(row, column);
-        if (!at.isValid())
+        if (!at.isValid() || m_left())
             throw rowGone();
         return at.data(Qt::DisplayRole).toString();
     }
     bool checked(int row) const
     {
         const QModelIndex at = m_model.index(row, 0);
-        if (!at.isValid())
+        if (!at.isValid() || m_left())
             throw rowGone();
         return at.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
     }
 
 private:
     const QAbstractItemModel &m_model;
-};
-
-// The yields between rows and cells. Progress::yield() reads the clock to
-// decide whether the event loop is due, which costs more than writing a short
-// row, so only every Every-th call is passed on.
-class Yielder
-{
-public:
-    static constexpr int Every = 64;
-
-    explicit Yielder(Progress *progress) : m_progress(progress) {}
-
-    void operator()()
-    {
-        if (m_progress && ++m_calls == Every) {
-            m_calls = 0;
-            m_progress->yield();
-        }
-    }
-
-private:
-    Progress *m_progress;
-    int m_calls = 0;
+    RowsLeft m_left;
 };
 
 // Calls f with the fastest reader for the model.

@@ -6,11 +6,13 @@
 #include "sort/Progress.h"
 #include "sort/SortOptions.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringEncoder>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -51,18 +53,21 @@ public:
             flush();
     }
 
-    // Throws the file's error; after a failure nothing more is written.
+    // Throws the file's error; after a failure nothing more is written. The
+    // file is unbuffered, so that a disk that fills up shows here: a short
+    // write is followed by one more, which then names the error.
     void flush()
     {
-        if (m_used == 0)
-            return;
-        const qint64 written = m_file.write(m_buffer.constData(), m_used);
-        const bool complete = written == m_used;
-        m_used = 0;
-        if (!complete) {
-            m_failed = true;
-            throw Failure(m_file.errorString());
+        qsizetype done = 0;
+        while (done < m_used) {
+            const qint64 written = m_file.write(m_buffer.constData() + done, m_used - done);
+            if (written <= 0) {
+                discard();
+                throw Failure(m_file.errorString());
+            }
+            done += written;
         }
+        m_used = 0;
     }
 
     bool failed() const { return m_failed; }
@@ -86,12 +91,42 @@ private:
     bool m_failed = false;
 };
 
+// Saves of one file can overlap: a second save may start, and end, while an
+// earlier one yields. The file keeps what the save started last wrote; an
+// earlier save that ends after it leaves the file alone.
+class SaveOrder
+{
+public:
+    explicit SaveOrder(const QString &path)
+        : m_path(QFileInfo(path).absoluteFilePath()), m_ticket(++s_started)
+    {
+    }
+
+    bool overtaken() const
+    {
+        const auto it = s_committed.find(m_path);
+        return it != s_committed.end() && it->second > m_ticket;
+    }
+    void committed() const { s_committed[m_path] = m_ticket; }
+
+private:
+    QString m_path;
+    quint64 m_ticket;
+    static inline quint64 s_started = 0;
+    static inline std::map<QString, quint64> s_committed;
+};
+
 template <typename List>
 void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialogs &dialogs)
 {
     ErrorTrap trap(dialogs, u"Main"_s, u"SaveListviewProperlySpaced"_s);
     const QString fileName = FileNameFromPath(path);
-    ExportList::Yielder yield(bar);
+    // Between rows and cells; the status line lets the event loop run only
+    // when a time slice has passed.
+    const auto yield = [bar] {
+        if (bar)
+            bar->yield();
+    };
     const auto writingStatus = [&](double position) {
         if (!bar)
             return;
@@ -103,8 +138,13 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
 
     trap.run(100, [&] { writingStatus(1); });
 
+    const SaveOrder order(path);
+    QSaveFile file(path);
+    ChunkedWriter out(file);
+
     // Column widths: the longest text of each column, header and every row,
-    // checked or not. Rows that vanish while this yields end the pass.
+    // checked or not. Rows that vanish while this yields end the save after
+    // one report: the file would hold a list that was never there.
     std::vector<qsizetype> widths;
     int columns = 0;
     trap.run(110, [&] { columns = list.columnCount(); });
@@ -120,22 +160,28 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
                 gone = !list.has(r);
                 w = std::max(w, list.cell(r, c).size());
             });
-            if (gone)
+            if (gone) {
+                out.discard();
                 break;
+            }
         }
         widths.push_back(w);
+        if (out.failed())
+            break;
     }
 
     trap.run(142, [&] { writingStatus(10); });
 
-    QSaveFile file(path);
-    ChunkedWriter out(file);
-    trap.run(156, [&] {
-        if (!file.open(QIODevice::WriteOnly)) {
-            out.discard();
-            throw Failure(file.errorString());
-        }
-    });
+    if (!out.failed()) {
+        trap.run(156, [&] {
+            // Buffered, a write that the disk refuses at the end would only
+            // show in the commit, which does not report it.
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+                out.discard();
+                throw Failure(file.errorString());
+            }
+        });
+    }
 
     if (!out.failed()) {
         trap.run(158, [&] {
@@ -157,15 +203,25 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
                 gone = !list.has(r);
                 checked = list.checked(r);
             });
-            if (gone)
+            if (gone) {
+                out.discard();
                 break;
+            }
             if (!checked)
                 continue;
             for (int c = 0; c < columns; ++c) {
                 trap.run(192, [&] { yield(); });
-                trap.run(c == 0 ? 196 : 202,
-                         [&] { out.appendCell(list.cell(r, c), widths[size_t(c)]); });
+                trap.run(c == 0 ? 196 : 202, [&] {
+                    gone = !list.has(r);
+                    out.appendCell(list.cell(r, c), widths[size_t(c)]);
+                });
+                if (gone) {
+                    out.discard();
+                    break;
+                }
             }
+            if (gone)
+                break;
             if (bar) {
                 trap.run(214, [&] {
                     const int now = std::max(list.rowCount(), 1);
@@ -189,12 +245,18 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
     // An earlier failure has been reported already; the old file stays.
     trap.run(232, [&] {
         if (out.failed()) {
-            file.cancelWriting();
+            if (file.isOpen())
+                file.cancelWriting();
             return;
         }
         out.flush();
+        if (order.overtaken()) {
+            file.cancelWriting();
+            return;
+        }
         if (!file.commit())
             throw Failure(file.errorString());
+        order.committed();
     });
 
     if (bar) {

@@ -28,6 +28,7 @@ private slots:
     void tableText();
     void commandPlacesTextAndConfirms_data();
     void commandPlacesTextAndConfirms();
+    void rowsClearedWhileCopying_data();
     void rowsClearedWhileCopying();
     void retries_data();
     void retries();
@@ -122,12 +123,37 @@ void tst_ClipboardExport::commandPlacesTextAndConfirms()
     QVERIFY(f.pointerShapes.empty());
 }
 
+void tst_ClipboardExport::rowsClearedWhileCopying_data()
+{
+    QTest::addColumn<int>("atYield");
+    QTest::addColumn<QString>("change");
+
+    QTest::newRow("cleared while measuring") << 5 << u"clear"_s;
+    QTest::newRow("cleared while building") << 1005 << u"clear"_s;
+    QTest::newRow("cleared and refilled") << 1005 << u"refill"_s;
+    QTest::newRow("one row removed") << 1005 << u"remove"_s;
+}
+
+// The copy stops at the first row that left the list; the clipboard keeps
+// what it had, never rows of two lists.
 void tst_ClipboardExport::rowsClearedWhileCopying()
 {
+    QFETCH(int, atYield);
+    QFETCH(QString, change);
     ExportFixture f;
     f.addResults(QStringList(1000, u"pear"_s));
     f.clipboard.text = u"earlier"_s;
-    f.status.onYield = [&](int) { f.results.clear(); };
+    f.status.onYield = [&](int n) {
+        if (n != atYield)
+            return;
+        if (change == u"remove"_s) {
+            f.results.removeAt(0);
+            return;
+        }
+        f.results.clear();
+        if (change == u"refill"_s)
+            f.addResults(QStringList(1000, u"newer"_s));
+    };
 
     PushButton5_Click(f.ctx);
 

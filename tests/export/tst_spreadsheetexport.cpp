@@ -32,6 +32,7 @@ private slots:
     void emptyList();
     void refusedWritesAreReportedEach();
     void fullSheetIsReportedOnce();
+    void rowsClearedWhileWriting_data();
     void rowsClearedWhileWriting();
 };
 
@@ -186,13 +187,32 @@ void tst_SpreadsheetExport::fullSheetIsReportedOnce()
     QVERIFY(f.spreadsheet.calls.contains(u"setVisible"_s));
 }
 
+void tst_SpreadsheetExport::rowsClearedWhileWriting_data()
+{
+    QTest::addColumn<QString>("change");
+
+    QTest::newRow("cleared") << u"clear"_s;
+    QTest::newRow("cleared and refilled") << u"refill"_s;
+    QTest::newRow("one row removed") << u"remove"_s;
+}
+
+// The sheet gets the rows up to the first one that left the list, never rows
+// of two lists.
 void tst_SpreadsheetExport::rowsClearedWhileWriting()
 {
+    QFETCH(QString, change);
     ExportFixture f;
     f.addResults({u"a"_s, u"b"_s, u"c"_s, u"d"_s});
     f.spreadsheet.beforeSetCell = [&](int row, int, const QString &) {
-        if (row == 3)
-            f.results.clear();
+        if (row != 3)
+            return;
+        if (change == u"remove"_s) {
+            f.results.removeAt(0);
+            return;
+        }
+        f.results.clear();
+        if (change == u"refill"_s)
+            f.addResults({u"w"_s, u"x"_s, u"y"_s, u"z"_s});
     };
 
     PushButton13_Click(f.ctx);

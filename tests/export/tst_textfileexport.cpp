@@ -46,9 +46,11 @@ private slots:
     void replacesAnExistingFile();
     void unwritablePath_data();
     void unwritablePath();
+    void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void status();
-    void rowsClearedWhileWriting();
+    void rowsLeaveWhileWriting_data();
+    void rowsLeaveWhileWriting();
 };
 
 void tst_TextFileExport::resultsBytes_data()
@@ -276,40 +278,96 @@ void tst_TextFileExport::status()
     QVERIFY(f.status.yields >= 2 * 3000 / 100);
 }
 
-void tst_TextFileExport::rowsClearedWhileWriting()
+void tst_TextFileExport::rowsLeaveWhileWriting_data()
 {
+    QTest::addColumn<bool>("measuring"); // or else writing the rows
+    QTest::addColumn<int>("atYield");     // of that pass
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("line");
+
+    // Writing yields before each row (184) and before each cell (192).
+    QTest::newRow("cleared while measuring") << true << 5 << u"clear"_s << 124;
+    QTest::newRow("cleared before a row") << false << 6 << u"clear"_s << 188;
+    QTest::newRow("cleared before a cell") << false << 5 << u"clear"_s << 196;
+    QTest::newRow("cleared and refilled while measuring") << true << 5 << u"refill"_s << 124;
+    QTest::newRow("cleared and refilled before a row") << false << 6 << u"refill"_s << 188;
+    QTest::newRow("cleared and refilled before a cell") << false << 5 << u"refill"_s << 196;
+    QTest::newRow("one row removed before a row") << false << 6 << u"remove"_s << 188;
+}
+
+// The results list's "Clear List" works while the rows are written: the save
+// reports it once and leaves the old file as it was, never a file of rows
+// from two lists or cut short.
+void tst_TextFileExport::rowsLeaveWhileWriting()
+{
+    QFETCH(bool, measuring);
+    QFETCH(int, atYield);
+    QFETCH(QString, change);
+    QFETCH(int, line);
     ExportFixture f;
     f.addResults(QStringList(1000, u"pear"_s));
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
-    // The results list's "Clear List" works while the rows are written.
-    int headerWritten = 0;
+    const QByteArray oldBytes = "keep me\r\n";
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(oldBytes);
+    }
+    int passStart = 0;
     f.status.onYield = [&](int n) {
-        if (f.status.texts.size() == 3 && headerWritten == 0)
-            headerWritten = n;
-        else if (headerWritten != 0 && n > headerWritten)
-            f.results.clear();
+        // One text after the first status, three once the header is written.
+        const qsizetype texts = measuring ? 1 : 3;
+        if (passStart == 0 && f.status.texts.size() == texts)
+            passStart = n - 1;
+        if (passStart == 0 || n - passStart != atYield)
+            return;
+        if (change == u"remove"_s) {
+            f.results.removeAt(0);
+            return;
+        }
+        f.results.clear();
+        if (change == u"refill"_s)
+            f.addResults(QStringList(1000, u"newer"_s));
     };
 
     SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
 
+    QVERIFY(passStart > 0);
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.front().startsWith(u"Index out of bounds\r\n"_s));
-    QVERIFY(messages.front().contains(u".Main.SaveListviewProperlySpaced at line 188\r\r"_s));
-    const QByteArray bytes = readAll(path);
-    const QByteArray row = "pear" + spaces(20) + "\t\r\n";
-    QVERIFY(bytes.startsWith(Header + row));
-    QCOMPARE((bytes.size() - Header.size()) % row.size(), 0);
-    QVERIFY(bytes.size() < Header.size() + 1000 * row.size());
+    QVERIFY2(messages.front().startsWith(u"Index out of bounds\r\n"_s), qPrintable(messages[0]));
+    QVERIFY2(messages.front().contains(
+                 u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
+             qPrintable(messages.front()));
+    QCOMPARE(readAll(path), oldBytes);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.txt"_s});
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
 }
 
-// A file system that runs out of room in the middle of the save.
+void tst_TextFileExport::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<qint64>("room"); // bytes a file may hold; -1: all but the last byte
+    QTest::addColumn<int>("line");
+
+    QTest::newRow("no room at all") << 200000 << qint64(0) << 222;
+    QTest::newRow("full in the middle") << 200000 << qint64(256 * 1024) << 222;
+    QTest::newRow("the last byte does not fit") << 200000 << qint64(-1) << 232;
+    QTest::newRow("a short file that does not fit") << 3 << qint64(10) << 232;
+}
+
+// A file system that runs out of room in the middle of the save: one report,
+// and the old file stays as it was.
 void tst_TextFileExport::failedWriteKeepsTheOldFile()
 {
+    QFETCH(int, rows);
+    QFETCH(qint64, room);
+    QFETCH(int, line);
     ExportFixture f;
-    f.addResults(QStringList(200000, u"a row of the results"_s));
+    f.addResults(QStringList(rows, u"a row of the results"_s));
+    if (room < 0)
+        room = Header.size() + qint64(rows) * (24 + 3) - 1;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"old.txt"_s);
     const QByteArray oldBytes = "keep me\r\n";
@@ -322,7 +380,7 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile()
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = saved;
-    small.rlim_cur = 256 * 1024;
+    small.rlim_cur = rlim_t(room);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
 
     SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
@@ -331,7 +389,8 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile()
     std::signal(SIGXFSZ, oldHandler);
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.front().contains(u".Main.SaveListviewProperlySpaced at line 222\r\r"_s),
+    QVERIFY2(messages.front().contains(
+                 u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
              qPrintable(messages.front()));
     QCOMPARE(readAll(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
