@@ -15,10 +15,7 @@ constexpr int Attempts = 1000;
 
 template <typename List> QString clipboardText(const List &list, Progress *events)
 {
-    const auto yield = [events] {
-        if (events)
-            events->yield();
-    };
+    ExportList::Yielder yield(events);
 
     const int columns = list.columnCount();
     const int rows = list.rowCount();

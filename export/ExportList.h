@@ -120,6 +120,30 @@ private:
     RowsLeft m_left;
 };
 
+// The yields between rows and cells. A call of Progress::yield() (a virtual
+// call and a clock read) still costs about as much as writing a short row, so
+// only every Every-th call is passed on; the status line's time slice then
+// decides whether the event loop runs.
+class Yielder
+{
+public:
+    static constexpr int Every = 64;
+
+    explicit Yielder(Progress *progress) : m_progress(progress) {}
+
+    void operator()()
+    {
+        if (m_progress && ++m_calls == Every) {
+            m_calls = 0;
+            m_progress->yield();
+        }
+    }
+
+private:
+    Progress *m_progress;
+    int m_calls = 0;
+};
+
 // Calls f with the fastest reader for the model.
 template <typename F> decltype(auto) visit(const QAbstractItemModel &model, F &&f)
 {

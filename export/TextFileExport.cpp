@@ -121,12 +121,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
 {
     ErrorTrap trap(dialogs, u"Main"_s, u"SaveListviewProperlySpaced"_s);
     const QString fileName = FileNameFromPath(path);
-    // Between rows and cells; the status line lets the event loop run only
-    // when a time slice has passed.
-    const auto yield = [bar] {
-        if (bar)
-            bar->yield();
-    };
+    ExportList::Yielder yield(bar);
     const auto writingStatus = [&](double position) {
         if (!bar)
             return;
