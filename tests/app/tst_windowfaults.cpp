@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -54,8 +56,15 @@ private slots:
     void initTestCase();
     void closingDuringACommand_data();
     void closingDuringACommand();
+    void fileChangesAfterTheDialog_data();
+    void fileChangesAfterTheDialog();
+    void pathsLoadAndSave_data();
+    void pathsLoadAndSave();
 
 private:
+    std::unique_ptr<Form1> makeWindow(ScriptedDialogs &dialogs, const QString &folder);
+    void click(Form1 &window, const QString &button);
+
     QTemporaryDir m_settingsDir;
 };
 
@@ -187,6 +196,117 @@ void tst_WindowFaults::closingDuringACommand()
     QCOMPARE(started, 0);
     QCOMPARE(QDir(work.filePath(u"workbooks"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList());
+}
+
+std::unique_ptr<Form1> tst_WindowFaults::makeWindow(ScriptedDialogs &dialogs,
+                                                    const QString &folder)
+{
+    Form1Services services;
+    services.dialogs = &dialogs;
+    services.programFolder = folder;
+    return std::make_unique<Form1>(services);
+}
+
+void tst_WindowFaults::click(Form1 &window, const QString &button)
+{
+    auto *pushButton = window.findChild<QPushButton *>(button);
+    QVERIFY(pushButton);
+    pushButton->click();
+}
+
+void tst_WindowFaults::fileChangesAfterTheDialog_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("message"); // the start of the one box, or empty
+
+    QTest::newRow("removed") << u"remove"_s << QStringList() << u"File not found"_s;
+    QTest::newRow("emptied") << u"empty"_s << QStringList() << QString();
+    QTest::newRow("shortened") << u"shorten"_s << QStringList{u"first"_s} << QString();
+    QTest::newRow("replaced by a folder") << u"folder"_s << QStringList() << u"Cannot read"_s;
+    QTest::newRow("replaced by a pipe") << u"fifo"_s << QStringList() << u"Cannot read"_s;
+}
+
+// The chosen file changes while the open dialog is still up: what is there
+// when it is read is loaded, or the failure is reported once.
+void tst_WindowFaults::fileChangesAfterTheDialog()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, message);
+    QTemporaryDir work;
+    const QString path = work.filePath(u"chosen.txt"_s);
+    writeFile(path, "first\nsecond\nthird\n");
+    ScriptedDialogs dialogs;
+    dialogs.openAnswers = {{path}};
+    dialogs.onShown = [&](const ScriptedDialogs::Shown &shown) {
+        if (shown.kind != ScriptedDialogs::Shown::Kind::OpenFiles)
+            return;
+        if (change != u"shorten"_s && change != u"empty"_s)
+            QVERIFY(QFile::remove(path));
+        if (change == u"empty"_s)
+            QVERIFY(QFile::resize(path, 0));
+        else if (change == u"shorten"_s)
+            QVERIFY(QFile::resize(path, 6));
+        else if (change == u"folder"_s)
+            QVERIFY(QDir().mkdir(path));
+        else if (change == u"fifo"_s)
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    };
+    auto window = makeWindow(dialogs, work.path());
+
+    click(*window, u"PushButton3"_s);
+
+    QCOMPARE(rowsOf(window->content()), rows);
+    const QStringList messages = dialogs.messages();
+    QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(messages.front().startsWith(message), qPrintable(messages.front()));
+    QVERIFY(!window->pointer().busy());
+}
+
+void tst_WindowFaults::pathsLoadAndSave_data()
+{
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("spaces") << u"two  spaces .txt"_s;
+    QTest::newRow("quotes") << u"it's \"quoted\".txt"_s;
+    QTest::newRow("newline") << u"line\nbreak.txt"_s;
+    QTest::newRow("leading dash") << u"-rf"_s;
+    QTest::newRow("leading double dash") << u"--help"_s;
+    QTest::newRow("shell characters") << u"$(touch injected); `touch injected` | *.txt"_s;
+    QTest::newRow("non-ASCII letters") << u"Grüße, Ελληνικά, 日本語 \U0001F600.txt"_s;
+    QTest::newRow("backslash") << u"back\\slash.txt"_s;
+}
+
+// Any name the file system allows loads and saves through the commands.
+void tst_WindowFaults::pathsLoadAndSave()
+{
+    QFETCH(QString, name);
+    QTemporaryDir work;
+    const QString folder = work.filePath(name + u" folder"_s);
+    QVERIFY(QDir().mkpath(folder));
+    const QString input = QDir(folder).filePath(name);
+    const QString output = QDir(folder).filePath(u"sorted "_s + name);
+    writeFile(input, "pear\r\nfig\r\n");
+    ScriptedDialogs dialogs;
+    dialogs.openAnswers = {{input}};
+    dialogs.saveAnswers = {output};
+    auto window = makeWindow(dialogs, work.path());
+    window->combo()->setCurrentIndex(0);
+
+    click(*window, u"PushButton3"_s);
+    click(*window, u"PushButton17"_s);
+    click(*window, u"PushButton4"_s);
+
+    QCOMPARE(dialogs.messages(), QStringList{u"Done."_s});
+    QCOMPARE(rowsOf(window->content()), (QStringList{u"pear"_s, u"fig"_s}));
+    QCOMPARE(readAll(output), QByteArray("Sorted Content (Results)\t\r\n"
+                                         "fig                     \t\r\n"
+                                         "pear                    \t\r\n"));
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QVERIFY(!QFile::exists(work.filePath(u"injected"_s)));
+    QVERIFY(!QFile::exists(u"injected"_s));
 }
 
 QTEST_MAIN(tst_WindowFaults)

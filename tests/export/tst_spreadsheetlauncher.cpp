@@ -108,10 +108,10 @@ void tst_SpreadsheetLauncher::locate()
 // The real launcher passes the file as one argument, whatever its folder holds.
 void tst_SpreadsheetLauncher::exportOpensTheWorkbookInTheApplication()
 {
-    QTemporaryDir temp(QDir::tempPath() + u"/with space 'quote' XXXXXX"_s);
+    QTemporaryDir temp(QDir::tempPath() + u"/with space 'quote' $(touch injected); XXXXXX"_s);
     QVERIFY(temp.isValid());
     qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    const QString record = temp.filePath(u"arguments"_s);
+    const QString record = m_bin->filePath(u"arguments"_s);
     addProgram(u"soffice"_s, "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
                                  QFile::encodeName(record) + ".tmp\" && /bin/mv \"" +
                                  QFile::encodeName(record) + ".tmp\" \"" +
@@ -132,6 +132,9 @@ void tst_SpreadsheetLauncher::exportOpensTheWorkbookInTheApplication()
     QCOMPARE(arguments.mid(0, 2), (QStringList{u"--calc"_s, u"-n"_s}));
     QVERIFY2(arguments[2].startsWith(temp.path() + u"/tarnveil-"_s), qPrintable(arguments[2]));
     QVERIFY(QFileInfo(arguments[2]).size() > 0);
+    // No shell saw the folder's name.
+    QVERIFY(!QFile::exists(temp.filePath(u"injected"_s)));
+    QVERIFY(!QFile::exists(u"injected"_s));
 }
 
 // Folders of earlier exports go once they are a day old; anything else stays.

@@ -46,6 +46,8 @@ class tst_TextFileLoader : public QObject
     Q_OBJECT
 
 private slots:
+    void sizeDiffersFromContent_data();
+    void sizeDiffersFromContent();
     void rowsFromBytes_data();
     void rowsFromBytes();
     void decoding_data();
@@ -347,6 +349,29 @@ void tst_TextFileLoader::tooLargeForMemory()
         failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
     QCOMPARE(description, u"Out of memory while loading \""_s + path + u'"');
     QCOMPARE(list.count(), 0);
+}
+
+void tst_TextFileLoader::sizeDiffersFromContent_data()
+{
+    QTest::addColumn<QString>("path");
+
+    QTest::newRow("reports no size") << u"/proc/version"_s;
+    QTest::newRow("reports more than it holds") << u"/sys/devices/system/cpu/online"_s;
+}
+
+// Files whose reported size is not what a read gives: exactly what the read
+// gives is loaded, nothing more (no zero padding) and nothing less.
+void tst_TextFileLoader::sizeDiffersFromContent()
+{
+    QFETCH(QString, path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP("not available here");
+    const QByteArray bytes = file.readAll();
+    QVERIFY(!bytes.isEmpty());
+    QVERIFY(file.size() != bytes.size());
+
+    QCOMPARE(RowsFromTextFile(path), RowsFromBytes(bytes));
 }
 
 QTEST_GUILESS_MAIN(tst_TextFileLoader)
