@@ -35,7 +35,8 @@ public:
     explicit RowsLeft(const QAbstractItemModel &model)
     {
         const auto left = [flag = m_left] { *flag = true; };
-        m_connections[0] = QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, left);
+        m_connections[0] =
+            QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, left);
         m_connections[1] = QObject::connect(&model, &QAbstractItemModel::modelAboutToBeReset, left);
         m_connections[2] = QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeMoved, left);
         m_connections[3] =

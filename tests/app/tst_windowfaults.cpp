@@ -128,9 +128,12 @@ void tst_WindowFaults::closingDuringACommand()
     MemoryClipboard clipboard;
     clipboard.text = u"earlier"_s;
     int started = 0;
-    XlsxSpreadsheet spreadsheet([] { return XlsxSpreadsheet::Launch{u"calc"_s, {}}; },
-                                [&](const QString &, const QStringList &) { return ++started; },
-                                work.filePath(u"workbooks"_s));
+    XlsxSpreadsheet spreadsheet(
+        [] {
+            return XlsxSpreadsheet::Launch{u"calc"_s, {}};
+        },
+        [&](const QString &, const QStringList &) { return ++started; },
+        work.filePath(u"workbooks"_s));
     Form1Services services;
     services.dialogs = &dialogs;
     services.clipboard = &clipboard;
@@ -198,8 +201,7 @@ void tst_WindowFaults::closingDuringACommand()
              QStringList());
 }
 
-std::unique_ptr<Form1> tst_WindowFaults::makeWindow(ScriptedDialogs &dialogs,
-                                                    const QString &folder)
+std::unique_ptr<Form1> tst_WindowFaults::makeWindow(ScriptedDialogs &dialogs, const QString &folder)
 {
     Form1Services services;
     services.dialogs = &dialogs;

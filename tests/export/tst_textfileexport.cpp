@@ -424,9 +424,9 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile()
     std::signal(SIGXFSZ, oldHandler);
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.front().contains(
-                 u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
-             qPrintable(messages.front()));
+    QVERIFY2(
+        messages.front().contains(u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
+        qPrintable(messages.front()));
     QCOMPARE(readAll(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
