@@ -10,7 +10,13 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -85,6 +91,45 @@ private:
     qsizetype m_used = 0;
     bool m_failed = false;
 };
+
+// Commits the file (QSaveFile writes it through to the disk, which for a
+// large file takes a good while) on a thread of its own, yielding meanwhile.
+// A window closed meanwhile is passed on once the commit ended, so the file
+// is complete or untouched either way.
+bool commitWhileYielding(QSaveFile &file, Progress *bar)
+{
+    if (!bar)
+        return file.commit();
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    bool committed = false;
+    std::optional<std::thread> committing;
+    try {
+        committing.emplace([&] {
+            const bool ok = file.commit();
+            const std::lock_guard lock(mutex);
+            committed = ok;
+            done = true;
+            ended.notify_one();
+        });
+    } catch (const std::system_error &) {
+        return file.commit(); // no thread to be had
+    }
+    try {
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; })) {
+            lock.unlock();
+            bar->yield();
+            lock.lock();
+        }
+    } catch (...) {
+        committing->join();
+        throw;
+    }
+    committing->join();
+    return committed;
+}
 
 template <typename List>
 void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialogs &dialogs)
@@ -193,7 +238,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
             return;
         }
         out.flush();
-        if (!file.commit())
+        if (!commitWhileYielding(file, bar))
             throw Failure(file.errorString());
     });
 

@@ -4,10 +4,13 @@
 #include "sort/Sieve.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -270,18 +273,27 @@ bool useTwoThreads(qsizetype total)
 // one after the other. Each half gets the progress to yield to: the calling
 // thread's own, null on the helper thread. A failure of either (a closed
 // window included) is passed on once both have ended.
+//
+// A calling thread that finishes first keeps yielding while it waits: the
+// other core may be busy with other programs.
 template <typename Work> void inTwoHalves(qsizetype total, Progress *progress, Work work)
 {
     std::optional<std::thread> helper;
     std::exception_ptr helperFailure;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool helperEnded = false;
     if (useTwoThreads(total)) {
         try {
-            helper.emplace([&work, &helperFailure] {
+            helper.emplace([&] {
                 try {
                     work(1, nullptr);
                 } catch (...) {
                     helperFailure = std::current_exception();
                 }
+                const std::lock_guard lock(mutex);
+                helperEnded = true;
+                ended.notify_one();
             });
         } catch (const std::system_error &) {
             // No thread to be had: both halves run here.
@@ -289,6 +301,15 @@ template <typename Work> void inTwoHalves(qsizetype total, Progress *progress, W
     }
     try {
         work(0, progress);
+        if (helper && progress) {
+            std::unique_lock lock(mutex);
+            while (
+                !ended.wait_for(lock, std::chrono::milliseconds(2), [&] { return helperEnded; })) {
+                lock.unlock();
+                progress->yield();
+                lock.lock();
+            }
+        }
     } catch (...) {
         if (helper)
             helper->join();
@@ -326,12 +347,15 @@ public:
         Entry *dst = m_buffer->data();
         std::vector<MergeTask> tasks;
         std::vector<Run> next;
+        // Fresh memory is slow to touch: even the lists of runs yield.
+        StepYield yield(progress);
         for (int pass = 1;; ++pass) {
             if (pass > 1 && showPasses)
                 beginPass(progress, pass);
             tasks.clear();
             next.clear();
             for (std::size_t r = 0; r < m_runs.size(); ++r) {
+                yield();
                 const Run &a = m_runs[r];
                 if (r + 1 < m_runs.size() && m_runs[r + 1].segment == a.segment) {
                     const Run &b = m_runs[r + 1];
@@ -343,7 +367,7 @@ public:
                     next.push_back(a);
                 }
             }
-            runRound(src, dst, tasks, total, progress);
+            runRound(src, dst, tasks, total, progress, yield);
             std::swap(src, dst);
             std::swap(m_runs, next);
             if (merged())
@@ -400,7 +424,12 @@ private:
                     break;
             }
         });
-        halves[0].insert(halves[0].end(), halves[1].begin(), halves[1].end());
+        halves[0].reserve(halves[0].size() + halves[1].size());
+        StepYield yield(progress);
+        for (const Run &run : halves[1]) {
+            halves[0].push_back(run);
+            yield();
+        }
         return std::move(halves[0]);
     }
 
@@ -521,7 +550,7 @@ private:
     // each thread writes one half of the output, and the task that straddles
     // the middle is split where its merged output reaches it.
     void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks, qsizetype total,
-                  Progress *progress) const
+                  Progress *progress, StepYield &yield) const
     {
         if (!useTwoThreads(total)) {
             runTasks(src, dst, tasks, progress);
@@ -544,7 +573,11 @@ private:
             const qsizetype aSplit = task.aBegin + fromA;
             const qsizetype bSplit = task.bBegin + (count - fromA);
             second.push_back(MergeTask{aSplit, task.aEnd, bSplit, task.bEnd, middle});
-            second.insert(second.end(), tasks.begin() + straddling + 1, tasks.end());
+            second.reserve(tasks.size() - straddling);
+            for (std::size_t t = straddling + 1; t < tasks.size(); ++t) {
+                second.push_back(tasks[t]);
+                yield();
+            }
             tasks.resize(straddling);
             tasks.push_back(MergeTask{task.aBegin, aSplit, task.bBegin, bSplit, task.out});
         }
