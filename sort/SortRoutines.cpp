@@ -347,6 +347,8 @@ public:
         Entry *dst = m_buffer->data();
         std::vector<MergeTask> tasks;
         std::vector<Run> next;
+        tasks.reserve(m_runs.size() / 2 + 1);
+        next.reserve(m_runs.size() / 2 + 1);
         // Fresh memory is slow to touch: even the lists of runs yield.
         StepYield yield(progress);
         for (int pass = 1;; ++pass) {
@@ -408,6 +410,9 @@ private:
         const qsizetype total = qsizetype(m_entries.size());
         const qsizetype middle = total / 2;
         std::vector<Run> halves[2];
+        // As many runs as entries at most; the room is only touched as used.
+        halves[0].reserve(std::size_t(total));
+        halves[1].reserve(std::size_t(total - middle));
         inTwoHalves(total, progress, [&](int half, Progress *mayYield) {
             StepYield yield(mayYield);
             const qsizetype from = half == 0 ? 0 : middle;
@@ -639,6 +644,10 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
     };
     StepYield yield(progress);
     std::vector<Group> groups;
+    qsizetype entryCount = 0;
+    if (!segmentEnds.empty())
+        entryCount = segmentEnds.back();
+    groups.reserve(std::size_t(entryCount / 2 + 1)); // touched only as used
     qsizetype begin = 0;
     for (const qsizetype end : segmentEnds) {
         for (qsizetype i = begin; i < end;) {
@@ -737,7 +746,15 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
         scratch = aside->data();
     }
     std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
-    std::memcpy(scratch, texts, std::size_t(count) * Size);
+    // Aside in steps: fresh scratch memory is slow to touch. Nothing has
+    // moved yet, so a closed window may stop the sort here.
+    for (qsizetype done = 0; done < count;) {
+        const qsizetype step = std::min(StepYield::YieldEvery, count - done);
+        std::memcpy(scratch + done * Size, texts + done * Size, std::size_t(step) * Size);
+        done += step;
+        if (progress)
+            progress->yield();
+    }
 
     const std::byte *const from = scratch;
     const Entry *const end = sorted + (count - qsizetype(walls.size()));
@@ -776,8 +793,11 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
     std::vector<qsizetype> segmentEnds;
     segmentEnds.reserve(walls.size() + 1);
     // A wall at line w ends the segment of the entries before it.
-    for (std::size_t w = 0; w < walls.size(); ++w)
+    StepYield yield(progress);
+    for (std::size_t w = 0; w < walls.size(); ++w) {
         segmentEnds.push_back(walls[w] - qsizetype(w));
+        yield();
+    }
     segmentEnds.push_back(qsizetype(entries.size()));
 
     MergeSorter sorter(entries, segmentEnds, HeadLess{});
@@ -854,6 +874,10 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
     WorkArray<Entry> entries(lines.size());
     qsizetype count = 0;
     std::vector<qsizetype> walls;
+    // Room for the most there can be: growing would copy the list at once
+    // into fresh memory, which is slow to touch; reserved room that is never
+    // used is never touched.
+    walls.reserve(std::size_t(lines.size()));
     const QString *texts = lines.constData();
     StepYield yield(progress);
     for (qsizetype i = 0; i < lines.size(); ++i) {
