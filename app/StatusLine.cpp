@@ -5,6 +5,8 @@
 
 #include <time.h>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -19,13 +21,14 @@ qint64 coarseNowMs()
 } // namespace
 
 StatusLine::StatusLine(QObject *parent)
-    : QObject(parent), m_text(u"Progress Bar"_s), m_lastRunMs(coarseNowMs())
+    : QObject(parent), m_text(u"Progress Bar"_s), m_lastRunMs(coarseNowMs()),
+      m_lastRunStartMs(m_lastRunMs)
 {
 }
 
 qint64 StatusLine::msSinceLastRun() const
 {
-    return coarseNowMs() - m_lastRunMs;
+    return coarseNowMs() - m_lastRunStartMs;
 }
 
 void StatusLine::setPosition(double percent)
@@ -69,11 +72,11 @@ void StatusLine::yield()
 {
     if (m_aborted)
         throw CommandAborted{};
-    const qint64 gap = msSinceLastRun();
-    if (gap < SliceMs)
+    const qint64 now = coarseNowMs();
+    if (now - m_lastRunMs < SliceMs)
         return;
-    if (gap > m_longestGapMs)
-        m_longestGapMs = gap;
+    m_longestGapMs = std::max(m_longestGapMs, now - m_lastRunStartMs);
+    m_lastRunStartMs = now;
     QCoreApplication::processEvents();
     m_lastRunMs = coarseNowMs();
     if (m_aborted)
@@ -84,4 +87,5 @@ void StatusLine::resetGaps()
 {
     m_longestGapMs = 0;
     m_lastRunMs = coarseNowMs();
+    m_lastRunStartMs = m_lastRunMs;
 }

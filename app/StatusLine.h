@@ -32,8 +32,10 @@ public:
     void abort() { m_aborted = true; }
     bool aborted() const { return m_aborted; }
 
-    // Measurement: the longest time between two runs of the event loop
-    // through yield() since resetGaps(), and the time since the last one.
+    // Measurement: the longest time between the starts of two runs of the
+    // event loop through yield() since resetGaps() (a slow run counts as part
+    // of the gap, the window does not answer during it either), and the time
+    // since the last run began.
     void resetGaps();
     qint64 longestGapMs() const { return m_longestGapMs; }
     qint64 msSinceLastRun() const;
@@ -54,5 +56,6 @@ private:
     // When the event loop last ran, on a coarse monotonic clock (a few ms
     // resolution): reading it costs little enough to do once per row.
     qint64 m_lastRunMs;
+    qint64 m_lastRunStartMs;
     qint64 m_longestGapMs = 0;
 };

@@ -77,9 +77,9 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
     QCoreApplication::processEvents();
     window.repaint();
     run.doneToIdleMs = clock.elapsed() - returned;
-    run.results.reserve(window.results().count());
-    for (int i = 0; i < window.results().count(); ++i)
-        run.results.append(window.results().text(i));
+    run.resultCount = window.results().count();
+    if (then.keepResults)
+        run.results = window.results().texts();
     run.boxes = dialogs.messages();
     if (then.run) {
         dialogs.onShown = {};

@@ -20,7 +20,8 @@ struct WindowRun
     qint64 clickToDoneMs = 0; // click until the "Done." box
     qint64 doneToIdleMs = 0;  // the window catching up after "Done." (layout, paint)
     qint64 longestGapMs = 0;  // longest time the event loop waited, "Done." included
-    QStringList results;      // the results list's rows
+    qint64 resultCount = 0;   // how many rows the results list holds
+    QStringList results;      // the results list's rows (unless not kept)
     QStringList boxes;        // texts of the message boxes shown, in order
 };
 
@@ -31,6 +32,7 @@ struct WindowAfterSort
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
     std::function<void(Form1 &window, ScriptedDialogs &dialogs)> run;
+    bool keepResults = true; // copy the results list's rows into WindowRun::results
 };
 
 WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,

@@ -1,8 +1,8 @@
 // tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
 // the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx] [--window]
-//                  --out FILE INPUT...
+//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|clipboard|xlsx]
+//                  [--window | --window-only] --out FILE INPUT...
 //
 // --format lines writes the sorted rows, one per line. The other formats put
 // the sorted rows into a results list, all checked, and write what the export
@@ -22,14 +22,19 @@
 // "Done."), "longest_gap_ms=..." (the longest time the event loop waited
 // during the command) and "window_ratio=..." (window_ms/sort_ms). With an
 // export format the window's export button is clicked next, writing FILE
-// again, and "window_write_ms=..." (click until it returns) and
-// "window_write_ratio=..." (window_write_ms/write_ms) are added. Exit codes:
+// again, and "window_write_ms=..." (click until it returns),
+// "window_write_gap_ms=..." (the longest time the event loop waited during the
+// export) and "window_write_ratio=..." (window_write_ms/write_ms) are added.
+// --window-only skips the direct read, sort and export, so that
+// peak_rss_kb is the window's own (the read_ms, sort_ms and write_ms are 0).
+// Exit codes:
 // 0 sorted, 3 the sort failed (the rows are still written in the order
 // reached), 2 bad arguments, 1 a file could not be read or written.
 
 #include "app/AppInfo.h"
 #include "app/CommandContext.h"
 #include "app/Form1.h"
+#include "app/StatusLine.h"
 #include "app/UserDialogs.h"
 #include "app/WindowPointer.h"
 #include "bench/WindowRun.h"
@@ -67,7 +72,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
-                         "[--format lines|text|clipboard|xlsx] [--window] --out FILE INPUT...\n";
+                         "[--format lines|text|clipboard|xlsx] [--window | --window-only] "
+                         "--out FILE INPUT...\n";
 
 enum class Format { Lines, Text, Clipboard, Xlsx };
 
@@ -79,6 +85,7 @@ struct Arguments
     QString out;
     QStringList inputs;
     bool window = false;
+    bool windowOnly = false; // no direct run beside the window's
 };
 
 std::optional<Format> formatNamed(const QString &name)
@@ -108,8 +115,9 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
             optionsEnded = true;
             continue;
         }
-        if (word == u"--window") {
+        if (word == u"--window" || word == u"--window-only") {
             args.window = true;
+            args.windowOnly = word == u"--window-only";
             continue;
         }
         if (i + 1 >= argc)
@@ -274,6 +282,7 @@ public:
     }
 
     UserDialogs &dialogs() { return m_dialogs; }
+    qint64 longestGapMs() const { return m_longestGapMs; }
     Clipboard &clipboard() { return m_clipboard; }
     SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
 
@@ -318,8 +327,11 @@ public:
         if (!pushButton)
             return 0;
         const Clock::time_point start = Clock::now();
+        window.statusLine().resetGaps();
         pushButton->click();
         const double ms = millisecondsSince(start);
+        m_longestGapMs =
+            std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
         for (size_t i = before; i < dialogs.shown.size(); ++i)
             m_dialogs.shown.push_back(dialogs.shown[i]);
         return ms;
@@ -370,6 +382,7 @@ private:
     MemoryClipboard m_clipboard;
     XlsxSpreadsheet m_spreadsheet;
     QString m_workbook;
+    qint64 m_longestGapMs = 0;
 };
 
 // The export on a results list of its own, without a window; exportMs is the
@@ -402,22 +415,25 @@ int main(int argc, char **argv)
 
     LineArray rows;
     Clock::time_point step = Clock::now();
-    if (!readRows(args->inputs, rows))
+    if (!args->windowOnly && !readRows(args->inputs, rows))
         return 1;
-    const double readMs = millisecondsSince(step);
+    const double readMs = args->windowOnly ? 0 : millisecondsSince(step);
     // What the window's content list must hold after its load.
     LineArray loaded;
-    if (args->window) {
+    if (args->window && !args->windowOnly) {
         loaded = rows;
         loaded.detach();
     }
 
     step = Clock::now();
-    const std::optional<QString> failure = sortRows(args->row, args->answer, rows);
-    const double sortMs = millisecondsSince(step);
+    std::optional<QString> failure;
+    if (!args->windowOnly)
+        failure = sortRows(args->row, args->answer, rows);
+    const double sortMs = args->windowOnly ? 0 : millisecondsSince(step);
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
 
+    qint64 rowCount = rows.size();
     QString windowReport;
     std::optional<ExportRun> windowExport;
     double windowWriteMs = 0;
@@ -426,6 +442,7 @@ int main(int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         WindowAfterSort then;
+        then.keepResults = !args->windowOnly || args->format == Format::Lines;
         if (args->format != Format::Lines) {
             windowExport.emplace(args->format, args->out);
             then.clipboard = &windowExport->clipboard();
@@ -437,25 +454,27 @@ int main(int argc, char **argv)
         const WindowRun run =
             RunWindowSort(args->inputs, args->row,
                           args->answer ? QStringList{*args->answer} : QStringList(), then);
-        if (run.loaded != loaded)
+        if (!args->windowOnly && run.loaded != loaded)
             std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",
                          static_cast<long long>(run.loaded.size()),
                          static_cast<long long>(loaded.size()));
-        if (run.results.size() != rows.size())
+        if (!args->windowOnly && run.results.size() != rows.size())
             std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
                          static_cast<long long>(run.results.size()),
                          static_cast<long long>(rows.size()));
-        if (run.results != rows)
+        if (!args->windowOnly && run.results != rows)
             std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
         if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
             std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
         windowReport = QString::asprintf(
-            " window_load_ms=%lld window_ms=%lld window_idle_ms=%lld longest_gap_ms=%lld "
-            "window_ratio=%.2f",
-            static_cast<long long>(run.loadMs), static_cast<long long>(run.clickToDoneMs),
-            static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.longestGapMs),
+            " window_rows=%lld window_load_ms=%lld window_ms=%lld window_idle_ms=%lld "
+            "longest_gap_ms=%lld window_ratio=%.2f",
+            static_cast<long long>(run.resultCount), static_cast<long long>(run.loadMs),
+            static_cast<long long>(run.clickToDoneMs), static_cast<long long>(run.doneToIdleMs),
+            static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
         rows = run.results;
+        rowCount = run.resultCount;
     }
 
     step = Clock::now();
@@ -469,9 +488,11 @@ int main(int argc, char **argv)
         if (windowExport) {
             if (!windowExport->finish())
                 return 1;
-            windowReport += QString::asprintf(" window_write_ms=%.1f", windowWriteMs);
+            windowReport +=
+                QString::asprintf(" window_write_ms=%.1f window_write_gap_ms=%lld", windowWriteMs,
+                                  static_cast<long long>(windowExport->longestGapMs()));
         }
-        if (!exportRows(rows, args->format, args->out, &writeMs))
+        if (!args->windowOnly && !exportRows(rows, args->format, args->out, &writeMs))
             return 1;
         if (windowExport)
             windowReport += QString::asprintf(" window_write_ratio=%.2f",
@@ -480,9 +501,9 @@ int main(int argc, char **argv)
 
     std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld "
                 "out_bytes=%lld%s\n",
-                static_cast<long long>(rows.size()), readMs, sortMs, writeMs,
-                millisecondsSince(start), peakResidentKilobytes(),
-                static_cast<long long>(QFileInfo(args->out).size()), qPrintable(windowReport));
+                static_cast<long long>(rowCount), readMs, sortMs, writeMs, millisecondsSince(start),
+                peakResidentKilobytes(), static_cast<long long>(QFileInfo(args->out).size()),
+                qPrintable(windowReport));
     // Freeing a million rows one by one takes a good part of a sort's time,
     // and the process ends here anyway.
     std::fflush(nullptr);

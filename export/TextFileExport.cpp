@@ -10,9 +10,17 @@
 #include <QSaveFile>
 #include <QStringEncoder>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -115,6 +123,44 @@ private:
     static inline quint64 s_started = 0;
     static inline std::map<QString, quint64> s_committed;
 };
+
+// Writes the file's data through to the disk (for a large file that takes a
+// good while) on a thread of its own, yielding meanwhile, so that the commit
+// that follows on this thread has little left to do. The rename that makes
+// the file visible stays on this thread, after the check of the save order.
+// A window closed meanwhile is passed on once the thread ended.
+void syncWhileYielding(QSaveFile &file, Progress *bar)
+{
+    const int fd = int(file.handle());
+    if (!bar || fd < 0)
+        return;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::optional<std::thread> syncing;
+    try {
+        syncing.emplace([&] {
+            ::fdatasync(fd); // a failure shows again in the commit
+            const std::lock_guard lock(mutex);
+            done = true;
+            ended.notify_one();
+        });
+    } catch (const std::system_error &) {
+        return; // no thread to be had: the commit syncs
+    }
+    try {
+        std::unique_lock lock(mutex);
+        while (!ended.wait_for(lock, std::chrono::milliseconds(2), [&] { return done; })) {
+            lock.unlock();
+            bar->yield();
+            lock.lock();
+        }
+    } catch (...) {
+        syncing->join();
+        throw;
+    }
+    syncing->join();
+}
 
 template <typename List>
 void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialogs &dialogs)
@@ -245,6 +291,7 @@ void writeSpaced(const List &list, const QString &path, Progress *bar, UserDialo
             return;
         }
         out.flush();
+        syncWhileYielding(file, bar);
         if (order.overtaken()) {
             file.cancelWriting();
             return;

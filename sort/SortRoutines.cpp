@@ -4,10 +4,13 @@
 #include "sort/Sieve.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -199,6 +202,34 @@ private:
     std::size_t m_mappedBytes = 0;
 };
 
+// Lets the window's event loop run during the long steps of a pass: items
+// of work are counted, and after every YieldEvery of them the progress
+// yields (it is time-sliced, so most of these calls return at once). Only
+// the thread that called the routine may yield: work on the helper thread
+// gets a StepYield without progress.
+class StepYield
+{
+public:
+    static constexpr qsizetype YieldEvery = 1 << 14;
+
+    explicit StepYield(Progress *progress) : m_progress(progress) {}
+
+    void operator()(qsizetype items = 1)
+    {
+        if (!m_progress)
+            return;
+        m_done += items;
+        if (m_done >= YieldEvery) {
+            m_done = 0;
+            m_progress->yield();
+        }
+    }
+
+private:
+    Progress *m_progress;
+    qsizetype m_done = 0;
+};
+
 void beginPass(Progress *progress, int pass)
 {
     if (!progress)
@@ -238,34 +269,54 @@ bool useTwoThreads(qsizetype total)
     return twoCores && total >= ParallelThreshold;
 }
 
-// Runs work(0) and work(1) at the same time when worthwhile, else one after
-// the other. A failure of either is passed on once both have ended.
-template <typename Work> void inTwoHalves(qsizetype total, Work work)
+// Runs work(0, ...) and work(1, ...) at the same time when worthwhile, else
+// one after the other. Each half gets the progress to yield to: the calling
+// thread's own, null on the helper thread. A failure of either (a closed
+// window included) is passed on once both have ended.
+//
+// A calling thread that finishes first keeps yielding while it waits: the
+// other core may be busy with other programs.
+template <typename Work> void inTwoHalves(qsizetype total, Progress *progress, Work work)
 {
     std::optional<std::thread> helper;
     std::exception_ptr helperFailure;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool helperEnded = false;
     if (useTwoThreads(total)) {
         try {
-            helper.emplace([&work, &helperFailure] {
+            helper.emplace([&] {
                 try {
-                    work(1);
+                    work(1, nullptr);
                 } catch (...) {
                     helperFailure = std::current_exception();
                 }
+                const std::lock_guard lock(mutex);
+                helperEnded = true;
+                ended.notify_one();
             });
         } catch (const std::system_error &) {
             // No thread to be had: both halves run here.
         }
     }
     try {
-        work(0);
+        work(0, progress);
+        if (helper && progress) {
+            std::unique_lock lock(mutex);
+            while (
+                !ended.wait_for(lock, std::chrono::milliseconds(2), [&] { return helperEnded; })) {
+                lock.unlock();
+                progress->yield();
+                lock.lock();
+            }
+        }
     } catch (...) {
         if (helper)
             helper->join();
         throw;
     }
     if (!helper) {
-        work(1);
+        work(1, progress);
         return;
     }
     helper->join();
@@ -282,10 +333,11 @@ public:
     }
 
     // Sorts every segment; pass 1 has begun. Returns where the sorted entries
-    // are: in the entries or in the buffer.
-    Entry *sort(Progress *progress)
+    // are: in the entries or in the buffer. With showPasses false the merge
+    // rounds only yield, they begin no pass of their own.
+    Entry *sort(Progress *progress, bool showPasses = true)
     {
-        m_runs = formAllRuns();
+        m_runs = formAllRuns(progress);
         if (merged())
             return m_entries.data();
 
@@ -295,12 +347,17 @@ public:
         Entry *dst = m_buffer->data();
         std::vector<MergeTask> tasks;
         std::vector<Run> next;
+        tasks.reserve(m_runs.size() / 2 + 1);
+        next.reserve(m_runs.size() / 2 + 1);
+        // Fresh memory is slow to touch: even the lists of runs yield.
+        StepYield yield(progress);
         for (int pass = 1;; ++pass) {
-            if (pass > 1)
+            if (pass > 1 && showPasses)
                 beginPass(progress, pass);
             tasks.clear();
             next.clear();
             for (std::size_t r = 0; r < m_runs.size(); ++r) {
+                yield();
                 const Run &a = m_runs[r];
                 if (r + 1 < m_runs.size() && m_runs[r + 1].segment == a.segment) {
                     const Run &b = m_runs[r + 1];
@@ -312,7 +369,7 @@ public:
                     next.push_back(a);
                 }
             }
-            runRound(src, dst, tasks, total);
+            runRound(src, dst, tasks, total, progress, yield);
             std::swap(src, dst);
             std::swap(m_runs, next);
             if (merged())
@@ -348,12 +405,16 @@ private:
 
     // Cuts every segment into sorted runs, the first half of the entries and
     // the second half on their own threads.
-    std::vector<Run> formAllRuns()
+    std::vector<Run> formAllRuns(Progress *progress)
     {
         const qsizetype total = qsizetype(m_entries.size());
         const qsizetype middle = total / 2;
         std::vector<Run> halves[2];
-        inTwoHalves(total, [&](int half) {
+        // As many runs as entries at most; the room is only touched as used.
+        halves[0].reserve(std::size_t(total));
+        halves[1].reserve(std::size_t(total - middle));
+        inTwoHalves(total, progress, [&](int half, Progress *mayYield) {
+            StepYield yield(mayYield);
             const qsizetype from = half == 0 ? 0 : middle;
             const qsizetype to = half == 0 ? middle : total;
             qsizetype begin = 0;
@@ -362,20 +423,26 @@ private:
                 const qsizetype clippedBegin = std::max(begin, from);
                 const qsizetype clippedEnd = std::min(end, to);
                 if (clippedBegin < clippedEnd)
-                    formRuns(clippedBegin, clippedEnd, segment, halves[half]);
+                    formRuns(clippedBegin, clippedEnd, segment, halves[half], yield);
                 begin = end;
                 if (begin >= to)
                     break;
             }
         });
-        halves[0].insert(halves[0].end(), halves[1].begin(), halves[1].end());
+        halves[0].reserve(halves[0].size() + halves[1].size());
+        StepYield yield(progress);
+        for (const Run &run : halves[1]) {
+            halves[0].push_back(run);
+            yield();
+        }
         return std::move(halves[0]);
     }
 
     // Cuts [begin, end) of one segment into sorted runs of at least MinRun
     // entries (fewer only at the end). Natural runs are kept, and strictly
     // falling ones reversed, so sorted input stays one run.
-    void formRuns(qsizetype begin, qsizetype end, qsizetype segment, std::vector<Run> &runs)
+    void formRuns(qsizetype begin, qsizetype end, qsizetype segment, std::vector<Run> &runs,
+                  StepYield &yield)
     {
         Entry *const entries = m_entries.data();
         qsizetype at = begin;
@@ -395,6 +462,7 @@ private:
                 runEnd = extended;
             }
             runs.push_back(Run{at, runEnd, segment});
+            yield(runEnd - at);
             at = runEnd;
         }
     }
@@ -410,12 +478,24 @@ private:
         }
     }
 
-    // Stable merge: on equal keys the left run's entry comes first.
-    void mergeInto(const Entry *a, const Entry *aEnd, const Entry *b, const Entry *bEnd,
-                   Entry *out) const
+    // Entries merged or copied between two yields.
+    static constexpr qsizetype MergeStep = 4096;
+
+    // Stable merge: on equal keys the left run's entry comes first. It goes
+    // in steps of at most MergeStep entries, yielding in between.
+    void mergeInto(const Entry *a, const Entry *aEnd, const Entry *b, const Entry *bEnd, Entry *out,
+                   StepYield &yield) const
     {
-        if (a != aEnd && b != bEnd) {
-            for (;;) {
+        while (a != aEnd && b != bEnd) {
+            const qsizetype step = std::min({MergeStep, qsizetype(aEnd - a), qsizetype(bEnd - b)});
+            if (step >= 64) {
+                // Neither run can end within step entries.
+                for (qsizetype k = 0; k < step; ++k)
+                    *out++ = m_less(*b, *a) ? *b++ : *a++;
+                yield(step);
+                continue;
+            }
+            for (qsizetype k = 0; k < MergeStep; ++k) {
                 if (m_less(*b, *a)) {
                     *out++ = *b++;
                     if (b == bEnd)
@@ -426,9 +506,21 @@ private:
                         break;
                 }
             }
+            yield(MergeStep);
         }
-        out = std::copy(a, aEnd, out);
-        std::copy(b, bEnd, out);
+        out = copyInSteps(a, aEnd, out, yield);
+        copyInSteps(b, bEnd, out, yield);
+    }
+
+    static Entry *copyInSteps(const Entry *from, const Entry *end, Entry *out, StepYield &yield)
+    {
+        while (from != end) {
+            const qsizetype step = std::min(MergeStep, qsizetype(end - from));
+            out = std::copy(from, from + step, out);
+            from += step;
+            yield(step);
+        }
+        return out;
     }
 
     // How many of the first count entries of the stable merge of a and b come
@@ -449,22 +541,24 @@ private:
         return low;
     }
 
-    void runTasks(const Entry *src, Entry *dst, const std::vector<MergeTask> &tasks) const
+    void runTasks(const Entry *src, Entry *dst, const std::vector<MergeTask> &tasks,
+                  Progress *mayYield) const
     {
+        StepYield yield(mayYield);
         for (const MergeTask &task : tasks) {
             mergeInto(src + task.aBegin, src + task.aEnd, src + task.bBegin, src + task.bEnd,
-                      dst + task.out);
+                      dst + task.out, yield);
         }
     }
 
     // Runs the tasks of a round, on two threads when there is enough work:
     // each thread writes one half of the output, and the task that straddles
     // the middle is split where its merged output reaches it.
-    void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks,
-                  qsizetype total) const
+    void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks, qsizetype total,
+                  Progress *progress, StepYield &yield) const
     {
         if (!useTwoThreads(total)) {
-            runTasks(src, dst, tasks);
+            runTasks(src, dst, tasks, progress);
             return;
         }
         const qsizetype middle = total / 2;
@@ -484,11 +578,17 @@ private:
             const qsizetype aSplit = task.aBegin + fromA;
             const qsizetype bSplit = task.bBegin + (count - fromA);
             second.push_back(MergeTask{aSplit, task.aEnd, bSplit, task.bEnd, middle});
-            second.insert(second.end(), tasks.begin() + straddling + 1, tasks.end());
+            second.reserve(tasks.size() - straddling);
+            for (std::size_t t = straddling + 1; t < tasks.size(); ++t) {
+                second.push_back(tasks[t]);
+                yield();
+            }
             tasks.resize(straddling);
             tasks.push_back(MergeTask{task.aBegin, aSplit, task.bBegin, bSplit, task.out});
         }
-        inTwoHalves(total, [&](int half) { runTasks(src, dst, half == 0 ? tasks : second); });
+        inTwoHalves(total, progress, [&](int half, Progress *mayYield) {
+            runTasks(src, dst, half == 0 ? tasks : second, mayYield);
+        });
     }
 
     WorkArray<Entry> &m_entries;
@@ -515,8 +615,26 @@ inline void prefetch(const void *address)
 // two keys at every comparison, far apart in memory. The number of units left
 // settles what zero padding cannot: a key that ends sorts before one that
 // goes on, even with U+0000.
+// Groups of tied keys at least this large are ordered by the merge passes
+// (on two threads, yielding as they go) rather than in one call.
+constexpr qsizetype LargeGroup = 1 << 15;
+
+// A group's keys compare by their next units, then by the units left.
+struct RefinedLess
+{
+    bool operator()(const Entry &a, const Entry &b) const
+    {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        if (a.head1 != b.head1)
+            return a.head1 < b.head1;
+        return a.offset < b.offset;
+    }
+};
+
 template <typename Texts>
-void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts)
+void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
+                Progress *progress)
 {
     struct Group
     {
@@ -524,14 +642,12 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
         qsizetype end;
         qsizetype depth;
     };
-    struct Refined
-    {
-        quint64 head0;
-        quint64 head1;
-        quint32 left;
-        quint32 at;
-    };
+    StepYield yield(progress);
     std::vector<Group> groups;
+    qsizetype entryCount = 0;
+    if (!segmentEnds.empty())
+        entryCount = segmentEnds.back();
+    groups.reserve(std::size_t(entryCount / 2 + 1)); // touched only as used
     qsizetype begin = 0;
     for (const qsizetype end : segmentEnds) {
         for (qsizetype i = begin; i < end;) {
@@ -541,48 +657,70 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
                 ++j;
             if (j - i > 1)
                 groups.push_back(Group{i, j, 0});
+            yield(j - i);
             i = j;
         }
         begin = end;
     }
 
-    std::vector<Refined> keys;
+    // A group's keys: the next units in the heads, the number of units left
+    // in the offset, the place in the group in the line index.
+    std::vector<Entry> smallKeys;
     std::vector<Entry> group;
-    const auto less = [](const Refined &a, const Refined &b) {
-        if (a.head0 != b.head0)
-            return a.head0 < b.head0;
-        if (a.head1 != b.head1)
-            return a.head1 < b.head1;
-        return a.left < b.left;
-    };
+    const RefinedLess less;
     while (!groups.empty()) {
         const Group at = groups.back();
         groups.pop_back();
+        const qsizetype size = at.end - at.begin;
         const qsizetype from = at.depth * 8;
-        keys.clear();
+        std::unique_ptr<WorkArray<Entry>> largeKeys;
+        Entry *keys = nullptr;
+        if (size >= LargeGroup) {
+            largeKeys = std::make_unique<WorkArray<Entry>>(size);
+            keys = largeKeys->data();
+        } else {
+            smallKeys.resize(std::size_t(size));
+            keys = smallKeys.data();
+        }
         for (qsizetype i = at.begin; i < at.end; ++i) {
             const Entry &entry = entries[i];
             const qsizetype left = texts.size(entry) - from;
-            Refined key{entry.head0, entry.head1, quint32(std::min<qsizetype>(left, 9)),
-                        quint32(i - at.begin)};
+            Entry key{entry.head0, entry.head1, quint32(i - at.begin),
+                      quint32(std::min<qsizetype>(left, 9))};
             if (at.depth > 0) { // at depth 0 the heads are the units already
                 const char16_t *units = texts.units(entry, from);
                 key.head0 = packHead(units, left);
                 key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
             }
-            keys.push_back(key);
+            keys[i - at.begin] = key;
+            yield();
         }
-        std::stable_sort(keys.begin(), keys.end(), less);
-        group.assign(entries + at.begin, entries + at.end);
-        for (std::size_t k = 0; k < keys.size(); ++k)
-            entries[at.begin + qsizetype(k)] = group[keys[k].at];
-        for (std::size_t k = 0; k < keys.size();) {
-            std::size_t m = k + 1;
-            while (m < keys.size() && !less(keys[k], keys[m]))
+        const Entry *sorted = keys;
+        Entry *aside = nullptr;
+        std::optional<MergeSorter<RefinedLess>> sorter;
+        const std::vector<qsizetype> oneSegment{size};
+        if (largeKeys) {
+            sorter.emplace(*largeKeys, oneSegment, less);
+            sorted = sorter->sort(progress, false);
+            aside = sorter->spare(sorted);
+        } else {
+            std::stable_sort(keys, keys + size, less);
+        }
+        if (!aside) {
+            group.resize(std::size_t(size));
+            aside = group.data();
+        }
+        std::copy(entries + at.begin, entries + at.end, aside);
+        for (qsizetype k = 0; k < size; ++k) {
+            entries[at.begin + k] = aside[sorted[k].line];
+            yield();
+        }
+        for (qsizetype k = 0; k < size;) {
+            qsizetype m = k + 1;
+            while (m < size && !less(sorted[k], sorted[m]))
                 ++m;
-            if (m - k > 1 && keys[k].left > 8)
-                groups.push_back(
-                    Group{at.begin + qsizetype(k), at.begin + qsizetype(m), at.depth + 1});
+            if (m - k > 1 && sorted[k].offset > 8)
+                groups.push_back(Group{at.begin + k, at.begin + m, at.depth + 1});
             k = m;
         }
     }
@@ -592,10 +730,11 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
 // QString is relocatable (Qt's own containers move it bitwise), so the line
 // objects are copied aside as bytes and copied back in their new order:
 // sequential writes, reads prefetched ahead, no reference counting. Only the
-// first step can fail, before anything moved, so no line is lost or doubled.
-// scratch, when not null, has room for every line object.
+// first step can fail, before anything moved, so no line is lost or doubled:
+// a window closed during the moving is only reported once every line object
+// is back in the list. scratch, when not null, has room for every line object.
 void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
-                std::byte *scratch)
+                std::byte *scratch, Progress *progress)
 {
     static_assert(QTypeInfo<QString>::isRelocatable);
     constexpr std::size_t Size = sizeof(QString);
@@ -607,12 +746,29 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
         scratch = aside->data();
     }
     std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
-    std::memcpy(scratch, texts, std::size_t(count) * Size);
+    // Aside in steps: fresh scratch memory is slow to touch. Nothing has
+    // moved yet, so a closed window may stop the sort here.
+    for (qsizetype done = 0; done < count;) {
+        const qsizetype step = std::min(StepYield::YieldEvery, count - done);
+        std::memcpy(scratch + done * Size, texts + done * Size, std::size_t(step) * Size);
+        done += step;
+        if (progress)
+            progress->yield();
+    }
 
     const std::byte *const from = scratch;
     const Entry *const end = sorted + (count - qsizetype(walls.size()));
     auto wall = walls.begin();
+    StepYield yield(progress);
+    std::exception_ptr stopped;
     for (qsizetype k = 0; k < count; ++k) {
+        if (!stopped) {
+            try {
+                yield();
+            } catch (...) {
+                stopped = std::current_exception();
+            }
+        }
         qsizetype line = k;
         if (wall != walls.end() && *wall == k) {
             ++wall;
@@ -624,6 +780,8 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
         }
         std::memcpy(texts + k * Size, from + line * Size, Size);
     }
+    if (stopped)
+        std::rethrow_exception(stopped);
 }
 
 // Sorts the lines by their entries (the lines that take part, in line order);
@@ -635,20 +793,23 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
     std::vector<qsizetype> segmentEnds;
     segmentEnds.reserve(walls.size() + 1);
     // A wall at line w ends the segment of the entries before it.
-    for (std::size_t w = 0; w < walls.size(); ++w)
+    StepYield yield(progress);
+    for (std::size_t w = 0; w < walls.size(); ++w) {
         segmentEnds.push_back(walls[w] - qsizetype(w));
+        yield();
+    }
     segmentEnds.push_back(qsizetype(entries.size()));
 
     MergeSorter sorter(entries, segmentEnds, HeadLess{});
     Entry *sorted = sorter.sort(progress);
     if constexpr (!Texts::HeadsAreWhole)
-        refineTies(sorted, segmentEnds, texts);
+        refineTies(sorted, segmentEnds, texts, progress);
     // Without walls there are as many entries as lines, and an entry is as
     // large as a line object, so the spare merge array can hold them all.
     static_assert(sizeof(Entry) >= sizeof(QString));
     std::byte *scratch =
         walls.empty() ? reinterpret_cast<std::byte *>(sorter.spare(sorted)) : nullptr;
-    applyOrder(lines, sorted, walls, scratch);
+    applyOrder(lines, sorted, walls, scratch, progress);
 }
 
 // Sorting by a position below 1 is an invalid call, reported once two lines
@@ -669,7 +830,8 @@ LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
         return lines;
     WorkArray<Entry> entries(lines.size());
     const QString *texts = lines.constData();
-    inTwoHalves(lines.size(), [&](int half) {
+    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
+        StepYield yield(mayYield);
         const qsizetype middle = lines.size() / 2;
         const qsizetype to = half == 0 ? middle : lines.size();
         for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
@@ -677,6 +839,7 @@ LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
             const qsizetype size = texts[i].size();
             const qsizetype at = keyStart(units, size);
             entries[i] = textEntry(units + at, size - at, i, at);
+            yield();
         }
     });
     sortEntries(lines, entries, {}, LineSuffixes{texts}, progress);
@@ -711,7 +874,12 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
     WorkArray<Entry> entries(lines.size());
     qsizetype count = 0;
     std::vector<qsizetype> walls;
+    // Room for the most there can be: growing would copy the list at once
+    // into fresh memory, which is slow to touch; reserved room that is never
+    // used is never touched.
+    walls.reserve(std::size_t(lines.size()));
     const QString *texts = lines.constData();
+    StepYield yield(progress);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const char16_t *units = unitsOf(texts[i]);
         const qsizetype size = texts[i].size();
@@ -720,6 +888,7 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
             walls.push_back(i);
         else
             entries[count++] = textEntry(units + at, size - at, i, at);
+        yield();
     }
     entries.shrink(count);
     sortEntries(lines, entries, walls, LineSuffixes{texts}, progress);
@@ -730,8 +899,10 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
 // tails from at on.
 template <Sieve::Filter filter>
 void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at,
-                WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts)
+                WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts,
+                Progress *mayYield)
 {
+    StepYield yield(mayYield);
     for (qsizetype i = from; i < to; ++i) {
         const char16_t *units = unitsOf(texts[i]);
         const char16_t *const end = units + texts[i].size();
@@ -752,6 +923,7 @@ void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at
         entries[i] = textEntry(head, kept, i, size);
         starts[i] = at;
         at += out - tail;
+        yield();
     }
 }
 
@@ -775,7 +947,7 @@ LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progre
     WorkArray<char16_t> tails(total);
     WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
-    inTwoHalves(count, [&](int half) {
+    inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
         const qsizetype from = half == 0 ? 0 : middle;
         const qsizetype to = half == 0 ? middle : count;
         const qsizetype at = half == 0 ? 0 : secondHalfStart;
@@ -783,16 +955,16 @@ LineArray &sortByFilter(LineArray &lines, Sieve::Filter filter, Progress *progre
         switch (filter) {
         case Sieve::Filter::KeepLettersAndDigits:
             return filterKeys<Sieve::Filter::KeepLettersAndDigits>(texts, from, to, at, entries,
-                                                                   tails, starts);
+                                                                   tails, starts, mayYield);
         case Sieve::Filter::RemoveLetters:
             return filterKeys<Sieve::Filter::RemoveLetters>(texts, from, to, at, entries, tails,
-                                                            starts);
+                                                            starts, mayYield);
         case Sieve::Filter::RemoveDigits:
             return filterKeys<Sieve::Filter::RemoveDigits>(texts, from, to, at, entries, tails,
-                                                           starts);
+                                                           starts, mayYield);
         case Sieve::Filter::RemoveLettersAndDigits:
             return filterKeys<Sieve::Filter::RemoveLettersAndDigits>(texts, from, to, at, entries,
-                                                                     tails, starts);
+                                                                     tails, starts, mayYield);
         }
     });
     sortEntries(lines, entries, {}, FilteredTails{tails.data(), starts.data()}, progress);
@@ -876,8 +1048,11 @@ LineArray &SortByLength(LineArray &lines, Progress *progress)
     if (!beginSort(lines, progress))
         return lines;
     WorkArray<Entry> entries(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i)
+    StepYield yield(progress);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         entries[i] = Entry{quint64(lines.at(i).size()), 0, quint32(i), 0};
+        yield();
+    }
     sortEntries(lines, entries, {}, NoTexts{}, progress);
     return lines;
 }
