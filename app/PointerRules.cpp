@@ -1,6 +1,6 @@
 #include "app/PointerRules.h"
 
-#include "sort/Failure.h"
+#include "core/Failure.h"
 
 #include <QEnterEvent>
 #include <QFile>
@@ -80,7 +80,7 @@ std::optional<QPoint> curHotSpot(const QString &path)
 
 } // namespace
 
-QCursor LoadCursorFile(const QString &path)
+QCursor loadCursorFile(const QString &path)
 {
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
@@ -94,7 +94,7 @@ QCursor LoadCursorFile(const QString &path)
     return QCursor(pixmap, 0, 0);
 }
 
-QCursor CursorForShape(WindowPointer::Shape shape, const std::optional<QCursor> &custom)
+QCursor cursorForShape(WindowPointer::Shape shape, const std::optional<QCursor> &custom)
 {
     switch (shape) {
     case WindowPointer::Shape::Hourglass:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/WindowPointer.h"
+#include "commands/WindowPointer.h"
 
 #include <QCursor>
 #include <QHash>
@@ -39,8 +39,8 @@ private:
 // Loads a cursor image file (.cur, or any image Qt reads); the hot spot of a
 // .cur file is kept. Throws the "Invalid picture" failure when the file is no
 // image.
-QCursor LoadCursorFile(const QString &path);
+QCursor loadCursorFile(const QString &path);
 
 // The cursor that shows a pointer shape; custom is the loaded hand image, or
 // the arrow when none was loaded.
-QCursor CursorForShape(WindowPointer::Shape shape, const std::optional<QCursor> &custom);
+QCursor cursorForShape(WindowPointer::Shape shape, const std::optional<QCursor> &custom);

@@ -1,6 +1,6 @@
 #include "app/Skin.h"
 
-#include "sort/Failure.h"
+#include "core/Failure.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,21 +23,21 @@ void takeButtonColour(QWidget &widget, const QColor &colour)
 
 } // namespace
 
-QString SkinPath(const QString &programFolder)
+QString skinPath(const QString &programFolder)
 {
     return QDir(programFolder).filePath(u"x/o.cjs"_s);
 }
 
-bool SkinFileExists(const QString &path)
+bool skinFileExists(const QString &path)
 {
     const QFileInfo info(path);
     return info.isFile() && !info.isHidden();
 }
 
-void ApplySkin(QWidget &window, QWidget &frame, const QString &programFolder)
+void applySkin(QWidget &window, QWidget &frame, const QString &programFolder)
 {
-    const QString path = SkinPath(programFolder);
-    if (!SkinFileExists(path))
+    const QString path = skinPath(programFolder);
+    if (!skinFileExists(path))
         return;
 
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);

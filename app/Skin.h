@@ -5,12 +5,12 @@
 class QWidget;
 
 // The skin file under the program folder: "x/o.cjs".
-QString SkinPath(const QString &programFolder);
+QString skinPath(const QString &programFolder);
 
 // True when the skin path names an ordinary, non-hidden file.
-bool SkinFileExists(const QString &path);
+bool skinFileExists(const QString &path);
 
 // When the skin file exists, the window and the frame take the button colour
 // of the palette and the file applies as a style sheet to the window. Without
 // the file nothing changes. A file that cannot be read throws Failure.
-void ApplySkin(QWidget &window, QWidget &frame, const QString &programFolder);
+void applySkin(QWidget &window, QWidget &frame, const QString &programFolder);

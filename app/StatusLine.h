@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sort/Progress.h"
+#include "core/Failure.h"
+#include "core/Progress.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,12 @@
 #include "bench/WindowRun.h"
 
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/StatusLine.h"
-#include "app/UserDialogs.h"
+#include "commands/ExternalNames.h"
 #include "lists/RowModel.h"
+#include "support/MemoryClipboard.h"
+#include "support/RecordingSpreadsheet.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -31,7 +34,7 @@ void settle()
 
 } // namespace
 
-WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,
                         const WindowAfterSort &then)
 {
     // The window remembers its option; keep the user's settings out of it.
@@ -41,20 +44,21 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
     ScriptedDialogs dialogs;
     for (const QString &answer : answers)
         dialogs.inputAnswers.push_back(answer);
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.clipboard = then.clipboard;
-    services.spreadsheet = then.spreadsheet;
-    Form1 window(services);
+    // Exports the run does not take part in go nowhere.
+    MemoryClipboard unusedClipboard;
+    RecordingSpreadsheet unusedSpreadsheet;
+    MainWindow window({dialogs, then.clipboard ? *then.clipboard : unusedClipboard,
+                       then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
+                       QCoreApplication::applicationDirPath()});
     window.show();
     QCoreApplication::processEvents();
-    window.combo()->setCurrentIndex(option);
+    window.sortOptionList()->setCurrentIndex(option);
 
     WindowRun run;
     QElapsedTimer clock;
     dialogs.openAnswers.push_back(inputs);
     clock.start();
-    window.findChild<QPushButton *>(u"PushButton3"_s)->click();
+    window.findChild<QPushButton *>(objectNameOf(Element::LoadFilesButton))->click();
     run.loadMs = clock.elapsed();
     QCoreApplication::processEvents();
     run.loaded = window.content().texts();
@@ -69,7 +73,7 @@ WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList
                 std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
         }
     };
-    auto *button = window.findChild<QPushButton *>(u"PushButton17"_s);
+    auto *button = window.findChild<QPushButton *>(objectNameOf(Element::StartSortingButton));
     window.statusLine().resetGaps();
     clock.start();
     button->click();

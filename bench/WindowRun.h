@@ -5,14 +5,14 @@
 #include <functional>
 
 class Clipboard;
-class Form1;
+class MainWindow;
 class ScriptedDialogs;
 class SpreadsheetAutomation;
 
 // Loading and Start Sorting driven through the real window (needs a
 // QApplication, the offscreen platform serves): "Load Text From File" is
 // clicked and its dialog answers with the input files, the option is chosen
-// in Combo1, and "Start Sorting" is clicked.
+// in the sort option list, and "Start Sorting" is clicked.
 struct WindowRun
 {
     qint64 loadMs = 0;        // the load command, click until it returns
@@ -31,9 +31,9 @@ struct WindowAfterSort
 {
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
-    std::function<void(Form1 &window, ScriptedDialogs &dialogs)> run;
+    std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;
     bool keepResults = true; // copy the results list's rows into WindowRun::results
 };
 
-WindowRun RunWindowSort(const QStringList &inputs, int option, const QStringList &answers,
+WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,
                         const WindowAfterSort &then = {});

@@ -31,35 +31,24 @@
 // 0 sorted, 3 the sort failed (the rows are still written in the order
 // reached), 2 bad arguments, 1 a file could not be read or written.
 
-#include "app/AppInfo.h"
-#include "app/CommandContext.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/StatusLine.h"
-#include "app/UserDialogs.h"
-#include "app/WindowPointer.h"
+#include "bench/ExportRun.h"
 #include "bench/WindowRun.h"
-#include "export/Clipboard.h"
-#include "export/ExportCommands.h"
-#include "export/XlsxSpreadsheet.h"
+#include "core/Failure.h"
+#include "core/Files.h"
+#include "core/NumberText.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
-#include "sort/Failure.h"
-#include "sort/Progress.h"
 #include "sort/SortOptions.h"
-#include "sort/SortRoutines.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QPushButton>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringList>
-
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -74,8 +63,6 @@ namespace {
 constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
                          "[--format lines|text|clipboard|xlsx] [--window | --window-only] "
                          "--out FILE INPUT...\n";
-
-enum class Format { Lines, Text, Clipboard, Xlsx };
 
 struct Arguments
 {
@@ -126,7 +113,7 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         if (word == u"--option") {
             bool ok = false;
             args.row = value.toInt(&ok);
-            const int rows = int(SortOptionList().size());
+            const int rows = int(sortOptions().size());
             if (!ok || args.row < 0 || args.row >= rows)
                 return std::nullopt;
         } else if (word == u"--arg") {
@@ -151,12 +138,12 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
 bool readRows(const QStringList &inputs, LineArray &rows)
 {
     for (const QString &path : inputs) {
-        if (!FileExists(path)) {
+        if (!fileExists(path)) {
             std::fprintf(stderr, "tarnveil-bench: %s: File not found\n", qPrintable(path));
             return false;
         }
         try {
-            QStringList fileRows = RowsFromTextFile(path);
+            QStringList fileRows = rowsFromTextFile(path);
             if (rows.isEmpty())
                 rows = std::move(fileRows);
             else
@@ -169,30 +156,21 @@ bool readRows(const QStringList &inputs, LineArray &rows)
     return true;
 }
 
-// The window's progress bar stands still here; the passes still call it.
-class SilentProgress final : public Progress
-{
-public:
-    void setPosition(double) override {}
-    void setText(const QString &) override {}
-    void yield() override {}
-};
-
-// Sorts rows with the option of the given row of SortOptionList, answering
+// Sorts rows with the option of the given row of the sort option table, answering
 // its prompt with answer. Returns the failure's description when it fails.
 std::optional<QString> sortRows(int row, const std::optional<QString> &answer, LineArray &rows)
 {
-    const SortOption &option = SortOptionList()[row];
+    const SortOption &option = sortOptions()[size_t(row)];
     SilentProgress progress;
     try {
         qint32 number = 0;
-        if (option.input == SortOption::Input::Number) {
-            const std::optional<double> value = ParseNumber(answer.value_or(QString()));
+        if (option.asks == SortAnswer::Number) {
+            const std::optional<double> value = parseNumber(answer.value_or(QString()));
             if (!value)
                 return std::nullopt; // like a cancelled prompt: no sort
-            number = RoundToInt32(*value);
+            number = roundToInt32(*value);
         }
-        RunSortRoutine(option.routine, rows, number, answer.value_or(QString()), &progress);
+        sortLines(rows, option, number, answer.value_or(QString()), &progress);
     } catch (const Failure &failure) {
         return failure.description();
     }
@@ -245,163 +223,6 @@ bool writeRows(const LineArray &rows, Format format, const QString &path)
     return ok;
 }
 
-using Clock = std::chrono::steady_clock;
-
-double millisecondsSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-long peakResidentKilobytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
-// The results list's exports, run as the commands run them. The file that the
-// spreadsheet export would open is moved to out; the clipboard text is written
-// to out in UTF-8.
-class ExportRun
-{
-public:
-    ExportRun(Format format, const QString &out)
-        : m_format(format), m_out(out),
-          m_spreadsheet(
-              [] {
-                  return std::optional(XlsxSpreadsheet::Launch{u"tarnveil-bench"_s, {}});
-              },
-              [this](const QString &, const QStringList &arguments) {
-                  m_workbook = arguments.value(0);
-                  return true;
-              },
-              QFileInfo(out).absolutePath())
-    {
-        if (format == Format::Text)
-            m_dialogs.saveAnswers = {out};
-    }
-
-    UserDialogs &dialogs() { return m_dialogs; }
-    qint64 longestGapMs() const { return m_longestGapMs; }
-    Clipboard &clipboard() { return m_clipboard; }
-    SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
-
-    // Runs the command on ctx; returns its time.
-    double run(CommandContext &ctx)
-    {
-        const Clock::time_point start = Clock::now();
-        switch (m_format) {
-        case Format::Text:
-            PushButton4_Click(ctx);
-            break;
-        case Format::Clipboard:
-            PushButton5_Click(ctx);
-            break;
-        case Format::Xlsx:
-            PushButton13_Click(ctx);
-            break;
-        case Format::Lines:
-            break;
-        }
-        return millisecondsSince(start);
-    }
-
-    // Clicks the export's button of a window that shows the results; returns
-    // the time from the click until the command returned.
-    double runThroughWindow(Form1 &window, ScriptedDialogs &dialogs)
-    {
-        // The user sees the rows before pressing the button: the views have
-        // laid them out.
-        QElapsedTimer settle;
-        settle.start();
-        while (settle.elapsed() < 300)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        const size_t before = dialogs.shown.size();
-        dialogs.saveAnswers = m_dialogs.saveAnswers;
-        QString button = u"PushButton13"_s;
-        if (m_format == Format::Text)
-            button = u"PushButton4"_s;
-        else if (m_format == Format::Clipboard)
-            button = u"PushButton5"_s;
-        auto *pushButton = window.findChild<QPushButton *>(button);
-        if (!pushButton)
-            return 0;
-        const Clock::time_point start = Clock::now();
-        window.statusLine().resetGaps();
-        pushButton->click();
-        const double ms = millisecondsSince(start);
-        m_longestGapMs =
-            std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
-        for (size_t i = before; i < dialogs.shown.size(); ++i)
-            m_dialogs.shown.push_back(dialogs.shown[i]);
-        return ms;
-    }
-
-    // What the export left behind goes to out; false (with a note on stderr)
-    // when the export failed.
-    bool finish()
-    {
-        bool ok = true;
-        for (const QString &message : m_dialogs.messages()) {
-            if (m_format == Format::Clipboard && message.startsWith(u"Results have been copied"))
-                continue;
-            std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(message));
-            ok = false;
-        }
-        m_dialogs.shown.clear();
-        if (!ok)
-            return false;
-        if (m_format == Format::Clipboard) {
-            QFile file(m_out);
-            const QByteArray bytes = m_clipboard.text.value_or(QString()).toUtf8();
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-                file.write(bytes) != bytes.size()) {
-                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
-                return false;
-            }
-        }
-        if (m_format == Format::Xlsx) {
-            if (m_workbook.isEmpty())
-                return false;
-            QFile::remove(m_out);
-            const bool moved = QFile::rename(m_workbook, m_out);
-            QDir(QFileInfo(m_workbook).path()).removeRecursively();
-            m_workbook.clear();
-            if (!moved) {
-                std::fprintf(stderr, "tarnveil-bench: cannot write %s\n", qPrintable(m_out));
-                return false;
-            }
-        }
-        return true;
-    }
-
-private:
-    Format m_format;
-    QString m_out;
-    ScriptedDialogs m_dialogs;
-    MemoryClipboard m_clipboard;
-    XlsxSpreadsheet m_spreadsheet;
-    QString m_workbook;
-    qint64 m_longestGapMs = 0;
-};
-
-// The export on a results list of its own, without a window; exportMs is the
-// time of the command alone.
-bool exportRows(const LineArray &rows, Format format, const QString &out, double *exportMs)
-{
-    ExportRun run(format, out);
-    SilentProgress status;
-    WindowPointer pointer;
-    RowModel content(false);
-    RowModel results(true);
-    results.setHeader(u"Sorted Content (Results)"_s);
-    results.append(rows);
-    CommandContext ctx{run.dialogs(),     status, pointer,      content, results, run.clipboard(),
-                       run.spreadsheet(), {},     u"Tarnveil"_s};
-    *exportMs = run.run(ctx);
-    return run.finish();
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -447,12 +268,12 @@ int main(int argc, char **argv)
             windowExport.emplace(args->format, args->out);
             then.clipboard = &windowExport->clipboard();
             then.spreadsheet = &windowExport->spreadsheet();
-            then.run = [&](Form1 &window, ScriptedDialogs &dialogs) {
+            then.run = [&](MainWindow &window, ScriptedDialogs &dialogs) {
                 windowWriteMs = windowExport->runThroughWindow(window, dialogs);
             };
         }
         const WindowRun run =
-            RunWindowSort(args->inputs, args->row,
+            runWindowSort(args->inputs, args->row,
                           args->answer ? QStringList{*args->answer} : QStringList(), then);
         if (!args->windowOnly && run.loaded != loaded)
             std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <optional>
-
 // The system clipboard, plain text only. Each call may fail when another
 // program holds the clipboard.
 class Clipboard
@@ -12,49 +10,4 @@ public:
     virtual ~Clipboard() = default;
     virtual bool clear() = 0;
     virtual bool setText(const QString &text) = 0;
-};
-
-// The desktop's clipboard through QClipboard, which cannot fail.
-class SystemClipboard final : public Clipboard
-{
-public:
-    bool clear() override;
-    bool setText(const QString &text) override;
-};
-
-// A clipboard in memory for tests and the benchmark. text is empty (nullopt)
-// after clear() and before anything was placed; the next busyAttempts calls
-// fail as if another program held the clipboard.
-class MemoryClipboard final : public Clipboard
-{
-public:
-    std::optional<QString> text;
-    int busyAttempts = 0;
-    int clears = 0;
-    int setTexts = 0;
-    int attempts = 0;
-
-    bool clear() override
-    {
-        ++attempts;
-        if (busyAttempts > 0) {
-            --busyAttempts;
-            return false;
-        }
-        ++clears;
-        text.reset();
-        return true;
-    }
-
-    bool setText(const QString &newText) override
-    {
-        ++attempts;
-        if (busyAttempts > 0) {
-            --busyAttempts;
-            return false;
-        }
-        ++setTexts;
-        text = newText;
-        return true;
-    }
 };

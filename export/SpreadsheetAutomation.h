@@ -1,12 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
-#include <functional>
-#include <map>
 #include <memory>
-#include <utility>
 
 // One running spreadsheet application, driven by the few operations that the
 // export needs. Rows and columns count from 1; every call may throw Failure.
@@ -38,27 +34,4 @@ public:
 
     // Starts the application; throws Failure when there is none.
     virtual std::unique_ptr<SpreadsheetApplication> createApplication() = 0;
-};
-
-// The desktop's spreadsheet application: the workbook is written as an xlsx
-// file into a private temporary folder and opened as a new, untitled document
-// in LibreOffice Calc, or else in the desktop's default application for xlsx.
-std::unique_ptr<SpreadsheetAutomation> makeSystemSpreadsheet();
-
-// A spreadsheet application that records the calls made to it, for tests.
-class RecordingSpreadsheet final : public SpreadsheetAutomation
-{
-public:
-    bool installed = true;
-    int sheetRows = SpreadsheetApplication::SheetRows;
-    // Called before a cell is stored; may throw to refuse the write.
-    std::function<void(int row, int column, const QString &text)> beforeSetCell;
-
-    // "createApplication", "addWorkbook", "setCell 2 1", "autoFitColumn 1",
-    // "autoFitAllColumns", "setVisible", "release" in the order they came.
-    QStringList calls;
-    // (row, column) -> text of the last workbook.
-    std::map<std::pair<int, int>, QString> cells;
-
-    std::unique_ptr<SpreadsheetApplication> createApplication() override;
 };

@@ -1,7 +1,7 @@
 #include "export/XlsxSpreadsheet.h"
 
+#include "core/Failure.h"
 #include "export/XlsxWorkbook.h"
-#include "sort/Failure.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -144,7 +144,7 @@ bool XlsxSpreadsheet::startDetached(const QString &program, const QStringList &a
     return QProcess::startDetached(program, arguments);
 }
 
-std::unique_ptr<SpreadsheetAutomation> makeSystemSpreadsheet()
+std::unique_ptr<SpreadsheetAutomation> XlsxSpreadsheet::forThisDesktop()
 {
     return std::make_unique<XlsxSpreadsheet>(&XlsxSpreadsheet::locateOnThisDesktop,
                                              &XlsxSpreadsheet::startDetached, QDir::tempPath());

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The spreadsheet application of this desktop, reached through a file: the
@@ -33,6 +34,10 @@ public:
     // it), else xdg-open when the desktop has a default application for xlsx.
     static std::optional<Launch> locateOnThisDesktop();
     static bool startDetached(const QString &program, const QStringList &arguments);
+
+    // The spreadsheet application of this desktop, workbooks under the
+    // system's temporary folder.
+    static std::unique_ptr<SpreadsheetAutomation> forThisDesktop();
 
 private:
     Locate m_locate;

@@ -1,6 +1,6 @@
 #include "export/XlsxWorkbook.h"
 
-#include "sort/Failure.h"
+#include "core/Failure.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "lists/RowModel.h"
 
-#include "sort/Failure.h"
+#include "core/Failure.h"
 
 #include <algorithm>
 #include <limits>

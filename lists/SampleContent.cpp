@@ -1,13 +1,8 @@
 #include "lists/SampleContent.h"
 
-#include "app/CommandContext.h"
-#include "app/ErrorDialog.h"
-#include "lists/ListCommands.h"
-#include "lists/RowModel.h"
-
 using namespace Qt::StringLiterals;
 
-QStringList SampleContentRows()
+QStringList sampleContentRows()
 {
     return {
         u"Watch your cash."_s,
@@ -23,16 +18,4 @@ QStringList SampleContentRows()
         u"Encourage diverse thinking."_s,
         u"Guard your time."_s,
     };
-}
-
-// Each row is its own statement (100, 102, ... 122): a row that fails to go in
-// is reported and the others still follow.
-void PushButton7_Click(CommandContext &ctx)
-{
-    ErrorTrap trap(ctx.dialogs, u"Form1"_s, u"PushButton7_Click"_s);
-    int line = 100;
-    for (const QString &row : SampleContentRows()) {
-        trap.run(line, [&] { ctx.content.append(row); });
-        line += 2;
-    }
 }

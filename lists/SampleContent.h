@@ -3,4 +3,4 @@
 #include <QStringList>
 
 // The twelve example lines that "Load Sample/Example Text" appends, in order.
-QStringList SampleContentRows();
+QStringList sampleContentRows();

@@ -1,9 +1,9 @@
 #include "lists/TextFileLoader.h"
 
-#include "app/AppInfo.h"
-#include "app/UserDialogs.h"
+#include "core/Failure.h"
+#include "core/Files.h"
+#include "core/UserDialogs.h"
 #include "lists/RowModel.h"
-#include "sort/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -155,27 +155,6 @@ QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
     return text;
 }
 
-QString decode(QByteArrayView bytes)
-{
-    if (bytes.isEmpty())
-        return {};
-    if (isUtf16(bytes))
-        return fromUtf16Bytes(bytes, false);
-
-    const QByteArrayView utf8 = withoutUtf8Mark(bytes);
-    QString text(utf8.size(), Qt::Uninitialized);
-    char16_t *const first = reinterpret_cast<char16_t *>(text.data());
-    const auto *in = reinterpret_cast<const uchar *>(utf8.data());
-    if (char16_t *last = utf8Units(in, in + utf8.size(), first, false)) {
-        text.truncate(last - first);
-        return text;
-    }
-    text.resize(bytes.size());
-    const auto *all = reinterpret_cast<const uchar *>(bytes.data());
-    windows1252Units(all, all + bytes.size(), reinterpret_cast<char16_t *>(text.data()), false);
-    return text;
-}
-
 bool blank(QStringView line)
 {
     return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
@@ -234,7 +213,7 @@ bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
     }
 }
 
-QStringList rowsFromBytes(QByteArrayView bytes)
+QStringList rowsOf(QByteArrayView bytes)
 {
     if (bytes.isEmpty())
         return {};
@@ -327,44 +306,17 @@ QByteArray readWholeFile(const QString &path)
 
 } // namespace
 
-QString TextFromFileBytes(QByteArrayView bytes)
+QStringList rowsFromBytes(QByteArrayView bytes)
 {
-    return decode(bytes);
+    return rowsOf(bytes);
 }
 
-QStringList RowsFromText(QStringView text)
-{
-    if (!text.contains(u'\r'))
-        return splitRows(text);
-    QString withoutCarriageReturns = text.toString();
-    withoutCarriageReturns.remove(u'\r');
-    return splitRows(withoutCarriageReturns);
-}
-
-QStringList RowsFromBytes(QByteArrayView bytes)
-{
-    return rowsFromBytes(bytes);
-}
-
-QString ReadWholeTextFile(const QString &path)
-{
-    if (!FileExists(path))
-        return {};
-    try {
-        return decode(readWholeFile(path));
-    } catch (const std::bad_alloc &) {
-        throw outOfMemory(path);
-    } catch (const std::length_error &) {
-        throw outOfMemory(path);
-    }
-}
-
-QStringList RowsFromTextFile(const QString &path)
+QStringList rowsFromTextFile(const QString &path)
 {
     try {
-        if (!FileExists(path))
+        if (!fileExists(path))
             return {};
-        return rowsFromBytes(readWholeFile(path));
+        return rowsOf(readWholeFile(path));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
@@ -372,15 +324,15 @@ QStringList RowsFromTextFile(const QString &path)
     }
 }
 
-void LoadTextFileIntoListview(RowModel &list, const QString &path, UserDialogs &dialogs,
-                              const QString &shortTitle)
+void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
+                    const QString &shortTitle)
 {
-    if (!FileExists(path)) {
+    if (!fileExists(path)) {
         dialogs.message(u"File not found"_s, shortTitle, UserDialogs::Icon::None);
         return;
     }
     try {
-        list.append(RowsFromTextFile(path));
+        list.append(rowsFromTextFile(path));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {

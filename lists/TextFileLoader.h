@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
-#include <QStringView>
 
 class RowModel;
 class UserDialogs;
@@ -13,29 +11,21 @@ class UserDialogs;
 // returns deleted and its text split at line feeds; lines that hold nothing but
 // spaces are skipped, every other line becomes a row exactly as it stands.
 
-// The text of a file's bytes. A first byte FF or FE means 16-bit code units
+// The rows of a file's bytes. A first byte FF or FE means 16-bit code units
 // (big-endian after the mark FE FF, little-endian otherwise; the mark itself is
 // dropped, an odd last byte becomes U+FFFD). Anything else is UTF-8 when all of
-// it is valid UTF-8 (its mark dropped), and Windows-1252 otherwise.
-QString TextFromFileBytes(QByteArrayView bytes);
+// it is valid UTF-8 (its mark dropped), and Windows-1252 otherwise. Carriage
+// returns are deleted, the text is split at line feeds, and lines empty after
+// trimming spaces (U+0020 only) are skipped.
+QStringList rowsFromBytes(QByteArrayView bytes);
 
-// The rows of a text: carriage returns deleted, split at line feeds, lines
-// empty after trimming spaces (U+0020 only) skipped.
-QStringList RowsFromText(QStringView text);
-
-// TextFromFileBytes and RowsFromText in one go.
-QStringList RowsFromBytes(QByteArrayView bytes);
-
-// The decoded text of a whole file; empty for a path that FileExists denies.
-// Throws Failure naming the file when it cannot be read (a folder, a special
-// file, no permission) or is too large to hold in memory.
-QString ReadWholeTextFile(const QString &path);
-
-// The rows that loading the file appends; throws like ReadWholeTextFile.
-QStringList RowsFromTextFile(const QString &path);
+// The rows that loading the file appends; none for a path that fileExists
+// denies. Throws Failure naming the file when it cannot be read (a folder, a
+// special file, no permission) or is too large to hold in memory.
+QStringList rowsFromTextFile(const QString &path);
 
 // Appends the rows of a file to a list in one insertion, or shows "File not
 // found" (no icon, the short title as caption) when the path names nothing.
 // Throws Failure naming the file when it cannot be read or held in memory.
-void LoadTextFileIntoListview(RowModel &list, const QString &path, UserDialogs &dialogs,
-                              const QString &shortTitle);
+void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
+                    const QString &shortTitle);

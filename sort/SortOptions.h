@@ -1,55 +1,48 @@
 #pragma once
 
+#include "sort/CharacterFilters.h"
 #include "sort/SortRoutines.h"
 
 #include <QString>
-#include <QStringView>
 
 #include <array>
-#include <optional>
 
-// One entry of the sort-option list in Combo1.
-struct SortOption
-{
-    enum class Routine {
-        None, // a "-" separator
-        Alphabetically,
-        SecondCharacter,
-        ThirdCharacter,
-        CharacterPosition,
-        SecondWord,
-        ThirdWord,
-        WordNumber,
-        AfterCharacters,
-        AlphaOnly,
-        NumericOnly,
-        AlphanumericOnly,
-        NonAlphanumericOnly,
-        Length,
-    };
-    enum class Input { None, Number, Text };
+// The sort option list: one row per option, saying how its key is found and
+// what it asks the user for. The window lists the captions, Start Sorting asks
+// the prompts and sortLines() sorts by the row.
 
-    QString caption;
-    Routine routine;
-    Input input;
-    QString prompt; // empty when input is None
+// How an option finds each line's key. Text keys compare ordinally by UTF-16
+// code unit, case-sensitively.
+enum class SortKey {
+    None,          // a "-" separator: sorts nothing
+    WholeLine,     // the line itself
+    FromCharacter, // the text from character `position` (1-based) on; empty beyond the end
+    FromWord,      // the text from the space before word `position` on; 1 is the whole
+                   // line, and lines with fewer words stay in place
+    AfterMarker,   // the text from the first occurrence of the answer on; lines without
+                   // it, and every line when the answer is empty, by the whole line
+    Filtered,      // the code units that `filter` keeps
+    Length,        // the number of UTF-16 code units
 };
 
-// The 17 entries of Combo1, separators included, in their order.
-const std::array<SortOption, 17> &SortOptionList();
+// What an option asks the user for before it sorts.
+enum class SortAnswer {
+    None,
+    Number, // the character position or word number
+    Text,   // the marker characters
+};
 
-// Runs the routine of an option. number is the answer to a number prompt,
-// text the answer to a text prompt; each is used only by the routines that
-// take it. A separator sorts nothing.
-LineArray &RunSortRoutine(SortOption::Routine routine, LineArray &lines, qint32 number,
-                          const QString &text, Progress *progress);
+struct SortOption
+{
+    QString caption;
+    SortKey key = SortKey::None;
+    int position = 0; // character position or word number when fixed; 0 when asked or unused
+    CharacterFilter filter = CharacterFilter::KeepEverything;
+    SortAnswer asks = SortAnswer::None;
+    QString prompt; // empty when asks is None
 
-// The numeric test of the number prompts: after trimming blanks, an optional
-// sign, digits with an optional "." decimal part, and an optional exponent.
-std::optional<double> ParseNumber(QStringView answer);
-// Rounds to the nearest whole number, halves to the even neighbour; a result
-// outside the 32-bit signed range throws the "Overflow" failure.
-qint32 RoundToInt32(double value);
+    bool isSeparator() const { return key == SortKey::None; }
+};
 
-// The text after the last "\" or "/"; the whole text when there is neither.
-QString FileNameFromPath(QStringView path);
+// The 17 rows of the sort option list, separators included, in their order.
+const std::array<SortOption, 17> &sortOptions();

@@ -1,35 +1,28 @@
 #pragma once
 
-#include "sort/Progress.h"
+#include "core/Progress.h"
 
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
+struct SortOption;
+
 // The line array that Start Sorting builds from the content list: zero-based,
-// one text per row. Every routine reorders it in place and returns it.
-//
-// All routines sort ascending and stable by a key derived from each line; text
-// keys compare ordinally by UTF-16 code unit, case-sensitively. Each pass
-// starts with progress->yield() and the text "Sorting: " and the pass number
-// (progress may be null). Failures throw Failure; the lines then keep the
-// order reached.
+// one text per row. Sorting reorders it in place and returns it.
 using LineArray = QStringList;
 
-LineArray &SortAlphabetically(LineArray &lines, Progress *progress);
-LineArray &SortBySecondCharacter(LineArray &lines, Progress *progress);
-LineArray &SortByThirdCharacter(LineArray &lines, Progress *progress);
-LineArray &SortByCharacterPosition(LineArray &lines, qint32 position, Progress *progress);
-LineArray &SortBySecondWord(LineArray &lines, Progress *progress);
-LineArray &SortByThirdWord(LineArray &lines, Progress *progress);
-LineArray &SortByWordNumber(LineArray &lines, qint32 wordNumber, Progress *progress);
-LineArray &SortAfterCharacters(LineArray &lines, const QString &marker, Progress *progress);
-LineArray &SortByAlphaOnly(LineArray &lines, Progress *progress);
-LineArray &SortByNumericOnly(LineArray &lines, Progress *progress);
-LineArray &SortByAlphanumericOnly(LineArray &lines, Progress *progress);
-LineArray &SortByNonAlphanumericOnly(LineArray &lines, Progress *progress);
-LineArray &SortByLength(LineArray &lines, Progress *progress);
+// Sorts lines ascending and stable by the option's key (see SortKey); number
+// is the answer to its number prompt, text to its text prompt, each used only
+// when the option asks for it. A separator sorts nothing.
+//
+// Each pass starts with progress->yield() and the text "Sorting: " and the
+// pass number (progress may be null). A character position or word number
+// below 1 fails with "Invalid procedure call or argument" once two lines would
+// be compared. Failures throw Failure; the lines then keep the order reached.
+LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
+                     Progress *progress);
 
 // 1-based position of the n-th occurrence of delimiter in text; -1 when there
 // are fewer, 0 when n is below 1.
-qsizetype WordStartPosition(QStringView text, QStringView delimiter, qsizetype n);
+qsizetype wordStartPosition(QStringView text, QStringView delimiter, qsizetype n);

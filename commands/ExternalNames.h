@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/ErrorTrap.h"
+
+#include <QString>
+
+// The names that someone outside the code sees or relies on, kept in one
+// table: the location that the "Application Error" box shows for each
+// trapped procedure (users read it out to support), the object name of each
+// control (a skin's style sheet may select "#PushButton3"), and the settings
+// key of the chosen sort option (stored in users' settings files).
+enum class Element {
+    Window,      // start-up
+    ContentList, // files dropped on it
+    ResultsList,
+    LoadFilesButton,
+    ClearContentButton,
+    HelpButton,
+    SampleButton,
+    SortOptionsFrame,
+    SortOptionList, // a new choice is remembered
+    StartSortingButton,
+    SaveTextFileButton,
+    SaveSpreadsheetButton,
+    CopyButton,
+    ClearResultsButton,
+    StatusBar,
+    TextFileWriter, // a procedure of its own, no control
+};
+
+// The object name of a control.
+QString objectNameOf(Element element);
+
+// Where the procedure that handles the element reports its failures.
+Location locationOf(Element element);
+
+// The settings key under which the chosen sort option's row is stored.
+QString sortOptionSettingsKey();

@@ -1,0 +1,169 @@
+#include "commands/StartSorting.h"
+
+#include "commands/CommandContext.h"
+#include "commands/ExternalNames.h"
+#include "commands/WindowPointer.h"
+#include "core/ErrorTrap.h"
+#include "core/Failure.h"
+#include "core/Files.h"
+#include "core/NumberText.h"
+#include "lists/RowModel.h"
+#include "sort/SortOptions.h"
+
+#include <array>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Step = StartSortingStep;
+
+// The steps of each row of the sort option table; a separator has none.
+struct OptionSteps
+{
+    Step sort;
+    Step ask;   // the prompt, for an option that asks
+    Step check; // the numeric test of a number answer
+};
+
+// An option that asks for nothing sorts on its one step.
+constexpr OptionSteps sortsOn(Step sort)
+{
+    return {sort, sort, sort};
+}
+
+// clang-format off
+constexpr std::array<std::optional<OptionSteps>, 17> StepsByRow = {{
+    sortsOn(Step::SortWholeLine),
+    sortsOn(Step::SortSecondCharacter),
+    sortsOn(Step::SortThirdCharacter),
+    OptionSteps{Step::SortCharacterPosition, Step::AskCharacterPosition, Step::CheckCharacterPosition},
+    std::nullopt,
+    sortsOn(Step::SortSecondWord),
+    sortsOn(Step::SortThirdWord),
+    OptionSteps{Step::SortWordNumber, Step::AskWordNumber, Step::CheckWordNumber},
+    std::nullopt,
+    OptionSteps{Step::SortAfterCharacters, Step::AskCharacters, Step::AskCharacters},
+    std::nullopt,
+    sortsOn(Step::SortAlphaOnly),
+    sortsOn(Step::SortNumericOnly),
+    sortsOn(Step::SortAlphanumericOnly),
+    sortsOn(Step::SortNonAlphanumericOnly),
+    std::nullopt,
+    sortsOn(Step::SortLength),
+}};
+// clang-format on
+
+// Reads the content rows into a line array. The count is taken once: rows
+// added meanwhile wait for the next run.
+LineArray readContent(ErrorTrap &trap, CommandContext &ctx)
+{
+    LineArray lines;
+    int rowCount = 0;
+    trap.run(Step::CountRows, [&] { rowCount = ctx.content.count(); });
+    trap.run(Step::CountRows, [&] { lines.reserve(rowCount); });
+    // The status line keeps the text it was given last; the next one is
+    // written into the other buffer, so a row's status costs no allocation.
+    std::array<QString, 2> status;
+    for (int i = 1; i <= rowCount; ++i) {
+        // The row's own text, used before the yield only: rows appended
+        // meanwhile may move it.
+        const QString *text = nullptr;
+        trap.run(Step::ReadRow, [&] {
+            // Rows cannot leave while the window is busy, but a nested run
+            // ends the busy state early; rows that are gone end the reading
+            // instead of repeating the last text.
+            if (i > ctx.content.count())
+                throw Failure::indexOutOfBounds();
+            text = &ctx.content.text(i - 1);
+        });
+        if (!text)
+            break;
+        trap.run(Step::CopyRow, [&] { lines.append(*text); });
+        trap.run(Step::ShowRowStatus, [&] {
+            ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
+            QString &next = status[size_t(i % 2)];
+            next.resize(0);
+            next.append(u"Processing: ");
+            next.append(fileNameFromPath(*text));
+            ctx.status.setText(next);
+            ctx.status.yield();
+            ctx.pointer.set(WindowPointer::Shape::Hourglass);
+        });
+    }
+    return lines;
+}
+
+// Asks what the option needs and sorts the lines by it.
+void sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
+                  const OptionSteps &steps, LineArray &lines)
+{
+    const auto sort = [&](qint32 number, const QString &text) {
+        lines = sortLines(lines, option, number, text, &ctx.status);
+    };
+    switch (option.asks) {
+    case SortAnswer::None:
+        trap.run(steps.sort, [&] { sort(0, {}); });
+        break;
+    case SortAnswer::Number: {
+        std::optional<QString> answer;
+        trap.run(steps.ask, [&] { answer = ctx.dialogs.input(option.prompt, ctx.shortTitle); });
+        std::optional<double> number;
+        if (trap.test(steps.check, [&] {
+                number = answer ? parseNumber(*answer) : std::nullopt;
+                return number.has_value();
+            }))
+            trap.run(steps.sort, [&] {
+                // A failed test lets the sort run too; it then has no number.
+                if (!number)
+                    throw Failure::typeMismatch();
+                sort(roundToInt32(*number), {});
+            });
+        break;
+    }
+    case SortAnswer::Text: {
+        std::optional<QString> answer;
+        trap.run(steps.ask, [&] { answer = ctx.dialogs.input(option.prompt, ctx.shortTitle); });
+        trap.run(steps.sort, [&] { sort(0, answer.value_or(QString())); });
+        break;
+    }
+    }
+}
+
+} // namespace
+
+void startSorting(CommandContext &ctx)
+{
+    ErrorTrap trap(ctx.dialogs, locationOf(Element::StartSortingButton));
+
+    LineArray lines;
+    trap.run(Step::NewLineArray, [&] { lines = LineArray(); });
+    if (trap.test(Step::CheckEmpty, [&] { return ctx.content.count() == 0; })) {
+        trap.run(Step::ShowEmpty, [&] {
+            ctx.dialogs.message(u"List is empty."_s, ctx.shortTitle, UserDialogs::Icon::None);
+        });
+        return;
+    }
+    trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
+    lines = readContent(trap, ctx);
+
+    int row = -1;
+    trap.run(Step::ReadOption, [&] { row = ctx.selectedOptionRow(); });
+    if (row >= 0 && size_t(row) < StepsByRow.size() && StepsByRow[size_t(row)])
+        sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], lines);
+
+    // The last position shown is (N - 1) / N; one insertion shows all rows.
+    trap.run(Step::ShowLastPosition, [&] {
+        if (!lines.isEmpty() && ctx.content.count() > 0)
+            ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *
+                                   100);
+    });
+    trap.run(Step::AppendResults, [&] { ctx.results.append(std::move(lines)); });
+
+    trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
+    trap.run(Step::RestorePosition, [&] { ctx.status.setPosition(0); });
+    trap.run(Step::RestoreStatusText, [&] { ctx.status.setText(u"Progress Bar"_s); });
+    trap.run(Step::ShowDone,
+             [&] { ctx.dialogs.message(u"Done."_s, ctx.shortTitle, UserDialogs::Icon::None); });
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+// The statements of the window's start-up, as its error box numbers them.
+enum class StartUpStep {
+    ApplySkin = 100,
+    SetTitle = 104,
+    CheckHandPointer = 106,
+    LoadHandPointer = 108,
+    SetContentHeader = 128,
+    SetContentColumnWidth = 130,
+    SetResultsHeader = 132,
+    SetResultsColumnWidth = 134,
+    // Each entry of the sort option list goes in on a step of its own.
+    AddOption1 = 136,
+    AddOption2 = 138,
+    AddOption3 = 140,
+    AddOption4 = 142,
+    AddOption5 = 144,
+    AddOption6 = 146,
+    AddOption7 = 148,
+    AddOption8 = 150,
+    AddOption9 = 152,
+    AddOption10 = 154,
+    AddOption11 = 156,
+    AddOption12 = 158,
+    AddOption13 = 160,
+    AddOption14 = 162,
+    AddOption15 = 164,
+    AddOption16 = 166,
+    AddOption17 = 168,
+    RestoreSortOption = 170,
+};
+
+// The step on which the sort option list's entry of that row goes in.
+constexpr StartUpStep addOptionStep(int row)
+{
+    constexpr StartUpStep Steps[] = {
+        StartUpStep::AddOption1,  StartUpStep::AddOption2,  StartUpStep::AddOption3,
+        StartUpStep::AddOption4,  StartUpStep::AddOption5,  StartUpStep::AddOption6,
+        StartUpStep::AddOption7,  StartUpStep::AddOption8,  StartUpStep::AddOption9,
+        StartUpStep::AddOption10, StartUpStep::AddOption11, StartUpStep::AddOption12,
+        StartUpStep::AddOption13, StartUpStep::AddOption14, StartUpStep::AddOption15,
+        StartUpStep::AddOption16, StartUpStep::AddOption17,
+    };
+    return Steps[row];
+}
+
+// The one statement of remembering a newly chosen sort option.
+enum class RememberSortOptionStep { Store = 100 };

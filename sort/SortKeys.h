@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/Failure.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstring>
+
+// What the merge passes sort: one entry per line that takes part, holding the
+// first units of the line's key, and where to find the rest of the key when
+// those units tie.
+namespace SortEngine {
+
+// A line's key as the merge passes see it. The first eight code units of a
+// text key are packed into head0 and head1, so that most comparisons never
+// touch the text; the text itself is found through the line index when the
+// heads tie. A numeric key lives in head0 alone.
+struct Entry
+{
+    quint64 head0;
+    quint64 head1;
+    quint32 line;   // index in the LineArray
+    quint32 offset; // where the key starts in its line; a filtered key's size
+};
+
+// Line indexes and key offsets are 32-bit; texts and arrays beyond that would
+// need more memory than a desktop has.
+inline constexpr qsizetype MaxIndex = 0xFFFFFFFF;
+
+// Packs up to four code units, most significant first and zero padded. For two
+// texts, comparing the packed values agrees with comparing the texts whenever
+// the values differ: a missing unit (0) never sorts after a present one.
+inline quint64 packHead(const char16_t *text, qsizetype size)
+{
+    if (size >= 4) {
+        quint64 units;
+        std::memcpy(&units, text, sizeof units);
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            units =
+                ((units & 0xFFFF0000FFFF0000ull) >> 16) | ((units & 0x0000FFFF0000FFFFull) << 16);
+            units = (units >> 32) | (units << 32);
+        }
+        return units;
+    }
+    quint64 units = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        units = (units << 16) | (i < size ? text[i] : 0u);
+    return units;
+}
+
+inline const char16_t *unitsOf(const QString &text)
+{
+    return reinterpret_cast<const char16_t *>(text.constData());
+}
+
+// The entry of a text key whose first units are key[0, size).
+inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
+{
+    if (offset > MaxIndex)
+        throw Failure::outOfMemory();
+    return Entry{packHead(key, size), size > 4 ? packHead(key + 4, size - 4) : 0, quint32(line),
+                 quint32(offset)};
+}
+
+// Where the keys' units beyond their heads are, for the groups of entries
+// whose heads tie: size(e) is the key's size, units(e, from) its units from
+// from on (from >= 8).
+
+// The lines' own texts from an offset on.
+struct LineSuffixes
+{
+    static constexpr bool HeadsAreWhole = false;
+    const QString *lines;
+
+    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
+    {
+        return unitsOf(lines[entry.line]) + entry.offset + from;
+    }
+};
+
+// Filtered keys: the entry's offset holds the key's size, and only what
+// follows the first eight units (which the heads hold) is stored, at
+// tails[starts[line]].
+struct FilteredTails
+{
+    static constexpr bool HeadsAreWhole = false;
+    const char16_t *tails;
+    const qsizetype *starts;
+
+    qsizetype size(const Entry &entry) const { return entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
+    {
+        return tails + starts[entry.line] + (from - 8);
+    }
+};
+
+// Numeric keys are whole in their heads.
+struct NoTexts
+{
+    static constexpr bool HeadsAreWhole = true;
+};
+
+// The merge passes order by the heads alone, which never touches memory
+// beyond the entries; refineTies() then orders the groups of equal heads.
+struct HeadLess
+{
+    bool operator()(const Entry &a, const Entry &b) const
+    {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        return a.head1 < b.head1;
+    }
+};
+
+// When refineTies() orders a group of tied heads, it keys the group again:
+// the heads hold the keys' next units, the offset the number of units left
+// (at most 9). They compare by their next units, then by the units left.
+struct RefinedLess
+{
+    bool operator()(const Entry &a, const Entry &b) const
+    {
+        if (a.head0 != b.head0)
+            return a.head0 < b.head0;
+        if (a.head1 != b.head1)
+            return a.head1 < b.head1;
+        return a.offset < b.offset;
+    }
+};
+
+} // namespace SortEngine

@@ -1,0 +1,123 @@
+#include "sort/TieRefinement.h"
+
+#include "core/Yielding.h"
+#include "sort/MergeSorter.h"
+#include "sort/WorkArray.h"
+
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+namespace SortEngine {
+
+namespace {
+
+// Groups of tied keys at least this large are ordered by the merge passes
+// (on two threads, yielding as they go) rather than in one call.
+constexpr qsizetype LargeGroup = 1 << 15;
+
+// A group of entries [begin, end) still to order by their units from
+// depth * 8 on; the units before tie.
+struct Group
+{
+    qsizetype begin;
+    qsizetype end;
+    qsizetype depth;
+};
+
+} // namespace
+
+template <typename Texts>
+void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
+                Progress *progress)
+{
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    std::vector<Group> groups;
+    qsizetype entryCount = 0;
+    if (!segmentEnds.empty())
+        entryCount = segmentEnds.back();
+    groups.reserve(std::size_t(entryCount / 2 + 1)); // touched only as used
+    qsizetype begin = 0;
+    for (const qsizetype end : segmentEnds) {
+        for (qsizetype i = begin; i < end;) {
+            qsizetype j = i + 1;
+            while (j < end && entries[j].head0 == entries[i].head0 &&
+                   entries[j].head1 == entries[i].head1)
+                ++j;
+            if (j - i > 1)
+                groups.push_back(Group{i, j, 0});
+            yield(j - i);
+            i = j;
+        }
+        begin = end;
+    }
+
+    // A group's keys: the next units in the heads, the number of units left
+    // in the offset, the place in the group in the line index.
+    std::vector<Entry> smallKeys;
+    std::vector<Entry> group;
+    const RefinedLess less;
+    while (!groups.empty()) {
+        const Group at = groups.back();
+        groups.pop_back();
+        const qsizetype size = at.end - at.begin;
+        const qsizetype from = at.depth * 8;
+        std::unique_ptr<WorkArray<Entry>> largeKeys;
+        Entry *keys = nullptr;
+        if (size >= LargeGroup) {
+            largeKeys = std::make_unique<WorkArray<Entry>>(size);
+            keys = largeKeys->data();
+        } else {
+            smallKeys.resize(std::size_t(size));
+            keys = smallKeys.data();
+        }
+        for (qsizetype i = at.begin; i < at.end; ++i) {
+            const Entry &entry = entries[i];
+            const qsizetype left = texts.size(entry) - from;
+            Entry key{entry.head0, entry.head1, quint32(i - at.begin),
+                      quint32(std::min<qsizetype>(left, 9))};
+            if (at.depth > 0) { // at depth 0 the heads are the units already
+                const char16_t *units = texts.units(entry, from);
+                key.head0 = packHead(units, left);
+                key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
+            }
+            keys[i - at.begin] = key;
+            yield();
+        }
+        const Entry *sorted = keys;
+        Entry *aside = nullptr;
+        std::optional<MergeSorter<RefinedLess>> sorter;
+        const std::vector<qsizetype> oneSegment{size};
+        if (largeKeys) {
+            sorter.emplace(*largeKeys, oneSegment, less);
+            sorted = sorter->sort(progress, false);
+            aside = sorter->spare(sorted);
+        } else {
+            std::stable_sort(keys, keys + size, less);
+        }
+        if (!aside) {
+            group.resize(std::size_t(size));
+            aside = group.data();
+        }
+        std::copy(entries + at.begin, entries + at.end, aside);
+        for (qsizetype k = 0; k < size; ++k) {
+            entries[at.begin + k] = aside[sorted[k].line];
+            yield();
+        }
+        for (qsizetype k = 0; k < size;) {
+            qsizetype m = k + 1;
+            while (m < size && !less(sorted[k], sorted[m]))
+                ++m;
+            if (m - k > 1 && sorted[k].offset > 8)
+                groups.push_back(Group{at.begin + k, at.begin + m, at.depth + 1});
+            k = m;
+        }
+    }
+}
+
+template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizetype> &,
+                                       const LineSuffixes &, Progress *);
+template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
+                                        const FilteredTails &, Progress *);
+
+} // namespace SortEngine

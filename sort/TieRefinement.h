@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/Progress.h"
+#include "sort/SortKeys.h"
+
+#include <QtGlobal>
+
+#include <vector>
+
+namespace SortEngine {
+
+// Orders each group of entries whose heads tie by the rest of their keys,
+// eight units at a time: the group is keyed again by its next eight units
+// and the number of units left (at most 9, meaning "more than eight"), sorted
+// stably, and every smaller group that still ties with units left goes one
+// level deeper. A level reads each key once, where comparing texts would read
+// two keys at every comparison, far apart in memory. The number of units left
+// settles what zero padding cannot: a key that ends sorts before one that
+// goes on, even with U+0000.
+//
+// entries holds every segment's entries, sorted by their heads; segmentEnds
+// says where each segment ends. Made for LineSuffixes and FilteredTails.
+template <typename Texts>
+void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
+                Progress *progress);
+
+extern template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizetype> &,
+                                              const LineSuffixes &, Progress *);
+extern template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
+                                               const FilteredTails &, Progress *);
+
+} // namespace SortEngine
