@@ -1,50 +1,20 @@
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/StatusLine.h"
-#include "app/UserDialogs.h"
-#include "export/Clipboard.h"
 #include "export/XlsxSpreadsheet.h"
 #include "lists/RowModel.h"
+#include "support/TestFiles.h"
+#include "support/WindowFixture.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QStringList rowsOf(const RowModel &model)
-{
-    QStringList rows;
-    for (int i = 0; i < model.count(); ++i)
-        rows << model.text(i);
-    return rows;
-}
-
-} // namespace
 
 // Faults that reach the window in the middle of a command: the window being
 // closed, and the results list cleared, while a command still runs.
@@ -53,52 +23,40 @@ class tst_WindowFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void closingDuringACommand_data();
     void closingDuringACommand();
     void fileChangesAfterTheDialog_data();
     void fileChangesAfterTheDialog();
     void pathsLoadAndSave_data();
     void pathsLoadAndSave();
-
-private:
-    std::unique_ptr<Form1> makeWindow(ScriptedDialogs &dialogs, const QString &folder);
-    void click(Form1 &window, const QString &button);
-
-    QTemporaryDir m_settingsDir;
 };
-
-void tst_WindowFaults::initTestCase()
-{
-    QVERIFY(m_settingsDir.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-}
 
 void tst_WindowFaults::closingDuringACommand_data()
 {
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<Element>("button");
     QTest::addColumn<QStringList>("chosenFiles"); // relative to the work folder
     QTest::addColumn<QString>("closeAt"); // "box", "prompt", "dialog", "yield" or a status text
 
     const QStringList missingThenGood{u"missing.txt"_s, u"good.txt"_s};
     QTest::newRow("loading, at the File not found box")
-        << u"PushButton3"_s << missingThenGood << u"box"_s;
+        << Element::LoadFilesButton << missingThenGood << u"box"_s;
     QTest::newRow("loading, at the error box")
-        << u"PushButton3"_s << QStringList{u"folder"_s, u"good.txt"_s} << u"box"_s;
+        << Element::LoadFilesButton << QStringList{u"folder"_s, u"good.txt"_s} << u"box"_s;
     QTest::newRow("loading, at the open dialog")
-        << u"PushButton3"_s << QStringList{u"good.txt"_s} << u"dialog"_s;
+        << Element::LoadFilesButton << QStringList{u"good.txt"_s} << u"dialog"_s;
     QTest::newRow("sorting, at the number prompt")
-        << u"PushButton17"_s << QStringList() << u"prompt"_s;
+        << Element::StartSortingButton << QStringList() << u"prompt"_s;
     QTest::newRow("sorting, while rows are read")
-        << u"PushButton17"_s << QStringList() << u"Processing: "_s;
+        << Element::StartSortingButton << QStringList() << u"Processing: "_s;
     QTest::newRow("sorting, between passes")
-        << u"PushButton17"_s << QStringList() << u"Sorting: 1"_s;
-    QTest::newRow("saving, at the save dialog") << u"PushButton4"_s << QStringList() << u"dialog"_s;
+        << Element::StartSortingButton << QStringList() << u"Sorting: 1"_s;
+    QTest::newRow("saving, at the save dialog")
+        << Element::SaveTextFileButton << QStringList() << u"dialog"_s;
     QTest::newRow("saving, while rows are written")
-        << u"PushButton4"_s << QStringList() << u"Writing file: old.txt (1000)"_s;
-    QTest::newRow("copying, while it yields") << u"PushButton5"_s << QStringList() << u"yield"_s;
+        << Element::SaveTextFileButton << QStringList() << u"Writing file: old.txt (1000)"_s;
+    QTest::newRow("copying, while it yields") << Element::CopyButton << QStringList() << u"yield"_s;
     QTest::newRow("spreadsheet, while it yields")
-        << u"PushButton13"_s << QStringList() << u"yield"_s;
+        << Element::SaveSpreadsheetButton << QStringList() << u"yield"_s;
 }
 
 // Closing ends the program at once: the command stops, the event loop ends,
@@ -106,27 +64,18 @@ void tst_WindowFaults::closingDuringACommand_data()
 // left behind.
 void tst_WindowFaults::closingDuringACommand()
 {
-    QFETCH(QString, button);
+    QFETCH(Element, button);
     QFETCH(QStringList, chosenFiles);
     QFETCH(QString, closeAt);
 
     QTemporaryDir work;
     QVERIFY(QDir(work.path()).mkpath(u"folder"_s));
     QVERIFY(QDir(work.path()).mkpath(u"workbooks"_s));
-    writeFile(work.filePath(u"good.txt"_s), "loaded\n");
+    QVERIFY(writeFile(work.filePath(u"good.txt"_s), "loaded\n"));
     const QString savePath = work.filePath(u"old.txt"_s);
     const QByteArray oldBytes = "the old file\r\n";
-    writeFile(savePath, oldBytes);
+    QVERIFY(writeFile(savePath, oldBytes));
 
-    ScriptedDialogs dialogs;
-    QStringList paths;
-    for (const QString &f : chosenFiles)
-        paths << work.filePath(f);
-    dialogs.openAnswers = {paths};
-    dialogs.saveAnswers = {savePath};
-    dialogs.inputAnswers = {u"2"_s};
-    MemoryClipboard clipboard;
-    clipboard.text = u"earlier"_s;
     int started = 0;
     XlsxSpreadsheet spreadsheet(
         [] {
@@ -134,12 +83,17 @@ void tst_WindowFaults::closingDuringACommand()
         },
         [&](const QString &, const QStringList &) { return ++started; },
         work.filePath(u"workbooks"_s));
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.clipboard = &clipboard;
-    services.spreadsheet = &spreadsheet;
-    services.programFolder = work.path();
-    Form1 window(services);
+    WindowFixture fixture;
+    ScriptedDialogs &dialogs = fixture.dialogs;
+    QStringList paths;
+    for (const QString &f : chosenFiles)
+        paths << work.filePath(f);
+    dialogs.openAnswers = {paths};
+    dialogs.saveAnswers = {savePath};
+    dialogs.inputAnswers = {u"2"_s};
+    MemoryClipboard &clipboard = fixture.clipboard;
+    clipboard.text = u"earlier"_s;
+    MainWindow &window = fixture.makeWindow({.spreadsheet = &spreadsheet});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QStringList content;
@@ -149,9 +103,9 @@ void tst_WindowFaults::closingDuringACommand()
     const QStringList results(3000, u"a result"_s);
     window.results().append(results);
     const int option =
-        window.combo()->findText(u"Sort Content Alphabetically By x Character Position"_s);
+        window.sortOptionList()->findText(u"Sort Content Alphabetically By x Character Position"_s);
     QVERIFY(option >= 0);
-    window.combo()->setCurrentIndex(option);
+    window.sortOptionList()->setCurrentIndex(option);
 
     size_t shownAtClose = 0;
     const auto close = [&] {
@@ -172,17 +126,15 @@ void tst_WindowFaults::closingDuringACommand()
         if (text.startsWith(closeAt))
             close();
     });
-    if (closeAt == u"yield"_s) {
-        // The first yield that runs the event loop closes the window.
-        QTimer::singleShot(0, &window, close);
-        QThread::msleep(2 * StatusLine::SliceMs);
-    }
 
     // The click comes from the program's event loop, which the close has to end.
     QTimer::singleShot(0, &window, [&] {
-        auto *pushButton = window.findChild<QPushButton *>(button);
-        QVERIFY(pushButton);
-        pushButton->click();
+        if (closeAt == u"yield"_s) {
+            // The command's first yield that runs the event loop closes the window.
+            QTimer::singleShot(0, &window, close);
+            waitForTimeSlice(window.statusLine());
+        }
+        click(window, button);
     });
     QTimer::singleShot(20000, &window, [] { QCoreApplication::exit(1); });
     QCOMPARE(QCoreApplication::exec(), 0);
@@ -190,30 +142,15 @@ void tst_WindowFaults::closingDuringACommand()
     QVERIFY(window.statusLine().aborted());
     QVERIFY(!window.isVisible());
     QCOMPARE(dialogs.shown.size(), shownAtClose);
-    QCOMPARE(rowsOf(window.content()), content);
-    QCOMPARE(rowsOf(window.results()), results);
-    QCOMPARE(readAll(savePath), oldBytes);
+    QCOMPARE(window.content().texts(), content);
+    QCOMPARE(window.results().texts(), results);
+    QCOMPARE(readFile(savePath), oldBytes);
     QCOMPARE(QDir(work.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{u"good.txt"_s, u"old.txt"_s}));
     QCOMPARE(clipboard.text, std::optional<QString>(u"earlier"_s));
     QCOMPARE(started, 0);
     QCOMPARE(QDir(work.filePath(u"workbooks"_s)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList());
-}
-
-std::unique_ptr<Form1> tst_WindowFaults::makeWindow(ScriptedDialogs &dialogs, const QString &folder)
-{
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.programFolder = folder;
-    return std::make_unique<Form1>(services);
-}
-
-void tst_WindowFaults::click(Form1 &window, const QString &button)
-{
-    auto *pushButton = window.findChild<QPushButton *>(button);
-    QVERIFY(pushButton);
-    pushButton->click();
 }
 
 void tst_WindowFaults::fileChangesAfterTheDialog_data()
@@ -238,8 +175,9 @@ void tst_WindowFaults::fileChangesAfterTheDialog()
     QFETCH(QString, message);
     QTemporaryDir work;
     const QString path = work.filePath(u"chosen.txt"_s);
-    writeFile(path, "first\nsecond\nthird\n");
-    ScriptedDialogs dialogs;
+    QVERIFY(writeFile(path, "first\nsecond\nthird\n"));
+    WindowFixture fixture;
+    ScriptedDialogs &dialogs = fixture.dialogs;
     dialogs.openAnswers = {{path}};
     dialogs.onShown = [&](const ScriptedDialogs::Shown &shown) {
         if (shown.kind != ScriptedDialogs::Shown::Kind::OpenFiles)
@@ -255,16 +193,16 @@ void tst_WindowFaults::fileChangesAfterTheDialog()
         else if (change == u"fifo"_s)
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
     };
-    auto window = makeWindow(dialogs, work.path());
+    MainWindow &window = fixture.makeWindow();
 
-    click(*window, u"PushButton3"_s);
+    click(window, Element::LoadFilesButton);
 
-    QCOMPARE(rowsOf(window->content()), rows);
+    QCOMPARE(window.content().texts(), rows);
     const QStringList messages = dialogs.messages();
     QCOMPARE(messages.size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QVERIFY2(messages.front().startsWith(message), qPrintable(messages.front()));
-    QVERIFY(!window->pointer().busy());
+    QVERIFY(!window.pointer().busy());
 }
 
 void tst_WindowFaults::pathsLoadAndSave_data()
@@ -290,22 +228,23 @@ void tst_WindowFaults::pathsLoadAndSave()
     QVERIFY(QDir().mkpath(folder));
     const QString input = QDir(folder).filePath(name);
     const QString output = QDir(folder).filePath(u"sorted "_s + name);
-    writeFile(input, "pear\r\nfig\r\n");
-    ScriptedDialogs dialogs;
+    QVERIFY(writeFile(input, "pear\r\nfig\r\n"));
+    WindowFixture fixture;
+    ScriptedDialogs &dialogs = fixture.dialogs;
     dialogs.openAnswers = {{input}};
     dialogs.saveAnswers = {output};
-    auto window = makeWindow(dialogs, work.path());
-    window->combo()->setCurrentIndex(0);
+    MainWindow &window = fixture.makeWindow();
+    window.sortOptionList()->setCurrentIndex(0);
 
-    click(*window, u"PushButton3"_s);
-    click(*window, u"PushButton17"_s);
-    click(*window, u"PushButton4"_s);
+    click(window, Element::LoadFilesButton);
+    click(window, Element::StartSortingButton);
+    click(window, Element::SaveTextFileButton);
 
     QCOMPARE(dialogs.messages(), QStringList{u"Done."_s});
-    QCOMPARE(rowsOf(window->content()), (QStringList{u"pear"_s, u"fig"_s}));
-    QCOMPARE(readAll(output), QByteArray("Sorted Content (Results)\t\r\n"
-                                         "fig                     \t\r\n"
-                                         "pear                    \t\r\n"));
+    QCOMPARE(window.content().texts(), (QStringList{u"pear"_s, u"fig"_s}));
+    QCOMPARE(readFile(output), QByteArray("Sorted Content (Results)\t\r\n"
+                                          "fig                     \t\r\n"
+                                          "pear                    \t\r\n"));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
     QVERIFY(!QFile::exists(work.filePath(u"injected"_s)));
     QVERIFY(!QFile::exists(u"injected"_s));

@@ -1,7 +1,7 @@
-#include "ExportFixture.h"
-
-#include "export/ExportCommands.h"
+#include "commands/SaveSpreadsheet.h"
 #include "export/XlsxSpreadsheet.h"
+#include "support/CommandFixture.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,11 +55,9 @@ void tst_SpreadsheetLauncher::cleanup()
 
 void tst_SpreadsheetLauncher::addProgram(const QString &name, const QByteArray &body)
 {
-    QFile file(m_bin->filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("#!/bin/sh\n" + body + "\n");
-    file.close();
-    QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString path = m_bin->filePath(name);
+    QVERIFY(writeFile(path, "#!/bin/sh\n" + body + "\n"));
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 void tst_SpreadsheetLauncher::locate_data()
@@ -116,18 +114,16 @@ void tst_SpreadsheetLauncher::exportOpensTheWorkbookInTheApplication()
                                  QFile::encodeName(record) + ".tmp\" && /bin/mv \"" +
                                  QFile::encodeName(record) + ".tmp\" \"" +
                                  QFile::encodeName(record) + "\"");
-    const auto spreadsheet = makeSystemSpreadsheet();
-    ExportFixture f(*spreadsheet);
+    const auto spreadsheet = XlsxSpreadsheet::forThisDesktop();
+    CommandFixture f(*spreadsheet);
     f.addResults({u"pear"_s});
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     QCOMPARE(f.dialogs.messages(), QStringList());
     QTRY_VERIFY(QFile::exists(record));
-    QFile file(record);
-    QVERIFY(file.open(QIODevice::ReadOnly));
     const QStringList arguments =
-        QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        QString::fromUtf8(readFile(record)).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(arguments.size(), 3);
     QCOMPARE(arguments.mid(0, 2), (QStringList{u"--calc"_s, u"-n"_s}));
     QVERIFY2(arguments[2].startsWith(temp.path() + u"/tarnveil-"_s), qPrintable(arguments[2]));
@@ -141,32 +137,40 @@ void tst_SpreadsheetLauncher::exportOpensTheWorkbookInTheApplication()
 void tst_SpreadsheetLauncher::oldWorkbooksAreRemoved()
 {
     QTemporaryDir root;
-    const auto makeFolder = [&](const QString &name, const QStringList &files, int ageDays) {
-        QDir(root.path()).mkpath(name);
-        for (const QString &f : files) {
-            QFile file(root.filePath(name + u'/' + f));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+    const auto age = [&](const QString &name, int ageDays) {
         const timeval when[2] = {{time(nullptr) - ageDays * 86400 - 60, 0},
                                  {time(nullptr) - ageDays * 86400 - 60, 0}};
         QCOMPARE(utimes(QFile::encodeName(root.filePath(name)).constData(), when), 0);
     };
-    makeFolder(u"tarnveil-old001"_s, {u"Results.xlsx"_s}, 2);
-    makeFolder(u"tarnveil-new001"_s, {u"Results.xlsx"_s}, 0);
-    makeFolder(u"tarnveil-mine01"_s, {u"Results.xlsx"_s, u"notes.txt"_s}, 2);
-    makeFolder(u"other-old00001"_s, {u"Results.xlsx"_s}, 2);
+    const auto makeFolder = [&](const QString &name, const QStringList &files, int ageDays) {
+        for (const QString &f : files)
+            QVERIFY(writeFile(root.filePath(name + u'/' + f), {}));
+        age(name, ageDays);
+    };
     XlsxSpreadsheet spreadsheet(
         [] {
             return std::optional(XlsxSpreadsheet::Launch{u"calc"_s, {}});
         },
         [](const QString &, const QStringList &) { return true; }, root.path());
+    // The folder of an earlier export: a workbook that was shown.
+    {
+        auto earlier = spreadsheet.createApplication();
+        earlier->addWorkbook();
+        earlier->setVisible();
+    }
+    const QStringList earlier = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(earlier.size(), 1);
+    age(earlier.front(), 2);
+    makeFolder(u"tarnveil-new001"_s, {u"Results.xlsx"_s}, 0);
+    makeFolder(u"tarnveil-mine01"_s, {u"Results.xlsx"_s, u"notes.txt"_s}, 2);
+    makeFolder(u"other-old00001"_s, {u"Results.xlsx"_s}, 2);
 
     auto app = spreadsheet.createApplication();
     app->addWorkbook();
 
     QStringList left = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(left.size(), 4);
-    QVERIFY(!left.contains(u"tarnveil-old001"_s));
+    QVERIFY(!left.contains(earlier.front()));
     QVERIFY(left.contains(u"tarnveil-new001"_s));
     QVERIFY(left.contains(u"tarnveil-mine01"_s));
     QVERIFY(left.contains(u"other-old00001"_s));

@@ -1,9 +1,8 @@
-#include "ExportFixture.h"
-
-#include "export/ExportCommands.h"
+#include "commands/SaveSpreadsheet.h"
+#include "core/Failure.h"
 #include "export/XlsxSpreadsheet.h"
 #include "export/XlsxWorkbook.h"
-#include "sort/Failure.h"
+#include "support/CommandFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,7 +118,7 @@ void tst_XlsxRoundTrip::exportedWorkbookReadsBack()
             return true;
         },
         temp.path());
-    ExportFixture f(spreadsheet);
+    CommandFixture f(spreadsheet);
     const QStringList rows{u"pear"_s,
                            u"=1+2"_s,
                            u"   leading spaces"_s,
@@ -139,7 +138,7 @@ void tst_XlsxRoundTrip::exportedWorkbookReadsBack()
                            u"-last unchecked"_s};
     f.addResults(rows);
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     QCOMPARE(f.dialogs.messages(), QStringList());
     QCOMPARE(launched.size(), 4);

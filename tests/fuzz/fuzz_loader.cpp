@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes through decoding, line splitting and row appending.
 // Checks that the one-pass loader agrees with decoding and splitting done
-// separately, that no byte is lost in decoding, and that every row is a real
-// line: no line break inside, not blank.
+// separately by the reference loader of the test support, that no byte is
+// lost in decoding, and that every row is a real line: no line break inside,
+// not blank.
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+#include "support/ReferenceLoader.h"
 
 #include <QByteArray>
 #include <QString>
@@ -51,11 +53,11 @@ void checkDecoding(QByteArrayView bytes, const QString &text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
-    const QString text = TextFromFileBytes(bytes);
+    const QString text = textFromFileBytes(bytes);
     checkDecoding(bytes, text);
 
-    const QStringList rows = RowsFromBytes(bytes);
-    if (rows != RowsFromText(text))
+    const QStringList rows = rowsFromBytes(bytes);
+    if (rows != rowsFromText(text))
         fail("the one-pass loader disagrees with decoding and splitting");
     for (const QString &row : rows) {
         if (row.contains(u'\n') || row.contains(u'\r'))

@@ -1,7 +1,8 @@
-// Feeds arbitrary lines and option arguments through every sort routine and
-// checks that the result is a permutation of the input, ordered by the
-// routine's key, with lines that lack enough spaces left where they stood.
-#include "sort/Failure.h"
+// Feeds arbitrary lines and option answers through every row of the sort
+// option list and checks that the result is a permutation of the input,
+// ordered by the row's key, with lines that lack enough spaces left where
+// they stood.
+#include "core/Failure.h"
 #include "sort/SortOptions.h"
 
 #include <QString>
@@ -9,12 +10,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 namespace {
-
-using Routine = SortOption::Routine;
 
 [[noreturn]] void fail(const char *why)
 {
@@ -49,11 +50,37 @@ QString sieve(const QString &line, bool letters, bool digits, bool keep)
     return out;
 }
 
-// The key of a line, or no key for lines that a word routine leaves in place.
-std::optional<QString> keyOf(Routine routine, const QString &line, qint32 number,
+QString filtered(const QString &line, CharacterFilter filter)
+{
+    switch (filter) {
+    case CharacterFilter::KeepEverything:
+        return line;
+    case CharacterFilter::KeepLettersAndDigits:
+        return sieve(line, true, true, true);
+    case CharacterFilter::RemoveLetters:
+        return sieve(line, true, false, false);
+    case CharacterFilter::RemoveDigits:
+        return sieve(line, false, true, false);
+    case CharacterFilter::RemoveLettersAndDigits:
+        return sieve(line, true, true, false);
+    }
+    return line;
+}
+
+// The character position or word number the option sorts from.
+qint32 positionOf(const SortOption &option, qint32 number)
+{
+    return option.asks == SortAnswer::Number ? number : option.position;
+}
+
+// The key of a line, or no key for lines that a word key leaves in place.
+std::optional<QString> keyOf(const SortOption &option, const QString &line, qint32 number,
                              const QString &marker)
 {
-    const auto fromPosition = [&](qsizetype p) { return p > line.size() ? QString() : line.mid(p - 1); };
+    const qint32 position = positionOf(option, number);
+    const auto fromPosition = [&](qsizetype p) {
+        return p > line.size() ? QString() : line.mid(p - 1);
+    };
     const auto fromSpace = [&](qsizetype n) -> std::optional<QString> {
         if (n < 1)
             return line;
@@ -62,24 +89,23 @@ std::optional<QString> keyOf(Routine routine, const QString &line, qint32 number
             return std::nullopt;
         return line.mid(s - 1);
     };
-    switch (routine) {
-    case Routine::Alphabetically: return line;
-    case Routine::SecondCharacter: return fromPosition(2);
-    case Routine::ThirdCharacter: return fromPosition(3);
-    case Routine::CharacterPosition: return fromPosition(number);
-    case Routine::SecondWord: return fromSpace(1);
-    case Routine::ThirdWord: return fromSpace(2);
-    case Routine::WordNumber: return fromSpace(qsizetype(number) - 1);
-    case Routine::AfterCharacters: {
+    switch (option.key) {
+    case SortKey::WholeLine:
+        return line;
+    case SortKey::FromCharacter:
+        return fromPosition(position);
+    case SortKey::FromWord:
+        return fromSpace(qsizetype(position) - 1);
+    case SortKey::AfterMarker: {
         const qsizetype f = marker.isEmpty() ? 0 : line.indexOf(marker);
         return f < 0 ? line : line.mid(f);
     }
-    case Routine::AlphaOnly: return sieve(line, false, true, false);
-    case Routine::NumericOnly: return sieve(line, true, false, false);
-    case Routine::AlphanumericOnly: return sieve(line, true, true, true);
-    case Routine::NonAlphanumericOnly: return sieve(line, true, true, false);
-    case Routine::Length: return QString(); // compared by length below
-    case Routine::None: return line;
+    case SortKey::Filtered:
+        return filtered(line, option.filter);
+    case SortKey::Length:
+        return QString(); // compared by length below
+    case SortKey::None:
+        return line;
     }
     return line;
 }
@@ -90,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size < 6)
         return 0;
-    const auto &options = SortOptionList();
+    const auto &options = sortOptions();
     const SortOption &option = options[data[0] % options.size()];
     qint32 number;
     std::memcpy(&number, data + 1, sizeof number);
@@ -108,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList before = lines;
     bool failed = false;
     try {
-        RunSortRoutine(option.routine, lines, number, marker, nullptr);
+        sortLines(lines, option, number, marker, nullptr);
     } catch (const Failure &) {
         failed = true;
     }
@@ -118,8 +144,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::sort(b.begin(), b.end());
     if (a != b)
         fail("the result is not a permutation of the input");
-    const bool badArgument = (option.routine == Routine::CharacterPosition && number < 1) ||
-                             (option.routine == Routine::WordNumber && number < 1);
+    const bool badArgument =
+        (option.key == SortKey::FromCharacter || option.key == SortKey::FromWord) &&
+        positionOf(option, number) < 1;
     if (badArgument && before.size() >= 2 && !failed)
         fail("an invalid position or word number was accepted");
     if (failed) {
@@ -127,22 +154,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("unexpected failure, or lines moved before it");
         return 0;
     }
-    if (option.routine == Routine::None) {
+    if (option.isSeparator()) {
         if (lines != before)
             fail("a separator reordered the lines");
         return 0;
     }
+    const QString answer = option.asks == SortAnswer::Text ? marker : QString();
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const auto key = keyOf(option.routine, lines[i], number, marker);
+        const auto key = keyOf(option, lines[i], number, answer);
         if (!key && lines[i] != before[i])
             fail("a line without enough spaces moved");
     }
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        const auto k1 = keyOf(option.routine, lines[i], number, marker);
-        const auto k2 = keyOf(option.routine, lines[i + 1], number, marker);
+        const auto k1 = keyOf(option, lines[i], number, answer);
+        const auto k2 = keyOf(option, lines[i + 1], number, answer);
         if (!k1 || !k2)
             continue;
-        const bool ordered = option.routine == Routine::Length
+        const bool ordered = option.key == SortKey::Length
                                  ? lines[i].size() <= lines[i + 1].size()
                                  : QStringView(*k1).compare(QStringView(*k2)) <= 0;
         if (!ordered)

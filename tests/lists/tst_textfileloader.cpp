@@ -1,9 +1,13 @@
-#include "app/UserDialogs.h"
+#include "core/Failure.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
-#include "sort/Failure.h"
+#include "support/ReferenceLoader.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTemporaryDir>
@@ -48,8 +52,8 @@ class tst_TextFileLoader : public QObject
 private slots:
     void sizeDiffersFromContent_data();
     void sizeDiffersFromContent();
-    void rowsFromBytes_data();
-    void rowsFromBytes();
+    void rowsOfBytes_data();
+    void rowsOfBytes();
     void decoding_data();
     void decoding();
     void windows1252CoversEveryByte();
@@ -66,19 +70,9 @@ private slots:
 
 private:
     QTemporaryDir m_dir;
-    QString write(const QString &name, const QByteArray &bytes);
 };
 
-QString tst_TextFileLoader::write(const QString &name, const QByteArray &bytes)
-{
-    const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write the test file");
-    return path;
-}
-
-void tst_TextFileLoader::rowsFromBytes_data()
+void tst_TextFileLoader::rowsOfBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("rows");
@@ -152,19 +146,20 @@ void tst_TextFileLoader::rowsFromBytes_data()
         << "\x81\x8D\x8F\x90\x9D"_ba << QStringList{u"\u0081\u008D\u008F\u0090\u009D"_s};
 }
 
-void tst_TextFileLoader::rowsFromBytes()
+void tst_TextFileLoader::rowsOfBytes()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
-    QCOMPARE(RowsFromBytes(bytes), rows);
-    QCOMPARE(RowsFromText(TextFromFileBytes(bytes)), rows);
+    QCOMPARE(rowsFromBytes(bytes), rows);
+    QCOMPARE(rowsFromText(textFromFileBytes(bytes)), rows);
 
     // The same bytes through a file and the list give the same rows, in order.
-    const QString path = write(u"rows.txt"_s, bytes);
+    const QString path = m_dir.filePath(u"rows.txt"_s);
+    QVERIFY(writeFile(path, bytes));
     RowModel list(false);
     list.append(u"earlier row"_s);
     ScriptedDialogs dialogs;
-    LoadTextFileIntoListview(list, path, dialogs, u"Short"_s);
+    appendTextFile(list, path, dialogs, u"Short"_s);
     QVERIFY(dialogs.shown.empty());
     QCOMPARE(list.count(), 1 + rows.size());
     QCOMPARE(list.text(0), u"earlier row"_s);
@@ -193,7 +188,7 @@ void tst_TextFileLoader::decoding()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
-    QCOMPARE(TextFromFileBytes(bytes), text);
+    QCOMPARE(textFromFileBytes(bytes), text);
 }
 
 // Every byte of a file that is not UTF-8 gives exactly one character.
@@ -202,7 +197,7 @@ void tst_TextFileLoader::windows1252CoversEveryByte()
     QByteArray bytes;
     for (int b = 1; b < 256; ++b)
         bytes.append(char(b));
-    const QString text = TextFromFileBytes(bytes);
+    const QString text = textFromFileBytes(bytes);
     QCOMPARE(text.size(), bytes.size());
     QCOMPARE(text.at(0x41 - 1), u'A');
     QCOMPARE(text.at(0x80 - 1), QChar(0x20AC));
@@ -229,8 +224,8 @@ void tst_TextFileLoader::randomBytesAgreeWithQt()
         for (int i = 0; i < size; ++i)
             bytes.append(pieces[random.bounded(int(sizeof pieces))]);
 
-        const QString text = TextFromFileBytes(bytes);
-        QCOMPARE(RowsFromBytes(bytes), RowsFromText(text));
+        const QString text = textFromFileBytes(bytes);
+        QCOMPARE(rowsFromBytes(bytes), rowsFromText(text));
 
         if (bytes.isEmpty() || bytes.startsWith('\xFE') || bytes.startsWith('\xFF'))
             continue;
@@ -253,17 +248,17 @@ void tst_TextFileLoader::manyLines()
         if (i % 7 != 0)
             expected.append(line);
     }
-    QCOMPARE(RowsFromBytes(bytes), expected);
+    QCOMPARE(rowsFromBytes(bytes), expected);
 }
 
 void tst_TextFileLoader::missingFile()
 {
     const QString path = m_dir.filePath(u"no such file.txt"_s);
-    QCOMPARE(ReadWholeTextFile(path), QString());
+    QCOMPARE(readWholeTextFile(path), QString());
 
     RowModel list(false);
     ScriptedDialogs dialogs;
-    LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s);
+    appendTextFile(list, path, dialogs, u"Tarnveil"_s);
     QCOMPARE(list.count(), 0);
     QCOMPARE(dialogs.shown.size(), size_t(1));
     const ScriptedDialogs::Shown expected{ScriptedDialogs::Shown::Kind::Message,
@@ -276,10 +271,11 @@ void tst_TextFileLoader::missingFile()
 
 void tst_TextFileLoader::emptyFile()
 {
-    const QString path = write(u"empty.txt"_s, {});
+    const QString path = m_dir.filePath(u"empty.txt"_s);
+    QVERIFY(writeFile(path, {}));
     RowModel list(false);
     ScriptedDialogs dialogs;
-    LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s);
+    appendTextFile(list, path, dialogs, u"Tarnveil"_s);
     QCOMPARE(list.count(), 0);
     QVERIFY(dialogs.shown.empty());
 }
@@ -291,7 +287,7 @@ void tst_TextFileLoader::fileWithoutReportedSize()
     if (!QFile::exists(path))
         QSKIP("no /proc on this system");
     QCOMPARE(QFileInfo(path).size(), 0);
-    const QStringList rows = RowsFromTextFile(path);
+    const QStringList rows = rowsFromTextFile(path);
     QVERIFY(!rows.isEmpty());
     QVERIFY(rows.front().startsWith(u"Name:"_s));
 }
@@ -316,7 +312,7 @@ void tst_TextFileLoader::unreadable()
     list.append(u"kept"_s);
     ScriptedDialogs dialogs;
     const QString description =
-        failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
+        failureText([&] { appendTextFile(list, path, dialogs, u"Tarnveil"_s); });
     QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
              qPrintable(description));
     QCOMPARE(list.count(), 1);
@@ -327,9 +323,10 @@ void tst_TextFileLoader::noPermission()
 {
     if (::geteuid() == 0)
         QSKIP("the superuser may read any file");
-    const QString path = write(u"locked.txt"_s, "secret\n"_ba);
+    const QString path = m_dir.filePath(u"locked.txt"_s);
+    QVERIFY(writeFile(path, "secret\n"_ba));
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-    const QString description = failureText([&] { RowsFromTextFile(path); });
+    const QString description = failureText([&] { rowsFromTextFile(path); });
     QVERIFY2(description.startsWith(u"Cannot read \""_s + path + u"\": "_s),
              qPrintable(description));
 }
@@ -346,7 +343,7 @@ void tst_TextFileLoader::tooLargeForMemory()
     RowModel list(false);
     ScriptedDialogs dialogs;
     const QString description =
-        failureText([&] { LoadTextFileIntoListview(list, path, dialogs, u"Tarnveil"_s); });
+        failureText([&] { appendTextFile(list, path, dialogs, u"Tarnveil"_s); });
     QCOMPARE(description, u"Out of memory while loading \""_s + path + u'"');
     QCOMPARE(list.count(), 0);
 }
@@ -371,7 +368,7 @@ void tst_TextFileLoader::sizeDiffersFromContent()
     QVERIFY(!bytes.isEmpty());
     QVERIFY(file.size() != bytes.size());
 
-    QCOMPARE(RowsFromTextFile(path), RowsFromBytes(bytes));
+    QCOMPARE(rowsFromTextFile(path), rowsFromBytes(bytes));
 }
 
 QTEST_GUILESS_MAIN(tst_TextFileLoader)

@@ -1,50 +1,36 @@
-#include "sort/Failure.h"
-#include "sort/Sieve.h"
+#include "core/Failure.h"
+#include "sort/CharacterFilters.h"
 #include "sort/SortOptions.h"
-#include "sort/SortRoutines.h"
+#include "support/RecordingProgress.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 #include <algorithm>
 #include <limits>
-#include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace Qt::StringLiterals;
-using Routine = SortOption::Routine;
 
 namespace {
 
-class RecordingProgress final : public Progress
+// The tests name an option by its row in the sort option list:
+//   0 whole line, 1 and 2 from the second and third character, 3 from an
+//   asked character position, 5 and 6 from the second and third word, 7 from
+//   an asked word, 9 after asked characters, 11 to 14 the filtered keys
+//   (alpha, numeric, alphanumeric, non-alphanumeric), 16 length.
+const SortOption &option(int row)
 {
-public:
-    void setPosition(double) override {}
-    void setText(const QString &text) override { events.append(text); }
-    void yield() override
-    {
-        events.append(u"<yield>"_s);
-        if (++yields == closeAt)
-            throw CommandAborted{};
-    }
+    return sortOptions()[std::size_t(row)];
+}
 
-    // The events without the yields inside a pass: every pass's start.
-    QStringList passes() const
-    {
-        QStringList starts;
-        for (qsizetype i = 0; i < events.size(); ++i) {
-            if (events[i] != u"<yield>" ||
-                (i + 1 < events.size() && events[i + 1].startsWith(u"Sorting: ")))
-                starts.append(events[i]);
-        }
-        return starts;
-    }
-
-    QStringList events;
-    qsizetype yields = 0;
-    qsizetype closeAt = -1; // the yield that throws, as a closing window's does
-};
+LineArray &sortByRow(LineArray &lines, int row, qint32 number, const QString &text,
+                     Progress *progress)
+{
+    return sortLines(lines, option(row), number, text, progress);
+}
 
 // The events of k passes: each starts with a yield, then its number.
 QStringList passEvents(int passes)
@@ -78,9 +64,32 @@ struct Key
     QString text;
 };
 
-// The key of a line as the exchange passes define it.
-Key referenceKey(Routine routine, const QString &line, qint32 number, const QString &marker)
+// The set that sieveCharacters() is given to do what filter does, and
+// whether the set is kept or dropped.
+std::pair<QString, bool> sieveFor(CharacterFilter filter)
 {
+    const QString letters = QString::fromUtf16(CharacterSets::Letters);
+    const QString digits = QString::fromUtf16(CharacterSets::Digits);
+    switch (filter) {
+    case CharacterFilter::KeepEverything:
+        return {QString(), false};
+    case CharacterFilter::KeepLettersAndDigits:
+        return {letters + digits, true};
+    case CharacterFilter::RemoveLetters:
+        return {letters, false};
+    case CharacterFilter::RemoveDigits:
+        return {digits, false};
+    case CharacterFilter::RemoveLettersAndDigits:
+        return {letters + digits, false};
+    }
+    return {QString(), false};
+}
+
+// The key of a line as the exchange passes define it, from the option's
+// description and the answers it asks for.
+Key referenceKey(const SortOption &option, qint32 number, const QString &text, const QString &line)
+{
+    const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
     const auto fromSpace = [&line](qsizetype spaces) {
         for (qsizetype i = 0; i < line.size(); ++i) {
             if (line[i] == u' ' && --spaces == 0)
@@ -91,56 +100,43 @@ Key referenceKey(Routine routine, const QString &line, qint32 number, const QStr
     const auto fromCharacter = [&line](qsizetype start) {
         return Key{false, 0, start <= line.size() ? line.mid(start - 1) : QString()};
     };
-    const QString letters = QString::fromUtf16(Sieve::Letters);
-    const QString digits = QString::fromUtf16(Sieve::Digits);
-    switch (routine) {
-    case Routine::Alphabetically:
+    switch (option.key) {
+    case SortKey::WholeLine:
         return fromCharacter(1);
-    case Routine::SecondCharacter:
-        return fromCharacter(2);
-    case Routine::ThirdCharacter:
-        return fromCharacter(3);
-    case Routine::CharacterPosition:
-        return fromCharacter(number);
-    case Routine::SecondWord:
-        return fromSpace(1);
-    case Routine::ThirdWord:
-        return fromSpace(2);
-    case Routine::WordNumber:
-        return number == 1 ? fromCharacter(1) : fromSpace(number - 1);
-    case Routine::AfterCharacters: {
-        const qsizetype at = line.indexOf(marker);
+    case SortKey::FromCharacter:
+        return fromCharacter(position);
+    case SortKey::FromWord:
+        return position == 1 ? fromCharacter(1) : fromSpace(position - 1);
+    case SortKey::AfterMarker: {
+        const qsizetype at = line.indexOf(option.asks == SortAnswer::Text ? text : QString());
         return Key{false, 0, at < 0 ? line : line.mid(at)};
     }
-    case Routine::AlphaOnly:
-        return Key{false, 0, SieveCharacters(line, digits, false)};
-    case Routine::NumericOnly:
-        return Key{false, 0, SieveCharacters(line, letters, false)};
-    case Routine::AlphanumericOnly:
-        return Key{false, 0, SieveCharacters(line, letters + digits, true)};
-    case Routine::NonAlphanumericOnly:
-        return Key{false, 0, SieveCharacters(line, letters + digits, false)};
-    case Routine::Length:
+    case SortKey::Filtered: {
+        const auto [set, keepListed] = sieveFor(option.filter);
+        return Key{false, 0, sieveCharacters(line, set, keepListed)};
+    }
+    case SortKey::Length:
         return Key{false, line.size(), {}};
-    case Routine::None:
+    case SortKey::None:
         break;
     }
     return Key{true, 0, {}};
 }
 
 // Repeated passes of neighbour exchanges until a pass exchanges nothing.
-QStringList referenceSort(Routine routine, QStringList lines, qint32 number, const QString &marker)
+QStringList referenceSort(const SortOption &option, QStringList lines, qint32 number,
+                          const QString &text)
 {
     bool exchanged = true;
     while (exchanged) {
         exchanged = false;
         for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-            const Key a = referenceKey(routine, lines[i], number, marker);
-            const Key b = referenceKey(routine, lines[i + 1], number, marker);
+            const Key a = referenceKey(option, number, text, lines[i]);
+            const Key b = referenceKey(option, number, text, lines[i + 1]);
             if (a.leftOut || b.leftOut)
                 continue;
-            const bool greater =
-                routine == Routine::Length ? a.number > b.number : ordinalGreater(a.text, b.text);
+            const bool greater = option.key == SortKey::Length ? a.number > b.number
+                                                               : ordinalGreater(a.text, b.text);
             if (greater) {
                 lines.swapItemsAt(i, i + 1);
                 exchanged = true;
@@ -164,7 +160,7 @@ QString randomLine(QRandomGenerator &random)
 }
 
 // Lines of three to five words, a few of them one word only, so that the word
-// routines have a few long stretches between lines that stay in place.
+// keys have a few long stretches between lines that stay in place.
 QStringList randomWordLines(QRandomGenerator &random, int count)
 {
     static const QString alphabet = u"abcXYZ019-"_s;
@@ -213,108 +209,99 @@ private slots:
 
 void tst_SortRoutines::edgeCases_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("marker");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("code order, capitals first")
-        << Routine::Alphabetically << 0 << QString() << QStringList{u"b"_s, u"B"_s, u"a"_s, u"A"_s}
+        << 0 << 0 << QString() << QStringList{u"b"_s, u"B"_s, u"a"_s, u"A"_s}
         << QStringList{u"A"_s, u"B"_s, u"a"_s, u"b"_s};
     QTest::newRow("prefix first, space before digit")
-        << Routine::Alphabetically << 0 << QString()
-        << QStringList{u"apples"_s, u"1x"_s, u"apple"_s, u" x"_s}
+        << 0 << 0 << QString() << QStringList{u"apples"_s, u"1x"_s, u"apple"_s, u" x"_s}
         << QStringList{u" x"_s, u"1x"_s, u"apple"_s, u"apples"_s};
     QTest::newRow("surrogates before U+FF21")
-        << Routine::Alphabetically << 0 << QString() << QStringList{u"\uFF21"_s, u"\U0001F600"_s}
+        << 0 << 0 << QString() << QStringList{u"\uFF21"_s, u"\U0001F600"_s}
         << QStringList{u"\U0001F600"_s, u"\uFF21"_s};
     QTest::newRow("embedded NUL sorts after the end")
-        << Routine::Alphabetically << 0 << QString()
+        << 0 << 0 << QString()
         << QStringList{u"ab"_s + QChar(0), u"ab"_s, u"ab"_s + QChar(0) + QChar(0)}
         << QStringList{u"ab"_s, u"ab"_s + QChar(0), u"ab"_s + QChar(0) + QChar(0)};
     QTest::newRow("filtered NUL sorts after the end")
-        << Routine::NumericOnly << 0 << QString() << QStringList{u"x1"_s + QChar(0), u"1y"_s}
+        << 12 << 0 << QString() << QStringList{u"x1"_s + QChar(0), u"1y"_s}
         << QStringList{u"1y"_s, u"x1"_s + QChar(0)};
     QTest::newRow("filtered keys tie beyond eight units")
-        << Routine::AlphanumericOnly << 0 << QString()
-        << QStringList{u"abcd-efgh-z"_s, u"abcdefgh y"_s, u"abcdefgh"_s}
+        << 13 << 0 << QString() << QStringList{u"abcd-efgh-z"_s, u"abcdefgh y"_s, u"abcdefgh"_s}
         << QStringList{u"abcdefgh"_s, u"abcdefgh y"_s, u"abcd-efgh-z"_s};
     QTest::newRow("keys tie for twenty units")
-        << Routine::SecondCharacter << 0 << QString()
+        << 1 << 0 << QString()
         << QStringList{u"x0123456789abcdefghij2"_s, u"y0123456789abcdefghij1"_s,
                        u"z0123456789abcdefghij"_s}
         << QStringList{u"z0123456789abcdefghij"_s, u"y0123456789abcdefghij1"_s,
                        u"x0123456789abcdefghij2"_s};
     QTest::newRow("length keeps equal lengths in order")
-        << Routine::Length << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
+        << 16 << 0 << QString() << QStringList{u"bb"_s, u"a"_s, u"cc"_s}
         << QStringList{u"a"_s, u"bb"_s, u"cc"_s};
     QTest::newRow("length compares numbers")
-        << Routine::Length << 0 << QString() << QStringList{u"xxxxxxxxxx"_s, u"xxxxxxxxx"_s, u"x"_s}
+        << 16 << 0 << QString() << QStringList{u"xxxxxxxxxx"_s, u"xxxxxxxxx"_s, u"x"_s}
         << QStringList{u"x"_s, u"xxxxxxxxx"_s, u"xxxxxxxxxx"_s};
     QTest::newRow("second character, short line empty key")
-        << Routine::SecondCharacter << 0 << QString() << QStringList{u"xb"_s, u"ya"_s, u"z"_s}
+        << 1 << 0 << QString() << QStringList{u"xb"_s, u"ya"_s, u"z"_s}
         << QStringList{u"z"_s, u"ya"_s, u"xb"_s};
     QTest::newRow("third character")
-        << Routine::ThirdCharacter << 0 << QString() << QStringList{u"aac"_s, u"zzb"_s, u"mma"_s}
+        << 2 << 0 << QString() << QStringList{u"aac"_s, u"zzb"_s, u"mma"_s}
         << QStringList{u"mma"_s, u"zzb"_s, u"aac"_s};
     QTest::newRow("position beyond every line keeps order")
-        << Routine::CharacterPosition << 50 << QString() << QStringList{u"b"_s, u"a"_s}
-        << QStringList{u"b"_s, u"a"_s};
+        << 3 << 50 << QString() << QStringList{u"b"_s, u"a"_s} << QStringList{u"b"_s, u"a"_s};
     QTest::newRow("second word, wall at the end")
-        << Routine::SecondWord << 0 << QString()
-        << QStringList{u"Tom Smith"_s, u"Ann Jones"_s, u"Bob"_s}
+        << 5 << 0 << QString() << QStringList{u"Tom Smith"_s, u"Ann Jones"_s, u"Bob"_s}
         << QStringList{u"Ann Jones"_s, u"Tom Smith"_s, u"Bob"_s};
     QTest::newRow("second word, wall at the front")
-        << Routine::SecondWord << 0 << QString()
-        << QStringList{u"zed"_s, u"Tom Smith"_s, u"Ann Jones"_s}
+        << 5 << 0 << QString() << QStringList{u"zed"_s, u"Tom Smith"_s, u"Ann Jones"_s}
         << QStringList{u"zed"_s, u"Ann Jones"_s, u"Tom Smith"_s};
     QTest::newRow("second word, segments sorted apart")
-        << Routine::SecondWord << 0 << QString()
-        << QStringList{u"a z"_s, u"b y"_s, u"wall"_s, u"c x"_s, u"d w"_s}
+        << 5 << 0 << QString() << QStringList{u"a z"_s, u"b y"_s, u"wall"_s, u"c x"_s, u"d w"_s}
         << QStringList{u"b y"_s, u"a z"_s, u"wall"_s, u"d w"_s, u"c x"_s};
     QTest::newRow("third word after a double space")
-        << Routine::ThirdWord << 0 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
+        << 6 << 0 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
         << QStringList{u"a  b c"_s, u"q r zz"_s};
     QTest::newRow("word number 1 is the whole line")
-        << Routine::WordNumber << 1 << QString() << QStringList{u"b a"_s, u"zz"_s, u"a b"_s}
+        << 7 << 1 << QString() << QStringList{u"b a"_s, u"zz"_s, u"a b"_s}
         << QStringList{u"a b"_s, u"b a"_s, u"zz"_s};
     QTest::newRow("word number 3 like third word")
-        << Routine::WordNumber << 3 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
+        << 7 << 3 << QString() << QStringList{u"q r zz"_s, u"a  b c"_s}
         << QStringList{u"a  b c"_s, u"q r zz"_s};
     QTest::newRow("after marker, lines without it by whole text")
-        << Routine::AfterCharacters << 0 << u"="_s << QStringList{u"b=2"_s, u"a=1"_s, u"c"_s}
+        << 9 << 0 << u"="_s << QStringList{u"b=2"_s, u"a=1"_s, u"c"_s}
         << QStringList{u"a=1"_s, u"b=2"_s, u"c"_s};
     QTest::newRow("after empty marker is alphabetical")
-        << Routine::AfterCharacters << 0 << QString() << QStringList{u"b=2"_s, u"a=1"_s, u"B"_s}
+        << 9 << 0 << QString() << QStringList{u"b=2"_s, u"a=1"_s, u"B"_s}
         << QStringList{u"B"_s, u"a=1"_s, u"b=2"_s};
     QTest::newRow("after marker is case-sensitive")
-        << Routine::AfterCharacters << 0 << u"X"_s << QStringList{u"b Xa"_s, u"a xb"_s}
+        << 9 << 0 << u"X"_s << QStringList{u"b Xa"_s, u"a xb"_s}
         << QStringList{u"b Xa"_s, u"a xb"_s};
     QTest::newRow("numeric only compares as text")
-        << Routine::NumericOnly << 0 << QString() << QStringList{u"item 10"_s, u"item 9"_s}
+        << 12 << 0 << QString() << QStringList{u"item 10"_s, u"item 9"_s}
         << QStringList{u"item 10"_s, u"item 9"_s};
     QTest::newRow("alpha only keeps blanks")
-        << Routine::AlphaOnly << 0 << QString() << QStringList{u"b2"_s, u"a 1"_s}
-        << QStringList{u"a 1"_s, u"b2"_s};
-    QTest::newRow("alphanumeric only")
-        << Routine::AlphanumericOnly << 0 << QString() << QStringList{u"-b-"_s, u"!!a"_s}
-        << QStringList{u"!!a"_s, u"-b-"_s};
+        << 11 << 0 << QString() << QStringList{u"b2"_s, u"a 1"_s} << QStringList{u"a 1"_s, u"b2"_s};
+    QTest::newRow("alphanumeric only") << 13 << 0 << QString() << QStringList{u"-b-"_s, u"!!a"_s}
+                                       << QStringList{u"!!a"_s, u"-b-"_s};
     QTest::newRow("non-alphanumeric only")
-        << Routine::NonAlphanumericOnly << 0 << QString() << QStringList{u"a!"_s, u"zz "_s}
-        << QStringList{u"zz "_s, u"a!"_s};
+        << 14 << 0 << QString() << QStringList{u"a!"_s, u"zz "_s} << QStringList{u"zz "_s, u"a!"_s};
 }
 
 void tst_SortRoutines::edgeCases()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QString, marker);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
 
     RecordingProgress progress;
-    LineArray &result = RunSortRoutine(routine, lines, number, marker, &progress);
+    LineArray &result = sortByRow(lines, row, number, marker, &progress);
     QCOMPARE(&result, &lines);
     QCOMPARE(lines, expected);
     QVERIFY2(isPassSequence(progress.passes()), qPrintable(progress.passes().join(u'|')));
@@ -322,36 +309,36 @@ void tst_SortRoutines::edgeCases()
 
 void tst_SortRoutines::matchesExchangePasses_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("marker");
 
-    QTest::newRow("alphabetically") << Routine::Alphabetically << 0 << QString();
-    QTest::newRow("second character") << Routine::SecondCharacter << 0 << QString();
-    QTest::newRow("third character") << Routine::ThirdCharacter << 0 << QString();
-    QTest::newRow("character 1") << Routine::CharacterPosition << 1 << QString();
-    QTest::newRow("character 5") << Routine::CharacterPosition << 5 << QString();
-    QTest::newRow("second word") << Routine::SecondWord << 0 << QString();
-    QTest::newRow("third word") << Routine::ThirdWord << 0 << QString();
-    QTest::newRow("word 1") << Routine::WordNumber << 1 << QString();
-    QTest::newRow("word 2") << Routine::WordNumber << 2 << QString();
-    QTest::newRow("word 4") << Routine::WordNumber << 4 << QString();
-    QTest::newRow("after =") << Routine::AfterCharacters << 0 << u"="_s;
-    QTest::newRow("after ab") << Routine::AfterCharacters << 0 << u"ab"_s;
-    QTest::newRow("after surrogate pair") << Routine::AfterCharacters << 0 << u"\U0001F600"_s;
-    QTest::newRow("after nothing") << Routine::AfterCharacters << 0 << QString();
-    QTest::newRow("alpha only") << Routine::AlphaOnly << 0 << QString();
-    QTest::newRow("numeric only") << Routine::NumericOnly << 0 << QString();
-    QTest::newRow("alphanumeric only") << Routine::AlphanumericOnly << 0 << QString();
-    QTest::newRow("non-alphanumeric only") << Routine::NonAlphanumericOnly << 0 << QString();
-    QTest::newRow("length") << Routine::Length << 0 << QString();
+    QTest::newRow("alphabetically") << 0 << 0 << QString();
+    QTest::newRow("second character") << 1 << 0 << QString();
+    QTest::newRow("third character") << 2 << 0 << QString();
+    QTest::newRow("character 1") << 3 << 1 << QString();
+    QTest::newRow("character 5") << 3 << 5 << QString();
+    QTest::newRow("second word") << 5 << 0 << QString();
+    QTest::newRow("third word") << 6 << 0 << QString();
+    QTest::newRow("word 1") << 7 << 1 << QString();
+    QTest::newRow("word 2") << 7 << 2 << QString();
+    QTest::newRow("word 4") << 7 << 4 << QString();
+    QTest::newRow("after =") << 9 << 0 << u"="_s;
+    QTest::newRow("after ab") << 9 << 0 << u"ab"_s;
+    QTest::newRow("after surrogate pair") << 9 << 0 << u"\U0001F600"_s;
+    QTest::newRow("after nothing") << 9 << 0 << QString();
+    QTest::newRow("alpha only") << 11 << 0 << QString();
+    QTest::newRow("numeric only") << 12 << 0 << QString();
+    QTest::newRow("alphanumeric only") << 13 << 0 << QString();
+    QTest::newRow("non-alphanumeric only") << 14 << 0 << QString();
+    QTest::newRow("length") << 16 << 0 << QString();
 }
 
 // Many small arrays with repeated keys, short lines, lines without spaces,
 // double spaces and surrogate pairs, each against the exchange passes.
 void tst_SortRoutines::matchesExchangePasses()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QString, marker);
 
@@ -361,9 +348,9 @@ void tst_SortRoutines::matchesExchangePasses()
         const int count = random.bounded(40);
         for (int i = 0; i < count; ++i)
             lines << randomLine(random);
-        const QStringList expected = referenceSort(routine, lines, number, marker);
+        const QStringList expected = referenceSort(option(row), lines, number, marker);
         RecordingProgress progress;
-        RunSortRoutine(routine, lines, number, marker, &progress);
+        sortByRow(lines, row, number, marker, &progress);
         QCOMPARE(lines, expected);
         QVERIFY2(isPassSequence(progress.passes()), qPrintable(progress.passes().join(u'|')));
     }
@@ -371,28 +358,28 @@ void tst_SortRoutines::matchesExchangePasses()
 
 void tst_SortRoutines::largeArraysKeepExchangeOrder_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("prefix");
 
-    QTest::newRow("alphabetically") << Routine::Alphabetically << 0 << QString();
-    QTest::newRow("second word") << Routine::SecondWord << 0 << QString();
-    QTest::newRow("word 3") << Routine::WordNumber << 3 << QString();
-    QTest::newRow("numeric only") << Routine::NumericOnly << 0 << QString();
-    QTest::newRow("length") << Routine::Length << 0 << QString();
+    QTest::newRow("alphabetically") << 0 << 0 << QString();
+    QTest::newRow("second word") << 5 << 0 << QString();
+    QTest::newRow("word 3") << 7 << 3 << QString();
+    QTest::newRow("numeric only") << 12 << 0 << QString();
+    QTest::newRow("length") << 16 << 0 << QString();
     // Every key ties for its first 24 units: one group of ties, large
     // enough to be merged on two threads, orders the whole array.
     const QString prefix = u"2026-12-08 10:00:00 INFO "_s;
-    QTest::newRow("alphabetically, shared start") << Routine::Alphabetically << 0 << prefix;
-    QTest::newRow("second word, shared start") << Routine::SecondWord << 0 << prefix;
-    QTest::newRow("alphanumeric only, shared start") << Routine::AlphanumericOnly << 0 << prefix;
+    QTest::newRow("alphabetically, shared start") << 0 << 0 << prefix;
+    QTest::newRow("second word, shared start") << 5 << 0 << prefix;
+    QTest::newRow("alphanumeric only, shared start") << 13 << 0 << prefix;
 }
 
 // Arrays big enough for the merging to be shared by two threads, against a
 // stable sort of each stretch between lines that stay in place.
 void tst_SortRoutines::largeArraysKeepExchangeOrder()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QString, prefix);
 
@@ -402,13 +389,13 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
         line.prepend(prefix);
     std::vector<Key> keys;
     for (const QString &line : lines)
-        keys.push_back(referenceKey(routine, line, number, QString()));
+        keys.push_back(referenceKey(option(row), number, QString(), line));
     std::vector<qsizetype> order(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i)
         order[i] = i;
     const auto less = [&](qsizetype a, qsizetype b) {
-        return routine == Routine::Length ? keys[a].number < keys[b].number
-                                          : ordinalGreater(keys[b].text, keys[a].text);
+        return option(row).key == SortKey::Length ? keys[a].number < keys[b].number
+                                                  : ordinalGreater(keys[b].text, keys[a].text);
     };
     auto segment = order.begin();
     for (auto at = order.begin();; ++at) {
@@ -424,7 +411,7 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
         expected << lines[i];
 
     RecordingProgress progress;
-    RunSortRoutine(routine, lines, number, QString(), &progress);
+    sortByRow(lines, row, number, QString(), &progress);
     QCOMPARE(lines, expected);
     QVERIFY(isPassSequence(progress.passes()));
     // Random lines need more than one pass; keys that tie in their heads
@@ -453,33 +440,32 @@ void tst_SortRoutines::passStatus()
     QFETCH(int, passes);
 
     RecordingProgress progress;
-    SortAlphabetically(lines, &progress);
+    sortByRow(lines, 0, 0, QString(), &progress);
     QCOMPARE(progress.passes(), passEvents(passes));
     QVERIFY(std::is_sorted(lines.begin(), lines.end()));
-    QVERIFY(SortAlphabetically(lines, nullptr) == lines); // no progress is fine too
+    QVERIFY(sortByRow(lines, 0, 0, QString(), nullptr) == lines); // no progress is fine too
 }
 
 namespace {
 
-void addEveryRoutine()
+// Every option of the list but the separators, answered where it asks:
+// character 4, word 2, the characters "1".
+void addEveryOption()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("marker");
 
-    QTest::newRow("alphabetically") << Routine::Alphabetically << 0 << QString();
-    QTest::newRow("second character") << Routine::SecondCharacter << 0 << QString();
-    QTest::newRow("third character") << Routine::ThirdCharacter << 0 << QString();
-    QTest::newRow("character 4") << Routine::CharacterPosition << 4 << QString();
-    QTest::newRow("second word") << Routine::SecondWord << 0 << QString();
-    QTest::newRow("third word") << Routine::ThirdWord << 0 << QString();
-    QTest::newRow("word 2") << Routine::WordNumber << 2 << QString();
-    QTest::newRow("after 1") << Routine::AfterCharacters << 0 << u"1"_s;
-    QTest::newRow("alpha only") << Routine::AlphaOnly << 0 << QString();
-    QTest::newRow("numeric only") << Routine::NumericOnly << 0 << QString();
-    QTest::newRow("alphanumeric only") << Routine::AlphanumericOnly << 0 << QString();
-    QTest::newRow("non-alphanumeric only") << Routine::NonAlphanumericOnly << 0 << QString();
-    QTest::newRow("length") << Routine::Length << 0 << QString();
+    for (int row = 0; row < int(sortOptions().size()); ++row) {
+        const SortOption &each = option(row);
+        if (each.isSeparator())
+            continue;
+        qint32 number = 0;
+        if (each.asks == SortAnswer::Number)
+            number = each.key == SortKey::FromWord ? 2 : 4;
+        const QString marker = each.asks == SortAnswer::Text ? u"1"_s : QString();
+        QTest::addRow("%s", qPrintable(each.caption)) << row << number << marker;
+    }
 }
 
 constexpr int ManyLines = 1 << 18;
@@ -488,7 +474,7 @@ constexpr int ManyLines = 1 << 18;
 
 void tst_SortRoutines::yieldsWithinLongSteps_data()
 {
-    addEveryRoutine();
+    addEveryOption();
 }
 
 // The window stays responsive during a long pass: besides the yield that
@@ -496,14 +482,14 @@ void tst_SortRoutines::yieldsWithinLongSteps_data()
 // the last one (ties, then moving the lines) included.
 void tst_SortRoutines::yieldsWithinLongSteps()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QString, marker);
 
     QRandomGenerator random(11);
     QStringList lines = randomWordLines(random, ManyLines);
     RecordingProgress progress;
-    RunSortRoutine(routine, lines, number, marker, &progress);
+    sortByRow(lines, row, number, marker, &progress);
     QVERIFY(progress.passes().size() > 2);
 
     QList<int> within; // per pass, the yields after its number
@@ -523,29 +509,26 @@ void tst_SortRoutines::yieldsWithinLongSteps()
 
 void tst_SortRoutines::closingMidSortKeepsEveryLine_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<int>("count");
     QTest::addColumn<double>("closeAt"); // fraction of the yields a whole sort makes
 
-    const QList<std::pair<const char *, Routine>> routines = {
-        {"alphabetically", Routine::Alphabetically},
-        {"third word", Routine::ThirdWord},
-        {"numeric only", Routine::NumericOnly}};
+    const QList<std::pair<const char *, int>> rows = {
+        {"alphabetically", 0}, {"third word", 6}, {"numeric only", 12}};
     // Too few lines for a second thread: the yields come in the same order
     // every time, and the last one falls into the moving of the lines.
     constexpr int FewLines = 30000;
-    for (const auto &[name, routine] : routines) {
+    for (const auto &[name, row] : rows) {
         for (const double at : {0.0, 0.1, 0.5, 0.97, 1.0})
-            QTest::addRow("%s, %d lines, at %g", name, FewLines, at)
-                << routine << 0 << FewLines << at;
+            QTest::addRow("%s, %d lines, at %g", name, FewLines, at) << row << 0 << FewLines << at;
     }
     // With two threads the calling one yields while it waits for the other,
     // as often as the machine makes it wait; early enough it is always hit.
-    for (const auto &[name, routine] : routines) {
+    for (const auto &[name, row] : rows) {
         for (const double at : {0.1, 0.5})
             QTest::addRow("%s, %d lines, at %g", name, ManyLines, at)
-                << routine << 0 << ManyLines << at;
+                << row << 0 << ManyLines << at;
     }
 }
 
@@ -553,7 +536,7 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine_data()
 // are still every line once (no line object lost or held twice).
 void tst_SortRoutines::closingMidSortKeepsEveryLine()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(int, count);
     QFETCH(double, closeAt);
@@ -562,15 +545,15 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine()
     const QStringList input = randomWordLines(random, count);
     RecordingProgress whole;
     QStringList sorted = input;
-    RunSortRoutine(routine, sorted, number, QString(), &whole);
+    sortByRow(sorted, row, number, QString(), &whole);
 
     QStringList lines = input;
     lines.detach();
     RecordingProgress progress;
-    progress.closeAt = std::max<qsizetype>(1, qRound64(closeAt * double(whole.yields)));
+    progress.closeAt = std::max(1, int(qRound64(closeAt * double(whole.yields))));
     bool aborted = false;
     try {
-        RunSortRoutine(routine, lines, number, QString(), &progress);
+        sortByRow(lines, row, number, QString(), &progress);
     } catch (const CommandAborted &) {
         aborted = true;
     }
@@ -584,26 +567,24 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine()
 
 void tst_SortRoutines::invalidStart_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("fails");
 
     const QStringList two{u"b c"_s, u"a b"_s};
-    QTest::newRow("position 0") << Routine::CharacterPosition << 0 << two << true;
-    QTest::newRow("position -3") << Routine::CharacterPosition << -3 << two << true;
-    QTest::newRow("lowest position")
-        << Routine::CharacterPosition << std::numeric_limits<qint32>::min() << two << true;
-    QTest::newRow("word 0") << Routine::WordNumber << 0 << two << true;
-    QTest::newRow("word -1") << Routine::WordNumber << -1 << two << true;
-    QTest::newRow("position 0, one line")
-        << Routine::CharacterPosition << 0 << QStringList{u"x"_s} << false;
-    QTest::newRow("word 0, no lines") << Routine::WordNumber << 0 << QStringList() << false;
+    QTest::newRow("position 0") << 3 << 0 << two << true;
+    QTest::newRow("position -3") << 3 << -3 << two << true;
+    QTest::newRow("lowest position") << 3 << std::numeric_limits<qint32>::min() << two << true;
+    QTest::newRow("word 0") << 7 << 0 << two << true;
+    QTest::newRow("word -1") << 7 << -1 << two << true;
+    QTest::newRow("position 0, one line") << 3 << 0 << QStringList{u"x"_s} << false;
+    QTest::newRow("word 0, no lines") << 7 << 0 << QStringList() << false;
 }
 
 void tst_SortRoutines::invalidStart()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QStringList, lines);
     QFETCH(bool, fails);
@@ -612,7 +593,7 @@ void tst_SortRoutines::invalidStart()
     RecordingProgress progress;
     bool failed = false;
     try {
-        RunSortRoutine(routine, lines, number, QString(), &progress);
+        sortByRow(lines, row, number, QString(), &progress);
     } catch (const Failure &failure) {
         failed = true;
         QCOMPARE(failure.description(), u"Invalid procedure call or argument"_s);
@@ -624,40 +605,37 @@ void tst_SortRoutines::invalidStart()
 
 void tst_SortRoutines::farSpacesAndWordNumbers_data()
 {
-    QTest::addColumn<Routine>("routine");
+    QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
     const QString far = QString(40000, u'x');
-    QTest::newRow("second space beyond 32767")
-        << Routine::ThirdWord << 0 << QStringList{far + u" a b"_s, u"a a a"_s}
-        << QStringList{u"a a a"_s, far + u" a b"_s};
+    QTest::newRow("second space beyond 32767") << 6 << 0 << QStringList{far + u" a b"_s, u"a a a"_s}
+                                               << QStringList{u"a a a"_s, far + u" a b"_s};
     QTest::newRow("first space beyond 32767")
-        << Routine::SecondWord << 0 << QStringList{far + u" b"_s, u"a a"_s}
-        << QStringList{u"a a"_s, far + u" b"_s};
+        << 5 << 0 << QStringList{far + u" b"_s, u"a a"_s} << QStringList{u"a a"_s, far + u" b"_s};
     QTest::newRow("word 32769 stays")
-        << Routine::WordNumber << 32769 << QStringList{u"b b"_s, u"a a"_s}
-        << QStringList{u"b b"_s, u"a a"_s};
+        << 7 << 32769 << QStringList{u"b b"_s, u"a a"_s} << QStringList{u"b b"_s, u"a a"_s};
     QTest::newRow("largest word number stays")
-        << Routine::WordNumber << std::numeric_limits<qint32>::max()
-        << QStringList{u"b b"_s, u"a a"_s} << QStringList{u"b b"_s, u"a a"_s};
+        << 7 << std::numeric_limits<qint32>::max() << QStringList{u"b b"_s, u"a a"_s}
+        << QStringList{u"b b"_s, u"a a"_s};
     QString manySpaces;
     for (int i = 0; i < 33000; ++i)
         manySpaces += u"w "_s;
     QTest::newRow("word 33000 exists")
-        << Routine::WordNumber << 33000 << QStringList{manySpaces + u"b"_s, manySpaces + u"a"_s}
+        << 7 << 33000 << QStringList{manySpaces + u"b"_s, manySpaces + u"a"_s}
         << QStringList{manySpaces + u"a"_s, manySpaces + u"b"_s};
 }
 
 void tst_SortRoutines::farSpacesAndWordNumbers()
 {
-    QFETCH(Routine, routine);
+    QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
 
-    RunSortRoutine(routine, lines, number, QString(), nullptr);
+    sortByRow(lines, row, number, QString(), nullptr);
     QCOMPARE(lines, expected);
 }
 
@@ -689,7 +667,7 @@ void tst_SortRoutines::wordStartPosition()
     QFETCH(qsizetype, n);
     QFETCH(qsizetype, position);
 
-    QCOMPARE(WordStartPosition(text, delimiter, n), position);
+    QCOMPARE(::wordStartPosition(text, delimiter, n), position);
 }
 
 QTEST_GUILESS_MAIN(tst_SortRoutines)

@@ -1,11 +1,11 @@
-#include "sort/Sieve.h"
+#include "sort/CharacterFilters.h"
 
 #include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-class tst_Sieve : public QObject
+class tst_CharacterFilters : public QObject
 {
     Q_OBJECT
 
@@ -18,7 +18,7 @@ private slots:
     void filtersAgreeWithTheirSets();
 };
 
-void tst_Sieve::filters_data()
+void tst_CharacterFilters::filters_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("lettersAndDigits");
@@ -43,7 +43,7 @@ void tst_Sieve::filters_data()
         << u"/0:@A[`az{"_s << u"0Aaz"_s << u"/0:@[`{"_s << u"/:@A[`az{"_s << u"/:@[`{"_s;
 }
 
-void tst_Sieve::filters()
+void tst_CharacterFilters::filters()
 {
     QFETCH(QString, text);
     QFETCH(QString, lettersAndDigits);
@@ -51,13 +51,13 @@ void tst_Sieve::filters()
     QFETCH(QString, withoutDigits);
     QFETCH(QString, withoutLettersAndDigits);
 
-    QCOMPARE(KeepLettersAndDigits(text), lettersAndDigits);
-    QCOMPARE(RemoveLetters(text), withoutLetters);
-    QCOMPARE(RemoveDigits(text), withoutDigits);
-    QCOMPARE(RemoveLettersAndDigits(text), withoutLettersAndDigits);
+    QCOMPARE(keepLettersAndDigits(text), lettersAndDigits);
+    QCOMPARE(removeLetters(text), withoutLetters);
+    QCOMPARE(removeDigits(text), withoutDigits);
+    QCOMPARE(removeLettersAndDigits(text), withoutLettersAndDigits);
 }
 
-void tst_Sieve::sieveCharacters_data()
+void tst_CharacterFilters::sieveCharacters_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("set");
@@ -73,7 +73,7 @@ void tst_Sieve::sieveCharacters_data()
         << u"\U0001F600x"_s << u"\U0001F601"_s << true << u"\xD83D"_s;
 }
 
-void tst_Sieve::sieveCharacters()
+void tst_CharacterFilters::sieveCharacters()
 {
     QFETCH(QString, text);
     QFETCH(QString, set);
@@ -81,11 +81,11 @@ void tst_Sieve::sieveCharacters()
     QFETCH(QString, result);
 
     const QString before = text;
-    QCOMPARE(SieveCharacters(text, set, keepListed), result);
+    QCOMPARE(::sieveCharacters(text, set, keepListed), result);
     QCOMPARE(text, before);
 }
 
-void tst_Sieve::filtersAgreeWithTheirSets_data()
+void tst_CharacterFilters::filtersAgreeWithTheirSets_data()
 {
     QTest::addColumn<int>("seed");
     for (int seed = 1; seed <= 5; ++seed)
@@ -93,14 +93,14 @@ void tst_Sieve::filtersAgreeWithTheirSets_data()
 }
 
 // Every code unit below 0x200 and a few beyond, through each named filter
-// and through SieveCharacters with the set written out.
-void tst_Sieve::filtersAgreeWithTheirSets()
+// and through sieveCharacters() with the set written out.
+void tst_CharacterFilters::filtersAgreeWithTheirSets()
 {
     QFETCH(int, seed);
     QRandomGenerator random(seed);
-    const QString letters = QString::fromUtf16(Sieve::Letters);
-    const QString digits = QString::fromUtf16(Sieve::Digits);
-    const QString both = QString::fromUtf16(Sieve::LettersAndDigits);
+    const QString letters = QString::fromUtf16(CharacterSets::Letters);
+    const QString digits = QString::fromUtf16(CharacterSets::Digits);
+    const QString both = QString::fromUtf16(CharacterSets::LettersAndDigits);
     QCOMPARE(letters.size(), 52);
     QCOMPARE(digits.size(), 10);
     QCOMPARE(both, letters + digits);
@@ -111,11 +111,11 @@ void tst_Sieve::filtersAgreeWithTheirSets()
                                                       : char16_t(random.bounded(0x200));
         text.append(QChar(unit));
     }
-    QCOMPARE(KeepLettersAndDigits(text), SieveCharacters(text, both, true));
-    QCOMPARE(RemoveLetters(text), SieveCharacters(text, letters, false));
-    QCOMPARE(RemoveDigits(text), SieveCharacters(text, digits, false));
-    QCOMPARE(RemoveLettersAndDigits(text), SieveCharacters(text, both, false));
+    QCOMPARE(keepLettersAndDigits(text), ::sieveCharacters(text, both, true));
+    QCOMPARE(removeLetters(text), ::sieveCharacters(text, letters, false));
+    QCOMPARE(removeDigits(text), ::sieveCharacters(text, digits, false));
+    QCOMPARE(removeLettersAndDigits(text), ::sieveCharacters(text, both, false));
 }
 
-QTEST_GUILESS_MAIN(tst_Sieve)
-#include "tst_sieve.moc"
+QTEST_GUILESS_MAIN(tst_CharacterFilters)
+#include "tst_characterfilters.moc"

@@ -1,27 +1,25 @@
-#include "app/CommandContext.h"
-#include "app/ErrorDialog.h"
-#include "app/Form1.h"
+#include "app/MainWindow.h"
 #include "app/StatusLine.h"
-#include "app/UserDialogs.h"
+#include "commands/CommandContext.h"
+#include "commands/ExternalNames.h"
+#include "core/ErrorTrap.h"
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
+#include "support/TestFiles.h"
+#include "support/WindowFixture.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QImageWriter>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <QTreeView>
 
@@ -39,16 +37,20 @@ const QString A = u"1cb2"_s;
 const QString B = u"2ac1"_s;
 const QString C = u"3ba3"_s;
 
-QString settingsGroup()
-{
-    return u"Tarnveil"_s;
-}
+// Where the window keeps the chosen sort option: users' settings files hold
+// this section and key.
+const QString SettingsGroup = u"Tarnveil"_s;
+const QString StoredOptionKey = u"Combo1"_s;
+
+// The procedures as the "Application Error" box names them.
+const Location StartUp{u"Form1"_s, u"Form_Load"_s};
+const Location Sorting{u"Form1"_s, u"PushButton17_Click"_s};
 
 std::unique_ptr<QSettings> openSettings()
 {
     auto settings = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                                 u"Hallowmere"_s, u"Hallowmere"_s);
-    settings->beginGroup(settingsGroup());
+    settings->beginGroup(SettingsGroup);
     return settings;
 }
 
@@ -72,17 +74,9 @@ QByteArray cursorFile(QPoint hotSpot)
     return bytes;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 } // namespace
 
-class tst_Form1 : public QObject
+class tst_MainWindow : public QObject
 {
     Q_OBJECT
 
@@ -101,7 +95,7 @@ private slots:
     void window();
     void lists();
     void tabOrder();
-    void comboEntries();
+    void sortOptionEntries();
 
     void skin_data();
     void skin();
@@ -122,44 +116,19 @@ private slots:
     void pointerRules();
     void busyPointerSurvivesMovesDuringAPrompt();
     void help();
-
-private:
-    std::unique_ptr<Form1> makeWindow(ScriptedDialogs &dialogs, const QString &folder = {});
-    void click(Form1 &window, const QString &button);
-
-    QTemporaryDir m_settingsDir;
-    std::unique_ptr<QTemporaryDir> m_programFolder;
 };
 
-void tst_Form1::initTestCase()
+void tst_MainWindow::initTestCase()
 {
-    QVERIFY(m_settingsDir.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    WindowFixture::useTemporarySettings();
 }
 
-void tst_Form1::init()
+void tst_MainWindow::init()
 {
     openSettings()->remove(QString());
-    m_programFolder = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_programFolder->isValid());
 }
 
-std::unique_ptr<Form1> tst_Form1::makeWindow(ScriptedDialogs &dialogs, const QString &folder)
-{
-    Form1Services services;
-    services.dialogs = &dialogs;
-    services.programFolder = folder.isEmpty() ? m_programFolder->path() : folder;
-    return std::make_unique<Form1>(services);
-}
-
-void tst_Form1::click(Form1 &window, const QString &button)
-{
-    auto *pushButton = window.findChild<QPushButton *>(button);
-    QVERIFY(pushButton);
-    pushButton->click();
-}
-
-void tst_Form1::startUpRestoresTheOption_data()
+void tst_MainWindow::startUpRestoresTheOption_data()
 {
     QTest::addColumn<std::optional<QString>>("stored");
     QTest::addColumn<int>("selected");
@@ -181,7 +150,7 @@ void tst_Form1::startUpRestoresTheOption_data()
         << std::optional(u"1e12"_s) << -1 << u"Overflow"_s << u"1e12"_s;
 }
 
-void tst_Form1::startUpRestoresTheOption()
+void tst_MainWindow::startUpRestoresTheOption()
 {
     QFETCH(std::optional<QString>, stored);
     QFETCH(int, selected);
@@ -189,31 +158,30 @@ void tst_Form1::startUpRestoresTheOption()
     QFETCH(QString, storedAfter);
 
     if (stored)
-        openSettings()->setValue(u"Combo1"_s, *stored);
+        openSettings()->setValue(StoredOptionKey, *stored);
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
 
-    QCOMPARE(window->combo()->currentIndex(), selected);
+    QCOMPARE(window.sortOptionList()->currentIndex(), selected);
     if (failure.isEmpty()) {
-        QVERIFY(dialogs.shown.empty());
+        QVERIFY(f.dialogs.shown.empty());
     } else {
-        QCOMPARE(dialogs.shown.size(), size_t(1));
-        QCOMPARE(dialogs.shown.front().caption, u"Application Error"_s);
-        QCOMPARE(dialogs.shown.front().text,
-                 errorDialogText(failure, u"Form1"_s, u"Form_Load"_s, 170));
+        QCOMPARE(f.dialogs.shown.size(), size_t(1));
+        QCOMPARE(f.dialogs.shown.front().caption, u"Application Error"_s);
+        QCOMPARE(f.dialogs.shown.front().text, errorDialogText(failure, StartUp, 170));
     }
-    QCOMPARE(openSettings()->value(u"Combo1"_s).toString(), storedAfter);
+    QCOMPARE(openSettings()->value(StoredOptionKey).toString(), storedAfter);
 }
 
-void tst_Form1::startUpErrorText()
+void tst_MainWindow::startUpErrorText()
 {
-    openSettings()->setValue(u"Combo1"_s, u"abc"_s);
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
+    openSettings()->setValue(StoredOptionKey, u"abc"_s);
+    WindowFixture f;
+    f.makeWindow();
 
-    QCOMPARE(dialogs.shown.size(), size_t(1));
-    const ScriptedDialogs::Shown &box = dialogs.shown.front();
+    QCOMPARE(f.dialogs.shown.size(), size_t(1));
+    const ScriptedDialogs::Shown &box = f.dialogs.shown.front();
     QCOMPARE(box.kind, ScriptedDialogs::Shown::Kind::Message);
     QCOMPARE(box.caption, u"Application Error"_s);
     QCOMPARE(box.icon, UserDialogs::Icon::Warning);
@@ -222,7 +190,7 @@ void tst_Form1::startUpErrorText()
                         "Please email screenshot of this message to support@hallowmere.example"));
 }
 
-void tst_Form1::selectionIsStored_data()
+void tst_MainWindow::selectionIsStored_data()
 {
     QTest::addColumn<int>("index");
     QTest::newRow("entry 13") << 13;
@@ -230,63 +198,72 @@ void tst_Form1::selectionIsStored_data()
     QTest::newRow("first entry again") << 0;
 }
 
-void tst_Form1::selectionIsStored()
+void tst_MainWindow::selectionIsStored()
 {
     QFETCH(int, index);
-    openSettings()->setValue(u"Combo1"_s, u"16"_s);
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
+    openSettings()->setValue(StoredOptionKey, u"16"_s);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
 
-    window->combo()->setCurrentIndex(index);
-    QCOMPARE(openSettings()->value(u"Combo1"_s).toString(), QString::number(index));
+    window.sortOptionList()->setCurrentIndex(index);
+    QCOMPARE(openSettings()->value(StoredOptionKey).toString(), QString::number(index));
 
     // The next start selects it again.
-    ScriptedDialogs again;
-    auto next = makeWindow(again);
-    QCOMPARE(next->combo()->currentIndex(), index);
+    WindowFixture again;
+    QCOMPARE(again.makeWindow().sortOptionList()->currentIndex(), index);
 }
 
-void tst_Form1::layout_data()
+void tst_MainWindow::layout_data()
 {
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<Element>("element");
+    QTest::addColumn<QString>("objectName"); // what a skin's style sheet selects
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QRect>("twips"); // left, top, width, height
 
-    QTest::newRow("ListView1") << u"ListView1"_s << QString() << QRect(120, 120, 7800, 1815);
-    QTest::newRow("PushButton3") << u"PushButton3"_s << u"Load Text From File"_s
-                                 << QRect(120, 2020, 3840, 400);
-    QTest::newRow("PushButton1") << u"PushButton1"_s << u"Clear List"_s
-                                 << QRect(4080, 2020, 3840, 405);
-    QTest::newRow("PushButton6") << u"PushButton6"_s << u"Help"_s << QRect(120, 2530, 3840, 405);
-    QTest::newRow("PushButton7") << u"PushButton7"_s << u"Load Sample/Example Text"_s
-                                 << QRect(4080, 2530, 3840, 405);
-    QTest::newRow("Frame1") << u"Frame1"_s << u"Sort Options"_s << QRect(120, 3015, 7800, 800);
-    QTest::newRow("Combo1 in the frame") << u"Combo1"_s << QString() << QRect(240, 300, 7320, 345);
-    QTest::newRow("PushButton17") << u"PushButton17"_s << u"Start Sorting"_s
-                                  << QRect(120, 3915, 7800, 405);
-    QTest::newRow("ListView2") << u"ListView2"_s << QString() << QRect(120, 4425, 7800, 1815);
-    QTest::newRow("PushButton4") << u"PushButton4"_s << u"Save Results As Text File"_s
-                                 << QRect(120, 6330, 3840, 405);
-    QTest::newRow("PushButton13") << u"PushButton13"_s << u"Save Results As Excel File"_s
-                                  << QRect(4080, 6330, 3840, 405);
-    QTest::newRow("PushButton5") << u"PushButton5"_s << u"Copy Results To Clipboard"_s
-                                 << QRect(120, 6840, 3840, 405);
-    QTest::newRow("PushButton2") << u"PushButton2"_s << u"Clear List"_s
-                                 << QRect(4080, 6840, 3840, 405);
-    QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << u"Progress Bar"_s
-                                  << QRect(120, 7350, 7800, 405);
+    QTest::newRow("content list") << Element::ContentList << u"ListView1"_s << QString()
+                                  << QRect(120, 120, 7800, 1815);
+    QTest::newRow("load files button") << Element::LoadFilesButton << u"PushButton3"_s
+                                       << u"Load Text From File"_s << QRect(120, 2020, 3840, 400);
+    QTest::newRow("clear content button") << Element::ClearContentButton << u"PushButton1"_s
+                                          << u"Clear List"_s << QRect(4080, 2020, 3840, 405);
+    QTest::newRow("help button") << Element::HelpButton << u"PushButton6"_s << u"Help"_s
+                                 << QRect(120, 2530, 3840, 405);
+    QTest::newRow("sample button") << Element::SampleButton << u"PushButton7"_s
+                                   << u"Load Sample/Example Text"_s << QRect(4080, 2530, 3840, 405);
+    QTest::newRow("sort options frame") << Element::SortOptionsFrame << u"Frame1"_s
+                                        << u"Sort Options"_s << QRect(120, 3015, 7800, 800);
+    QTest::newRow("sort option list in the frame")
+        << Element::SortOptionList << u"Combo1"_s << QString() << QRect(240, 300, 7320, 345);
+    QTest::newRow("start sorting button") << Element::StartSortingButton << u"PushButton17"_s
+                                          << u"Start Sorting"_s << QRect(120, 3915, 7800, 405);
+    QTest::newRow("results list") << Element::ResultsList << u"ListView2"_s << QString()
+                                  << QRect(120, 4425, 7800, 1815);
+    QTest::newRow("save text file button")
+        << Element::SaveTextFileButton << u"PushButton4"_s << u"Save Results As Text File"_s
+        << QRect(120, 6330, 3840, 405);
+    QTest::newRow("save spreadsheet button")
+        << Element::SaveSpreadsheetButton << u"PushButton13"_s << u"Save Results As Excel File"_s
+        << QRect(4080, 6330, 3840, 405);
+    QTest::newRow("copy button") << Element::CopyButton << u"PushButton5"_s
+                                 << u"Copy Results To Clipboard"_s << QRect(120, 6840, 3840, 405);
+    QTest::newRow("clear results button") << Element::ClearResultsButton << u"PushButton2"_s
+                                          << u"Clear List"_s << QRect(4080, 6840, 3840, 405);
+    QTest::newRow("status bar") << Element::StatusBar << u"ProgressBar1"_s << u"Progress Bar"_s
+                                << QRect(120, 7350, 7800, 405);
 }
 
-void tst_Form1::layout()
+void tst_MainWindow::layout()
 {
-    QFETCH(QString, control);
+    QFETCH(Element, element);
+    QFETCH(QString, objectName);
     QFETCH(QString, caption);
     QFETCH(QRect, twips);
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    auto *widget = window->findChild<QWidget *>(control);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    auto *widget = window.findChild<QWidget *>(objectName);
     QVERIFY(widget);
+    QCOMPARE(control(window, element), widget);
 
     const auto pixels = [](int t) { return qRound(t / 15.0); };
     QCOMPARE(widget->geometry(), QRect(pixels(twips.x()), pixels(twips.y()), pixels(twips.width()),
@@ -308,39 +285,41 @@ void tst_Form1::layout()
     }
 }
 
-void tst_Form1::window()
+void tst_MainWindow::window()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    QCOMPARE(window->windowTitle(), u"Tarnveil"_s);
-    QCOMPARE(window->size(), QSize(536, 525));
-    QCOMPARE(window->minimumSize(), window->maximumSize());
-    QVERIFY(window->windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(!window->windowIcon().isNull());
-    QCOMPARE(window->font().family(), u"Arial"_s);
-    QCOMPARE(window->font().pointSizeF(), 9.0);
-    QCOMPARE(window->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(window->focusWidget(), window->findChild<QWidget *>(u"ListView1"_s));
-    QCOMPARE(window->context().shortTitle, u"Tarnveil"_s);
-    QVERIFY(dialogs.shown.empty());
+    QCOMPARE(window.windowTitle(), u"Tarnveil"_s);
+    QCOMPARE(window.size(), QSize(536, 525));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!window.windowIcon().isNull());
+    QCOMPARE(window.font().family(), u"Arial"_s);
+    QCOMPARE(window.font().pointSizeF(), 9.0);
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(window.objectName(), u"Form1"_s);
+    QCOMPARE(window.focusWidget(), control(window, Element::ContentList));
+    QCOMPARE(window.context().shortTitle, u"Tarnveil"_s);
+    QVERIFY(f.dialogs.shown.empty());
 
     // Centred on the screen.
-    const QRect screen = window->screen()->availableGeometry();
-    QVERIFY(qAbs(window->geometry().center().x() - screen.center().x()) <= 1);
+    const QRect screen = window.screen()->availableGeometry();
+    QVERIFY(qAbs(window.geometry().center().x() - screen.center().x()) <= 1);
 }
 
-void tst_Form1::lists()
+void tst_MainWindow::lists()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    const QList<std::pair<QString, QString>> lists = {
-        {u"ListView1"_s, u"Content To Sort"_s}, {u"ListView2"_s, u"Sorted Content (Results)"_s}};
-    for (const auto &[name, header] : lists) {
-        auto *view = window->findChild<QTreeView *>(name);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    const QList<std::pair<Element, QString>> lists = {
+        {Element::ContentList, u"Content To Sort"_s},
+        {Element::ResultsList, u"Sorted Content (Results)"_s}};
+    for (const auto &[element, header] : lists) {
+        auto *view = control<QTreeView>(window, element);
         QVERIFY(view);
         QCOMPARE(view->model()->columnCount(), 1);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), header);
@@ -355,16 +334,19 @@ void tst_Form1::lists()
     }
 }
 
-void tst_Form1::tabOrder()
+void tst_MainWindow::tabOrder()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    const QStringList expected = {u"ListView1"_s,   u"ListView2"_s,    u"PushButton3"_s,
-                                  u"PushButton1"_s, u"PushButton17"_s, u"PushButton4"_s,
-                                  u"PushButton2"_s, u"Combo1"_s,       u"PushButton13"_s,
-                                  u"PushButton5"_s, u"PushButton6"_s,  u"PushButton7"_s};
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    QStringList expected;
+    for (const Element element :
+         {Element::ContentList, Element::ResultsList, Element::LoadFilesButton,
+          Element::ClearContentButton, Element::StartSortingButton, Element::SaveTextFileButton,
+          Element::ClearResultsButton, Element::SortOptionList, Element::SaveSpreadsheetButton,
+          Element::CopyButton, Element::HelpButton, Element::SampleButton})
+        expected << objectNameOf(element);
     QStringList order;
-    QWidget *w = window->findChild<QWidget *>(expected.front());
+    QWidget *w = window.findChild<QWidget *>(expected.front());
     do {
         if ((w->focusPolicy() & Qt::TabFocus) && !w->objectName().isEmpty())
             order << w->objectName();
@@ -373,18 +355,18 @@ void tst_Form1::tabOrder()
     QCOMPARE(order, expected);
 }
 
-void tst_Form1::comboEntries()
+void tst_MainWindow::sortOptionEntries()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    QComboBox *combo = window->combo();
-    QVERIFY(!combo->isEditable());
-    QCOMPARE(combo->count(), int(SortOptionList().size()));
-    for (int i = 0; i < combo->count(); ++i)
-        QCOMPARE(combo->itemText(i), SortOptionList()[size_t(i)].caption);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    QComboBox *list = window.sortOptionList();
+    QVERIFY(!list->isEditable());
+    QCOMPARE(list->count(), int(sortOptions().size()));
+    for (int i = 0; i < list->count(); ++i)
+        QCOMPARE(list->itemText(i), sortOptions()[size_t(i)].caption);
 }
 
-void tst_Form1::skin_data()
+void tst_MainWindow::skin_data()
 {
     QTest::addColumn<bool>("asFile");
     QTest::addColumn<bool>("applies");
@@ -392,30 +374,31 @@ void tst_Form1::skin_data()
     QTest::newRow("folder of that name") << false << false;
 }
 
-void tst_Form1::skin()
+void tst_MainWindow::skin()
 {
     QFETCH(bool, asFile);
     QFETCH(bool, applies);
 
-    const QString path = m_programFolder->filePath(u"x/o.cjs"_s);
+    WindowFixture f;
+    const QString path = QDir(f.programFolder()).filePath(u"x/o.cjs"_s);
     const QByteArray sheet = "QPushButton { color: rgb(1, 2, 3); }";
     if (asFile)
-        writeFile(path, sheet);
+        QVERIFY(writeFile(path, sheet));
     else
         QVERIFY(QDir().mkpath(path));
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    auto *frame = window->findChild<QWidget *>(u"Frame1"_s);
+    MainWindow &window = f.makeWindow();
+    auto *frame = control(window, Element::SortOptionsFrame);
+    QVERIFY(frame);
     const QColor expected =
         applies ? QApplication::palette().color(QPalette::Button) : QColor(Qt::white);
-    QCOMPARE(window->palette().color(QPalette::Window), expected);
+    QCOMPARE(window.palette().color(QPalette::Window), expected);
     QCOMPARE(frame->palette().color(QPalette::Window), expected);
-    QCOMPARE(window->styleSheet(), applies ? QString::fromUtf8(sheet) : QString());
-    QVERIFY(dialogs.shown.empty());
+    QCOMPARE(window.styleSheet(), applies ? QString::fromUtf8(sheet) : QString());
+    QVERIFY(f.dialogs.shown.empty());
 }
 
-void tst_Form1::handCursor_data()
+void tst_MainWindow::handCursor_data()
 {
     QTest::addColumn<QByteArray>("file"); // empty: no file
     QTest::addColumn<bool>("loads");
@@ -428,35 +411,34 @@ void tst_Form1::handCursor_data()
                               << u"Invalid picture"_s;
 }
 
-void tst_Form1::handCursor()
+void tst_MainWindow::handCursor()
 {
     QFETCH(QByteArray, file);
     QFETCH(bool, loads);
     QFETCH(QPoint, hotSpot);
     QFETCH(QString, failure);
 
+    WindowFixture f;
     if (!file.isEmpty())
-        writeFile(m_programFolder->filePath(u"HAND-M.CUR"_s), file);
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
+        QVERIFY(writeFile(QDir(f.programFolder()).filePath(u"HAND-M.CUR"_s), file));
+    MainWindow &window = f.makeWindow();
 
-    QCOMPARE(window->handCursor().has_value(), loads);
+    QCOMPARE(window.handCursor().has_value(), loads);
     if (failure.isEmpty())
-        QVERIFY(dialogs.shown.empty());
+        QVERIFY(f.dialogs.shown.empty());
     else
-        QCOMPARE(dialogs.messages(),
-                 QStringList{errorDialogText(failure, u"Form1"_s, u"Form_Load"_s, 108)});
+        QCOMPARE(f.dialogs.messages(), QStringList{errorDialogText(failure, StartUp, 108)});
 
-    window->pointer().set(WindowPointer::Shape::Custom);
+    window.pointer().set(WindowPointer::Shape::Custom);
     if (loads) {
-        QCOMPARE(window->cursor().shape(), Qt::BitmapCursor);
-        QCOMPARE(window->cursor().hotSpot(), hotSpot);
+        QCOMPARE(window.cursor().shape(), Qt::BitmapCursor);
+        QCOMPARE(window.cursor().hotSpot(), hotSpot);
     } else {
-        QCOMPARE(window->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
     }
 }
 
-void tst_Form1::sortThroughTheWindow_data()
+void tst_MainWindow::sortThroughTheWindow_data()
 {
     QTest::addColumn<int>("option");
     QTest::addColumn<QStringList>("content");
@@ -537,7 +519,7 @@ void tst_Form1::sortThroughTheWindow_data()
                              << QStringList{u"only"_s} << QString() << 0;
 }
 
-void tst_Form1::sortThroughTheWindow()
+void tst_MainWindow::sortThroughTheWindow()
 {
     QFETCH(int, option);
     QFETCH(QStringList, content);
@@ -547,14 +529,14 @@ void tst_Form1::sortThroughTheWindow()
     QFETCH(QString, failure);
     QFETCH(int, failureLine);
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->combo()->setCurrentIndex(option);
-    window->content().append(content);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.sortOptionList()->setCurrentIndex(option);
+    window.content().append(content);
     for (const auto &answer : answers)
-        dialogs.inputAnswers.push_back(answer);
+        f.dialogs.inputAnswers.push_back(answer);
 
-    click(*window, u"PushButton17"_s);
+    click(window, Element::StartSortingButton);
 
     std::vector<ScriptedDialogs::Shown> boxes;
     using Kind = ScriptedDialogs::Shown::Kind;
@@ -562,63 +544,60 @@ void tst_Form1::sortThroughTheWindow()
         boxes.push_back({Kind::Input, prompt, u"Tarnveil"_s, UserDialogs::Icon::None, {}});
     if (!failure.isEmpty())
         boxes.push_back({Kind::Message,
-                         errorDialogText(failure, u"Form1"_s, u"PushButton17_Click"_s, failureLine),
+                         errorDialogText(failure, Sorting, failureLine),
                          u"Application Error"_s,
                          UserDialogs::Icon::Warning,
                          {}});
     boxes.push_back({Kind::Message, u"Done."_s, u"Tarnveil"_s, UserDialogs::Icon::None, {}});
-    QCOMPARE(dialogs.shown, boxes);
+    QCOMPARE(f.dialogs.shown, boxes);
 
-    QStringList results;
-    for (int i = 0; i < window->results().count(); ++i)
-        results << window->results().text(i);
-    QCOMPARE(results, expected);
+    QCOMPARE(window.results().texts(), expected);
     // The content list stays as it was.
-    QCOMPARE(window->content().count(), int(content.size()));
-    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
-    QCOMPARE(window->statusLine().position(), 0.0);
-    QCOMPARE(window->statusLine().text(), u"Progress Bar"_s);
+    QCOMPARE(window.content().count(), int(content.size()));
+    QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
+    QCOMPARE(window.statusLine().position(), 0.0);
+    QCOMPARE(window.statusLine().text(), u"Progress Bar"_s);
 }
 
-void tst_Form1::emptyListChangesNothing()
+void tst_MainWindow::emptyListChangesNothing()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->pointer().set(WindowPointer::Shape::Custom);
-    QSignalSpy texts(&window->statusLine(), &StatusLine::textSet);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.pointer().set(WindowPointer::Shape::Custom);
+    QSignalSpy texts(&window.statusLine(), &StatusLine::textSet);
 
-    click(*window, u"PushButton17"_s);
+    click(window, Element::StartSortingButton);
 
-    QCOMPARE(dialogs.shown,
+    QCOMPARE(f.dialogs.shown,
              (std::vector<ScriptedDialogs::Shown>{{ScriptedDialogs::Shown::Kind::Message,
                                                    u"List is empty."_s,
                                                    u"Tarnveil"_s,
                                                    UserDialogs::Icon::None,
                                                    {}}}));
-    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Custom);
+    QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Custom);
     QCOMPARE(texts.count(), 0);
-    QCOMPARE(window->results().count(), 0);
+    QCOMPARE(window.results().count(), 0);
 }
 
-void tst_Form1::statusTexts()
+void tst_MainWindow::statusTexts()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->combo()->setCurrentIndex(16);
-    window->content().append(
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.sortOptionList()->setCurrentIndex(16);
+    window.content().append(
         QStringList{u"C:\\data\\notes.txt"_s, u"plain row"_s, u"ends with\\"_s});
-    QSignalSpy texts(&window->statusLine(), &StatusLine::textSet);
+    QSignalSpy texts(&window.statusLine(), &StatusLine::textSet);
     QList<WindowPointer::Shape> pointerWhileReading;
-    connect(&window->statusLine(), &StatusLine::textSet, this,
-            [&] { pointerWhileReading << window->pointer().shape(); });
-    dialogs.onShown = [&](const ScriptedDialogs::Shown &) {
+    connect(&window.statusLine(), &StatusLine::textSet, this,
+            [&] { pointerWhileReading << window.pointer().shape(); });
+    f.dialogs.onShown = [&](const ScriptedDialogs::Shown &) {
         // The bar is back at rest before "Done." shows.
-        QCOMPARE(window->statusLine().text(), u"Progress Bar"_s);
-        QCOMPARE(window->statusLine().position(), 0.0);
-        QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
+        QCOMPARE(window.statusLine().text(), u"Progress Bar"_s);
+        QCOMPARE(window.statusLine().position(), 0.0);
+        QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
     };
 
-    click(*window, u"PushButton17"_s);
+    click(window, Element::StartSortingButton);
 
     QStringList shown;
     for (const QList<QVariant> &args : texts)
@@ -630,78 +609,72 @@ void tst_Form1::statusTexts()
     for (const QString &text : shown.mid(4, shown.size() - 5))
         QVERIFY2(text.startsWith(u"Sorting: "_s), qPrintable(text));
     QCOMPARE(shown.last(), u"Progress Bar"_s);
-    QStringList results;
-    for (int i = 0; i < window->results().count(); ++i)
-        results << window->results().text(i);
-    QCOMPARE(results, (QStringList{u"plain row"_s, u"ends with\\"_s, u"C:\\data\\notes.txt"_s}));
+    QCOMPARE(window.results().texts(),
+             (QStringList{u"plain row"_s, u"ends with\\"_s, u"C:\\data\\notes.txt"_s}));
     QCOMPARE(pointerWhileReading.first(), WindowPointer::Shape::Hourglass);
-    QCOMPARE(dialogs.messages(), QStringList{u"Done."_s});
+    QCOMPARE(f.dialogs.messages(), QStringList{u"Done."_s});
     // The bar learns of the last status at the next pass of the event loop.
-    QTRY_COMPARE(window->findChild<QProgressBar *>(u"ProgressBar1"_s)->text(), u"Progress Bar"_s);
-    QCOMPARE(window->findChild<QProgressBar *>(u"ProgressBar1"_s)->value(), 0);
+    auto *bar = control<QProgressBar>(window, Element::StatusBar);
+    QVERIFY(bar);
+    QTRY_COMPARE(bar->text(), u"Progress Bar"_s);
+    QCOMPARE(bar->value(), 0);
 }
 
-void tst_Form1::secondRunDoublesTheResults()
+void tst_MainWindow::secondRunDoublesTheResults()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->content().append(QStringList{B, A});
-    window->results().append(u"kept"_s);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.content().append(QStringList{B, A});
+    window.results().append(u"kept"_s);
 
-    click(*window, u"PushButton17"_s);
-    click(*window, u"PushButton17"_s);
+    click(window, Element::StartSortingButton);
+    click(window, Element::StartSortingButton);
 
-    QStringList results;
-    for (int i = 0; i < window->results().count(); ++i)
-        results << window->results().text(i);
-    QCOMPARE(results, (QStringList{u"kept"_s, A, B, A, B}));
-    QCOMPARE(dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
-    QCOMPARE(window->content().count(), 2);
+    QCOMPARE(window.results().texts(), (QStringList{u"kept"_s, A, B, A, B}));
+    QCOMPARE(f.dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
+    QCOMPARE(window.content().count(), 2);
 }
 
-void tst_Form1::clickDuringAYieldRunsANestedSort()
+void tst_MainWindow::clickDuringAYieldRunsANestedSort()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->content().append(QStringList{C, B, A});
-    QSignalSpy texts(&window->statusLine(), &StatusLine::textSet);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.content().append(QStringList{C, B, A});
+    QSignalSpy texts(&window.statusLine(), &StatusLine::textSet);
 
-    QTimer::singleShot(0, window.get(), [&] { click(*window, u"PushButton17"_s); });
+    QTimer::singleShot(0, &window, [&] { click(window, Element::StartSortingButton); });
     // Let the first row's yield reach the event loop.
-    QThread::msleep(2 * StatusLine::SliceMs);
-    click(*window, u"PushButton17"_s);
+    waitForTimeSlice(window.statusLine());
+    click(window, Element::StartSortingButton);
 
-    QStringList results;
-    for (int i = 0; i < window->results().count(); ++i)
-        results << window->results().text(i);
-    QCOMPARE(results, (QStringList{A, B, C, A, B, C}));
-    QCOMPARE(dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
-    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
-    QCOMPARE(window->statusLine().text(), u"Progress Bar"_s);
+    QCOMPARE(window.results().texts(), (QStringList{A, B, C, A, B, C}));
+    QCOMPARE(f.dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
+    QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
+    QCOMPARE(window.statusLine().text(), u"Progress Bar"_s);
     // The nested run started while the first one was reading its first row.
     QCOMPARE(texts.at(0).at(0).toString(), u"Processing: "_s + C);
     QCOMPARE(texts.at(1).at(0).toString(), u"Processing: "_s + C);
 }
 
-void tst_Form1::closingDuringASortEndsIt()
+void tst_MainWindow::closingDuringASortEndsIt()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    window->content().append(QStringList{C, B, A});
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.content().append(QStringList{C, B, A});
 
-    QTimer::singleShot(0, window.get(), [&] { window->close(); });
-    QThread::msleep(2 * StatusLine::SliceMs);
-    click(*window, u"PushButton17"_s);
+    QTimer::singleShot(0, &window, [&] { window.close(); });
+    waitForTimeSlice(window.statusLine());
+    click(window, Element::StartSortingButton);
 
-    QVERIFY(window->statusLine().aborted());
-    QVERIFY(!window->isVisible());
-    QCOMPARE(window->results().count(), 0);
-    QVERIFY(dialogs.shown.empty());
+    QVERIFY(window.statusLine().aborted());
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.results().count(), 0);
+    QVERIFY(f.dialogs.shown.empty());
 }
 
-void tst_Form1::contentChangesDuringTheRun_data()
+void tst_MainWindow::contentChangesDuringTheRun_data()
 {
     QTest::addColumn<bool>("added"); // rows added, or else all rows removed
     QTest::addColumn<QStringList>("expected");
@@ -711,154 +684,157 @@ void tst_Form1::contentChangesDuringTheRun_data()
         << true << QStringList{A, B, C} << QStringList();
     QTest::newRow("rows removed end the reading")
         << false << QStringList{C}
-        << QStringList{
-               errorDialogText(u"Index out of bounds"_s, u"Form1"_s, u"PushButton17_Click"_s, 110)};
+        << QStringList{errorDialogText(u"Index out of bounds"_s, Sorting, 110)};
 }
 
-void tst_Form1::contentChangesDuringTheRun()
+void tst_MainWindow::contentChangesDuringTheRun()
 {
     QFETCH(bool, added);
     QFETCH(QStringList, expected);
     QFETCH(QStringList, failures);
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->content().append(QStringList{C, B, A});
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.content().append(QStringList{C, B, A});
 
     // Something that does not respect the busy state changes the content
     // list while the first row's yield runs the event loop.
-    QTimer::singleShot(0, window.get(), [&] {
+    QTimer::singleShot(0, &window, [&] {
         if (added)
-            window->content().append(QStringList(5000, u"added"_s));
+            window.content().append(QStringList(5000, u"added"_s));
         else
-            window->content().clear();
+            window.content().clear();
     });
-    QThread::msleep(2 * StatusLine::SliceMs);
-    click(*window, u"PushButton17"_s);
+    waitForTimeSlice(window.statusLine());
+    click(window, Element::StartSortingButton);
 
-    QStringList results;
-    for (int i = 0; i < window->results().count(); ++i)
-        results << window->results().text(i);
-    QCOMPARE(results, expected);
-    QCOMPARE(dialogs.messages(), failures + QStringList{u"Done."_s});
-    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
+    QCOMPARE(window.results().texts(), expected);
+    QCOMPARE(f.dialogs.messages(), failures + QStringList{u"Done."_s});
+    QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
 }
 
-void tst_Form1::pointerRules_data()
+void tst_MainWindow::pointerRules_data()
 {
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<Element>("element");
     QTest::addColumn<bool>("viewport");
     QTest::addColumn<WindowPointer::Shape>("before");
     QTest::addColumn<WindowPointer::Shape>("after");
 
     using S = WindowPointer::Shape;
-    const QStringList buttons = {u"PushButton1"_s, u"PushButton2"_s,  u"PushButton3"_s,
-                                 u"PushButton4"_s, u"PushButton5"_s,  u"PushButton6"_s,
-                                 u"PushButton7"_s, u"PushButton13"_s, u"PushButton17"_s};
-    for (const QString &button : buttons)
-        QTest::addRow("%s shows the hand", qPrintable(button))
-            << button << false << S::Default << S::Custom;
+    const std::pair<const char *, Element> buttons[] = {
+        {"clear content button", Element::ClearContentButton},
+        {"clear results button", Element::ClearResultsButton},
+        {"load files button", Element::LoadFilesButton},
+        {"save text file button", Element::SaveTextFileButton},
+        {"copy button", Element::CopyButton},
+        {"help button", Element::HelpButton},
+        {"sample button", Element::SampleButton},
+        {"save spreadsheet button", Element::SaveSpreadsheetButton},
+        {"start sorting button", Element::StartSortingButton}};
+    for (const auto &[name, button] : buttons)
+        QTest::addRow("%s shows the hand", name) << button << false << S::Default << S::Custom;
     QTest::newRow("button while busy")
-        << u"PushButton17"_s << false << S::Hourglass << S::Hourglass;
-    QTest::newRow("background") << u"Form1"_s << false << S::Custom << S::Default;
-    QTest::newRow("background while busy") << u"Form1"_s << false << S::Hourglass << S::Hourglass;
-    QTest::newRow("frame") << u"Frame1"_s << false << S::Custom << S::Default;
-    QTest::newRow("content list") << u"ListView1"_s << true << S::Custom << S::Default;
-    QTest::newRow("results list") << u"ListView2"_s << true << S::Custom << S::Default;
-    QTest::newRow("list while busy") << u"ListView1"_s << true << S::Hourglass << S::Hourglass;
+        << Element::StartSortingButton << false << S::Hourglass << S::Hourglass;
+    QTest::newRow("background") << Element::Window << false << S::Custom << S::Default;
+    QTest::newRow("background while busy")
+        << Element::Window << false << S::Hourglass << S::Hourglass;
+    QTest::newRow("frame") << Element::SortOptionsFrame << false << S::Custom << S::Default;
+    QTest::newRow("content list") << Element::ContentList << true << S::Custom << S::Default;
+    QTest::newRow("results list") << Element::ResultsList << true << S::Custom << S::Default;
+    QTest::newRow("list while busy")
+        << Element::ContentList << true << S::Hourglass << S::Hourglass;
     QTest::newRow("drop-down list keeps the hand")
-        << u"Combo1"_s << false << S::Custom << S::Custom;
+        << Element::SortOptionList << false << S::Custom << S::Custom;
     QTest::newRow("progress bar keeps the hand")
-        << u"ProgressBar1"_s << false << S::Custom << S::Custom;
+        << Element::StatusBar << false << S::Custom << S::Custom;
 }
 
-void tst_Form1::pointerRules()
+void tst_MainWindow::pointerRules()
 {
-    QFETCH(QString, control);
+    QFETCH(Element, element);
     QFETCH(bool, viewport);
     QFETCH(WindowPointer::Shape, before);
     QFETCH(WindowPointer::Shape, after);
 
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    QWidget *widget =
-        control == window->objectName() ? window.get() : window->findChild<QWidget *>(control);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QWidget *widget = element == Element::Window ? &window : control(window, element);
     QVERIFY(widget);
     if (viewport)
         widget = static_cast<QTreeView *>(widget)->viewport();
-    window->pointer().set(before);
+    window.pointer().set(before);
 
     // A point of the control that no child covers.
     QPoint at(2, 2);
-    if (widget == window.get())
-        at = QPoint(window->width() - 2, window->height() - 2);
-    else if (widget->objectName() == u"Frame1"_s)
+    if (widget == &window)
+        at = QPoint(window.width() - 2, window.height() - 2);
+    else if (element == Element::SortOptionsFrame)
         at = QPoint(widget->width() - 3, widget->height() - 3);
     QVERIFY(!widget->childAt(at));
     QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
                      Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
 
-    QCOMPARE(window->pointer().shape(), after);
+    QCOMPARE(window.pointer().shape(), after);
     const Qt::CursorShape shown =
         after == WindowPointer::Shape::Hourglass ? Qt::WaitCursor : Qt::ArrowCursor;
-    QCOMPARE(window->cursor().shape(), shown);
+    QCOMPARE(window.cursor().shape(), shown);
 }
 
-void tst_Form1::busyPointerSurvivesMovesDuringAPrompt()
+void tst_MainWindow::busyPointerSurvivesMovesDuringAPrompt()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-    window->combo()->setCurrentIndex(3);
-    window->content().append(QStringList{B, A});
-    dialogs.inputAnswers.push_back(u"1"_s);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.sortOptionList()->setCurrentIndex(3);
+    window.content().append(QStringList{B, A});
+    f.dialogs.inputAnswers.push_back(u"1"_s);
 
     QList<WindowPointer::Shape> during;
-    dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
+    f.dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.kind != ScriptedDialogs::Shown::Kind::Input)
             return;
-        for (const QString &name : {u"PushButton6"_s, u"ListView1"_s}) {
-            QWidget *w = window->findChild<QWidget *>(name);
+        for (const Element element : {Element::HelpButton, Element::ContentList}) {
+            QWidget *w = control(window, element);
             if (auto *view = qobject_cast<QTreeView *>(w))
                 w = view->viewport();
             QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
             QApplication::sendEvent(w, &move);
-            during << window->pointer().shape();
+            during << window.pointer().shape();
         }
-        QCOMPARE(window->cursor().shape(), Qt::WaitCursor);
+        QCOMPARE(window.cursor().shape(), Qt::WaitCursor);
     };
 
-    click(*window, u"PushButton17"_s);
+    click(window, Element::StartSortingButton);
 
     QCOMPARE(during, (QList<WindowPointer::Shape>{WindowPointer::Shape::Hourglass,
                                                   WindowPointer::Shape::Hourglass}));
-    QCOMPARE(window->pointer().shape(), WindowPointer::Shape::Default);
+    QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
 }
 
-void tst_Form1::help()
+void tst_MainWindow::help()
 {
-    ScriptedDialogs dialogs;
-    auto window = makeWindow(dialogs);
-    window->content().append(u"untouched"_s);
+    WindowFixture f;
+    MainWindow &window = f.makeWindow();
+    window.content().append(u"untouched"_s);
 
-    click(*window, u"PushButton6"_s);
+    click(window, Element::HelpButton);
 
     QCOMPARE(
-        dialogs.shown,
+        f.dialogs.shown,
         (std::vector<ScriptedDialogs::Shown>{
             {ScriptedDialogs::Shown::Kind::Message,
              u"Questions? Please contact Team Hallowmere at https://hallowmere.example/contact"_s,
              u"Tarnveil"_s,
              UserDialogs::Icon::None,
              {}}}));
-    QCOMPARE(window->content().count(), 1);
-    QCOMPARE(window->results().count(), 0);
+    QCOMPARE(window.content().count(), 1);
+    QCOMPARE(window.results().count(), 0);
 }
 
-QTEST_MAIN(tst_Form1)
-#include "tst_form1.moc"
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

@@ -1,13 +1,11 @@
-#include "app/Form1.h"
-#include "app/UserDialogs.h"
+#include "app/MainWindow.h"
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
+#include "support/TestFiles.h"
+#include "support/WindowFixture.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMimeData>
-#include <QPushButton>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -48,61 +46,48 @@ private slots:
     void checkBoxes();
 
 private:
-    RowListView *list(const QString &name) const
+    RowListView *list(Element element) const { return control<RowListView>(*m_window, element); }
+    RowModel &model(Element element) const
     {
-        return m_window->findChild<RowListView *>(name);
+        return element == Element::ContentList ? m_window->content() : m_window->results();
     }
-    RowModel &model(const QString &name) const
-    {
-        return name == u"ListView1"_s ? m_window->content() : m_window->results();
-    }
-    void click(const QString &button) const { m_window->findChild<QPushButton *>(button)->click(); }
     QString path(const QString &name) const { return m_files.filePath(name); }
 
-    QTemporaryDir m_settingsDir;
     QTemporaryDir m_files;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<WindowFixture> m_fixture;
+    ScriptedDialogs *m_dialogs = nullptr;
+    MainWindow *m_window = nullptr;
 };
 
 void tst_ListWindow::initTestCase()
 {
-    QVERIFY(m_settingsDir.isValid());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
-    const std::pair<const char *, QByteArray> files[] = {
-        {"one.txt", "1a\r\n1b\r\n"_ba},
-        {"two.txt", "\n2a\n   \n2b"_ba},
-        {"three.txt", "3a"_ba},
-    };
-    for (const auto &[name, bytes] : files) {
-        QFile file(path(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    QVERIFY(m_files.isValid());
+    QVERIFY(writeFile(path(u"one.txt"_s), "1a\r\n1b\r\n"_ba));
+    QVERIFY(writeFile(path(u"two.txt"_s), "\n2a\n   \n2b"_ba));
+    QVERIFY(writeFile(path(u"three.txt"_s), "3a"_ba));
     QVERIFY(QDir(m_files.path()).mkdir(u"folder.txt"_s));
 }
 
 void tst_ListWindow::init()
 {
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    Form1Services services;
-    services.dialogs = m_dialogs.get();
-    services.programFolder = m_files.path();
-    m_window = std::make_unique<Form1>(services);
+    m_fixture = std::make_unique<WindowFixture>();
+    m_dialogs = &m_fixture->dialogs;
+    m_window = &m_fixture->makeWindow();
     m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
     QVERIFY(m_dialogs->shown.empty());
 }
 
 void tst_ListWindow::cleanup()
 {
-    m_window.reset();
-    m_dialogs.reset();
+    m_window = nullptr;
+    m_dialogs = nullptr;
+    m_fixture.reset();
 }
 
 void tst_ListWindow::deleteKey_data()
 {
-    QTest::addColumn<QString>("listName");
+    QTest::addColumn<Element>("listElement");
     QTest::addColumn<int>("rows");
     QTest::addColumn<int>("selected"); // -1: none
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
@@ -110,30 +95,31 @@ void tst_ListWindow::deleteKey_data()
     QTest::addColumn<bool>("removes");
 
     const Qt::KeyboardModifiers none;
-    for (const QString &name : {u"ListView1"_s, u"ListView2"_s}) {
-        const QByteArray n = name.toLatin1();
-        QTest::addRow("%s plain", n.data()) << name << 3 << 1 << none << false << true;
-        QTest::addRow("%s shift", n.data())
-            << name << 3 << 2 << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << true;
-        QTest::addRow("%s ctrl alt", n.data())
-            << name << 3 << 0 << (Qt::ControlModifier | Qt::AltModifier) << false << true;
-        QTest::addRow("%s nothing selected", n.data()) << name << 3 << -1 << none << false << false;
-        QTest::addRow("%s empty list", n.data()) << name << 0 << -1 << none << false << false;
-        QTest::addRow("%s busy", n.data()) << name << 3 << 1 << none << true << false;
+    const std::pair<const char *, Element> lists[] = {{"content list", Element::ContentList},
+                                                      {"results list", Element::ResultsList}};
+    for (const auto &[name, list] : lists) {
+        QTest::addRow("%s plain", name) << list << 3 << 1 << none << false << true;
+        QTest::addRow("%s shift", name)
+            << list << 3 << 2 << Qt::KeyboardModifiers(Qt::ShiftModifier) << false << true;
+        QTest::addRow("%s ctrl alt", name)
+            << list << 3 << 0 << (Qt::ControlModifier | Qt::AltModifier) << false << true;
+        QTest::addRow("%s nothing selected", name) << list << 3 << -1 << none << false << false;
+        QTest::addRow("%s empty list", name) << list << 0 << -1 << none << false << false;
+        QTest::addRow("%s busy", name) << list << 3 << 1 << none << true << false;
     }
 }
 
 void tst_ListWindow::deleteKey()
 {
-    QFETCH(QString, listName);
+    QFETCH(Element, listElement);
     QFETCH(int, rows);
     QFETCH(int, selected);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(bool, busy);
     QFETCH(bool, removes);
 
-    RowListView *view = list(listName);
-    RowModel &rowsOf = model(listName);
+    RowListView *view = list(listElement);
+    RowModel &rowsOf = model(listElement);
     for (int i = 0; i < rows; ++i)
         rowsOf.append(u"row %1"_s.arg(i));
     view->setFocus();
@@ -151,21 +137,21 @@ void tst_ListWindow::deleteKey()
 
 void tst_ListWindow::doubleClick_data()
 {
-    QTest::addColumn<QString>("listName");
+    QTest::addColumn<Element>("listElement");
     QTest::addColumn<bool>("busy");
-    QTest::newRow("content list") << u"ListView1"_s << false;
-    QTest::newRow("results list") << u"ListView2"_s << false;
-    QTest::newRow("content list, busy") << u"ListView1"_s << true;
-    QTest::newRow("results list, busy") << u"ListView2"_s << true;
+    QTest::newRow("content list") << Element::ContentList << false;
+    QTest::newRow("results list") << Element::ResultsList << false;
+    QTest::newRow("content list, busy") << Element::ContentList << true;
+    QTest::newRow("results list, busy") << Element::ResultsList << true;
 }
 
 void tst_ListWindow::doubleClick()
 {
-    QFETCH(QString, listName);
+    QFETCH(Element, listElement);
     QFETCH(bool, busy);
 
-    RowListView *view = list(listName);
-    RowModel &rowsOf = model(listName);
+    RowListView *view = list(listElement);
+    RowModel &rowsOf = model(listElement);
     rowsOf.append(QStringList{u"first"_s, u"second"_s, u"second"_s});
     if (busy)
         m_window->pointer().set(Shape::Hourglass);
@@ -191,12 +177,12 @@ void tst_ListWindow::clearButtonsWhileBusy()
         if (shown.text != u"File not found"_s)
             return;
         sawBusy = m_window->pointer().busy();
-        click(u"PushButton1"_s);
-        list(u"ListView1"_s)->setCurrentIndex(m_window->content().index(0));
-        QTest::keyClick(list(u"ListView1"_s), Qt::Key_Delete);
-        click(u"PushButton2"_s);
+        click(*m_window, Element::ClearContentButton);
+        list(Element::ContentList)->setCurrentIndex(m_window->content().index(0));
+        QTest::keyClick(list(Element::ContentList), Qt::Key_Delete);
+        click(*m_window, Element::ClearResultsButton);
     };
-    click(u"PushButton3"_s);
+    click(*m_window, Element::LoadFilesButton);
 
     QVERIFY(sawBusy);
     QCOMPARE(m_window->content().texts(), (QStringList{u"1a"_s, u"1b"_s}));
@@ -204,15 +190,15 @@ void tst_ListWindow::clearButtonsWhileBusy()
     QCOMPARE(m_window->pointer().shape(), Shape::Default);
 
     // Not busy any more: the content list's button clears it.
-    click(u"PushButton1"_s);
+    click(*m_window, Element::ClearContentButton);
     QCOMPARE(m_window->content().count(), 0);
 }
 
 void tst_ListWindow::sampleTwice()
 {
     m_window->content().append(u"loaded before"_s);
-    click(u"PushButton7"_s);
-    click(u"PushButton7"_s);
+    click(*m_window, Element::SampleButton);
+    click(*m_window, Element::SampleButton);
     const QStringList rows = m_window->content().texts();
     QCOMPARE(rows.size(), 25);
     QCOMPARE(rows.at(0), u"loaded before"_s);
@@ -257,7 +243,7 @@ void tst_ListWindow::loadFiles()
         if (shown.kind == ScriptedDialogs::Shown::Kind::Message)
             busyAtBox.push_back(m_window->pointer().busy());
     };
-    click(u"PushButton3"_s);
+    click(*m_window, Element::LoadFilesButton);
 
     QCOMPARE(m_window->content().texts(), rows);
     QCOMPARE(m_window->results().texts(), QStringList{u"result"_s});
@@ -284,22 +270,22 @@ void tst_ListWindow::loadFiles()
 
 void tst_ListWindow::drop_data()
 {
-    QTest::addColumn<QString>("listName");
+    QTest::addColumn<Element>("listElement");
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("on the content list")
-        << u"ListView1"_s << QStringList{u"3a"_s, u"1a"_s, u"1b"_s};
-    QTest::newRow("on the results list") << u"ListView2"_s << QStringList();
+        << Element::ContentList << QStringList{u"3a"_s, u"1a"_s, u"1b"_s};
+    QTest::newRow("on the results list") << Element::ResultsList << QStringList();
 }
 
 void tst_ListWindow::drop()
 {
-    QFETCH(QString, listName);
+    QFETCH(Element, listElement);
     QFETCH(QStringList, rows);
 
     QMimeData mime;
     mime.setUrls(
         {QUrl::fromLocalFile(path(u"three.txt"_s)), QUrl::fromLocalFile(path(u"one.txt"_s))});
-    QWidget *target = list(listName)->viewport();
+    QWidget *target = list(listElement)->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
     QCoreApplication::sendEvent(target, &enter);
@@ -318,8 +304,8 @@ void tst_ListWindow::checkBoxes()
 {
     m_window->content().append(u"content row"_s);
     m_window->results().append(QStringList{u"result row"_s, u"another"_s});
-    const QAbstractItemModel *contentView = list(u"ListView1"_s)->model();
-    const QAbstractItemModel *resultsView = list(u"ListView2"_s)->model();
+    const QAbstractItemModel *contentView = list(Element::ContentList)->model();
+    const QAbstractItemModel *resultsView = list(Element::ResultsList)->model();
     QVERIFY(!contentView->data(contentView->index(0, 0), Qt::CheckStateRole).isValid());
     QCOMPARE(
         resultsView->data(resultsView->index(1, 0), Qt::CheckStateRole).value<Qt::CheckState>(),

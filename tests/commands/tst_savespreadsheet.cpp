@@ -1,9 +1,11 @@
-#include "ExportFixture.h"
-
-#include "app/ErrorDialog.h"
-#include "export/ExportCommands.h"
-#include "export/SpreadsheetExport.h"
-#include "sort/Failure.h"
+#include "commands/ExternalNames.h"
+#include "commands/SaveSpreadsheet.h"
+#include "commands/WriteListToSheet.h"
+#include "core/ErrorTrap.h"
+#include "core/Failure.h"
+#include "support/CommandFixture.h"
+#include "support/ItemModelReader.h"
+#include "support/TestLists.h"
 
 #include <QTest>
 
@@ -20,7 +22,8 @@ using Cells = std::map<std::pair<int, int>, QString>;
 
 } // namespace
 
-class tst_SpreadsheetExport : public QObject
+// "Save Results As Excel File" on a recording spreadsheet.
+class tst_SaveSpreadsheet : public QObject
 {
     Q_OBJECT
 
@@ -36,7 +39,7 @@ private slots:
     void rowsClearedWhileWriting();
 };
 
-void tst_SpreadsheetExport::callsAndCells_data()
+void tst_SaveSpreadsheet::callsAndCells_data()
 {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("calls");
@@ -66,19 +69,19 @@ void tst_SpreadsheetExport::callsAndCells_data()
                  {{4, 1}, u"a=b"_s}};
 }
 
-void tst_SpreadsheetExport::callsAndCells()
+void tst_SaveSpreadsheet::callsAndCells()
 {
     QFETCH(QStringList, rows);
     QFETCH(QStringList, calls);
     QFETCH(Cells, cells);
-    ExportFixture f;
+    CommandFixture f;
     f.addResults(rows);
     bool hourglassWhileWriting = true;
     f.spreadsheet.beforeSetCell = [&](int, int, const QString &) {
         hourglassWhileWriting &= f.pointer.busy();
     };
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     QCOMPARE(f.spreadsheet.calls, calls);
     QCOMPARE(f.spreadsheet.cells, cells);
@@ -89,7 +92,7 @@ void tst_SpreadsheetExport::callsAndCells()
 }
 
 // Several columns: headers in row 1, "=" removed from the columns after the first.
-void tst_SpreadsheetExport::table()
+void tst_SaveSpreadsheet::table()
 {
     const auto table = makeTable(
         {u"Name"_s, u"Formula"_s, u"Note"_s},
@@ -99,10 +102,10 @@ void tst_SpreadsheetExport::table()
     app->addWorkbook();
     spreadsheet.calls.clear();
     ScriptedDialogs dialogs;
-    ErrorTrap trap(dialogs, u"Form1"_s, u"PushButton13_Click"_s);
+    ErrorTrap trap(dialogs, locationOf(Element::SaveSpreadsheetButton));
     RecordingProgress status;
 
-    WriteListToSheet(*table, *app, trap, status);
+    writeListToSheet(ItemModelReader(*table), *app, trap, status);
 
     QCOMPARE(
         spreadsheet.calls,
@@ -121,13 +124,13 @@ void tst_SpreadsheetExport::table()
     QCOMPARE(dialogs.shown.size(), size_t(0));
 }
 
-void tst_SpreadsheetExport::notInstalled()
+void tst_SaveSpreadsheet::notInstalled()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"pear"_s});
     f.spreadsheet.installed = false;
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     QCOMPARE(f.dialogs.messages(), (QStringList{WithoutError, ThisFeature}));
     for (const auto &shown : f.dialogs.shown) {
@@ -138,27 +141,27 @@ void tst_SpreadsheetExport::notInstalled()
     QVERIFY(f.pointerShapes.empty());
 }
 
-void tst_SpreadsheetExport::emptyList()
+void tst_SaveSpreadsheet::emptyList()
 {
-    ExportFixture f;
+    CommandFixture f;
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     QCOMPARE(f.dialogs.shown.size(), size_t(0));
     QCOMPARE(f.spreadsheet.calls, (QStringList{u"createApplication"_s, u"release"_s}));
     QVERIFY(f.pointerShapes.empty());
 }
 
-void tst_SpreadsheetExport::refusedWritesAreReportedEach()
+void tst_SaveSpreadsheet::refusedWritesAreReportedEach()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"ok"_s, u"refused"_s, u"ok too"_s, u"refused"_s});
     f.spreadsheet.beforeSetCell = [](int, int, const QString &text) {
         if (text == u"refused"_s)
             throw Failure(u"String exceeds the limit"_s);
     };
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 2);
@@ -171,13 +174,13 @@ void tst_SpreadsheetExport::refusedWritesAreReportedEach()
     QCOMPARE(f.pointer.shape(), WindowPointer::Shape::Default);
 }
 
-void tst_SpreadsheetExport::fullSheetIsReportedOnce()
+void tst_SaveSpreadsheet::fullSheetIsReportedOnce()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"a"_s, u"b"_s, u"-c"_s, u"d"_s, u"e"_s, u"f"_s});
     f.spreadsheet.sheetRows = 4;
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
@@ -187,7 +190,7 @@ void tst_SpreadsheetExport::fullSheetIsReportedOnce()
     QVERIFY(f.spreadsheet.calls.contains(u"setVisible"_s));
 }
 
-void tst_SpreadsheetExport::rowsClearedWhileWriting_data()
+void tst_SaveSpreadsheet::rowsClearedWhileWriting_data()
 {
     QTest::addColumn<QString>("change");
 
@@ -198,10 +201,10 @@ void tst_SpreadsheetExport::rowsClearedWhileWriting_data()
 
 // The sheet gets the rows up to the first one that left the list, never rows
 // of two lists.
-void tst_SpreadsheetExport::rowsClearedWhileWriting()
+void tst_SaveSpreadsheet::rowsClearedWhileWriting()
 {
     QFETCH(QString, change);
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"a"_s, u"b"_s, u"c"_s, u"d"_s});
     f.spreadsheet.beforeSetCell = [&](int row, int, const QString &) {
         if (row != 3)
@@ -215,7 +218,7 @@ void tst_SpreadsheetExport::rowsClearedWhileWriting()
             f.addResults({u"w"_s, u"x"_s, u"y"_s, u"z"_s});
     };
 
-    PushButton13_Click(f.ctx);
+    saveResultsAsSpreadsheet(f.ctx);
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
@@ -226,5 +229,5 @@ void tst_SpreadsheetExport::rowsClearedWhileWriting()
     QCOMPARE(f.pointer.shape(), WindowPointer::Shape::Default);
 }
 
-QTEST_GUILESS_MAIN(tst_SpreadsheetExport)
-#include "tst_spreadsheetexport.moc"
+QTEST_GUILESS_MAIN(tst_SaveSpreadsheet)
+#include "tst_savespreadsheet.moc"

@@ -1,8 +1,11 @@
-#include "ExportFixture.h"
+#include "commands/SaveTextFile.h"
+#include "commands/WritePaddedTextFile.h"
+#include "support/CommandFixture.h"
+#include "support/ItemModelReader.h"
+#include "support/TestFiles.h"
+#include "support/TestLists.h"
 
-#include "export/ExportCommands.h"
-#include "export/TextFileExport.h"
-
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,14 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
 QByteArray spaces(int n)
 {
     return QByteArray(n, ' ');
@@ -33,7 +28,8 @@ const QByteArray Header = "Sorted Content (Results)\t\r\n";
 
 } // namespace
 
-class tst_TextFileExport : public QObject
+// "Save Results As Text File" and the padded text file it writes.
+class tst_SaveTextFile : public QObject
 {
     Q_OBJECT
 
@@ -55,7 +51,7 @@ private slots:
     void rowsLeaveWhileWriting();
 };
 
-void tst_TextFileExport::resultsBytes_data()
+void tst_SaveTextFile::resultsBytes_data()
 {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QByteArray>("bytes");
@@ -99,22 +95,22 @@ void tst_TextFileExport::resultsBytes_data()
         << Header + "x" + spaces(23) + "\t\r\nx" + spaces(23) + "\t\r\n";
 }
 
-void tst_TextFileExport::resultsBytes()
+void tst_SaveTextFile::resultsBytes()
 {
     QFETCH(QStringList, rows);
     QFETCH(QByteArray, bytes);
-    ExportFixture f;
+    CommandFixture f;
     f.addResults(rows);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
-    QCOMPARE(readAll(path), bytes);
+    QCOMPARE(readFile(path), bytes);
     QCOMPARE(f.dialogs.messages(), QStringList());
 }
 
-void tst_TextFileExport::tableBytes_data()
+void tst_SaveTextFile::tableBytes_data()
 {
     QTest::addColumn<QStringList>("headers");
     QTest::addColumn<std::vector<QStringList>>("rows");
@@ -134,7 +130,7 @@ void tst_TextFileExport::tableBytes_data()
         << QByteArray(" \t\t\r\n \t\t\r\na\t\t\r\n");
 }
 
-void tst_TextFileExport::tableBytes()
+void tst_SaveTextFile::tableBytes()
 {
     QFETCH(QStringList, headers);
     QFETCH(std::vector<QStringList>, rows);
@@ -144,15 +140,15 @@ void tst_TextFileExport::tableBytes()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"table.txt"_s);
 
-    SaveListviewProperlySpaced(*table, path, nullptr, dialogs);
+    writePaddedTextFile(ItemModelReader(*table), path, nullptr, dialogs);
 
-    QCOMPARE(readAll(path), bytes);
+    QCOMPARE(readFile(path), bytes);
     QCOMPARE(dialogs.messages(), QStringList());
 }
 
-void tst_TextFileExport::commandAsksAndShowsTheHourglass()
+void tst_SaveTextFile::commandAsksAndShowsTheHourglass()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"pear"_s});
     QTemporaryDir dir;
     const QString path = dir.filePath(u"typed without extension"_s);
@@ -160,7 +156,7 @@ void tst_TextFileExport::commandAsksAndShowsTheHourglass()
     bool hourglassWhileWriting = false;
     f.status.onYield = [&](int) { hourglassWhileWriting |= f.pointer.busy(); };
 
-    PushButton4_Click(f.ctx);
+    saveResultsAsTextFile(f.ctx);
 
     QCOMPARE(f.dialogs.shown.size(), size_t(1));
     const ScriptedDialogs::Shown &dialog = f.dialogs.shown.front();
@@ -170,39 +166,35 @@ void tst_TextFileExport::commandAsksAndShowsTheHourglass()
     QVERIFY(hourglassWhileWriting);
     QCOMPARE(f.pointerShapes,
              (std::vector{WindowPointer::Shape::Hourglass, WindowPointer::Shape::Default}));
-    QCOMPARE(readAll(path), Header + "pear" + spaces(20) + "\t\r\n");
+    QCOMPARE(readFile(path), Header + "pear" + spaces(20) + "\t\r\n");
 }
 
-void tst_TextFileExport::cancelledDialogWritesNothing()
+void tst_SaveTextFile::cancelledDialogWritesNothing()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"pear"_s});
 
-    PushButton4_Click(f.ctx);
+    saveResultsAsTextFile(f.ctx);
 
     QCOMPARE(f.dialogs.shown.size(), size_t(1));
     QVERIFY(f.pointerShapes.empty());
     QVERIFY(f.status.texts.isEmpty());
 }
 
-void tst_TextFileExport::replacesAnExistingFile()
+void tst_SaveTextFile::replacesAnExistingFile()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"fig"_s});
     QTemporaryDir dir;
     const QString path = dir.filePath(u"old.txt"_s);
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(QByteArray(10000, 'o'));
-    }
+    QVERIFY(writeFile(path, QByteArray(10000, 'o')));
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
-    QCOMPARE(readAll(path), Header + "fig" + spaces(21) + "\t\r\n");
+    QCOMPARE(readFile(path), Header + "fig" + spaces(21) + "\t\r\n");
 }
 
-void tst_TextFileExport::unwritablePath_data()
+void tst_SaveTextFile::unwritablePath_data()
 {
     QTest::addColumn<QString>("relativePath");
     QTest::addColumn<bool>("readOnlyFolder");
@@ -214,30 +206,26 @@ void tst_TextFileExport::unwritablePath_data()
     QTest::newRow("read-only folder, existing file") << u"locked/old.txt"_s << true << 156;
 }
 
-void tst_TextFileExport::unwritablePath()
+void tst_SaveTextFile::unwritablePath()
 {
     QFETCH(QString, relativePath);
     QFETCH(bool, readOnlyFolder);
     QFETCH(int, line);
     if (readOnlyFolder && geteuid() == 0)
         QSKIP("root writes into read-only folders");
-    ExportFixture f;
+    CommandFixture f;
     f.addResults({u"pear"_s, u"fig"_s, u"-plum"_s});
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath(u"folder"_s));
     QVERIFY(QDir(dir.path()).mkpath(u"locked"_s));
     const QByteArray oldBytes = "keep me\r\n";
-    {
-        QFile old(dir.filePath(u"locked/old.txt"_s));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(oldBytes);
-    }
+    QVERIFY(writeFile(dir.filePath(u"locked/old.txt"_s), oldBytes));
     const QString locked = dir.filePath(u"locked"_s);
     if (readOnlyFolder)
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
     const QString path = dir.filePath(relativePath);
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     const QStringList messages = f.dialogs.messages();
@@ -249,13 +237,13 @@ void tst_TextFileExport::unwritablePath()
     QCOMPARE(f.dialogs.shown.front().caption, u"Application Error"_s);
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
     QCOMPARE(f.status.positions.back(), 0.0);
-    QCOMPARE(readAll(dir.filePath(u"locked/old.txt"_s)), oldBytes);
+    QCOMPARE(readFile(dir.filePath(u"locked/old.txt"_s)), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
-void tst_TextFileExport::status()
+void tst_SaveTextFile::status()
 {
-    ExportFixture f;
+    CommandFixture f;
     QStringList rows;
     for (int i = 1; i <= 3000; ++i)
         rows.append(i == 2000 ? u"-unchecked"_s : u"row"_s);
@@ -263,7 +251,7 @@ void tst_TextFileExport::status()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"Results 1.txt"_s);
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
     const QString writing = u"Writing file: Results 1.txt"_s;
     QCOMPARE(f.status.texts, (QStringList{writing, writing, writing, writing + u" (1000)"_s,
@@ -280,7 +268,7 @@ void tst_TextFileExport::status()
     QVERIFY(f.status.yields >= 2 * 3000 / 100);
 }
 
-void tst_TextFileExport::rowsLeaveWhileWriting_data()
+void tst_SaveTextFile::rowsLeaveWhileWriting_data()
 {
     QTest::addColumn<bool>("measuring"); // or else writing the rows
     QTest::addColumn<QString>("change");
@@ -299,22 +287,18 @@ void tst_TextFileExport::rowsLeaveWhileWriting_data()
 // The results list's "Clear List" works while the rows are written: the save
 // reports it once and leaves the old file as it was, never a file of rows
 // from two lists or cut short.
-void tst_TextFileExport::rowsLeaveWhileWriting()
+void tst_SaveTextFile::rowsLeaveWhileWriting()
 {
     QFETCH(bool, measuring);
     QFETCH(QString, change);
     QFETCH(QList<int>, lines);
     const int atYield = 3;
-    ExportFixture f;
+    CommandFixture f;
     f.addResults(QStringList(5000, u"pear"_s));
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
     const QByteArray oldBytes = "keep me\r\n";
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(oldBytes);
-    }
+    QVERIFY(writeFile(path, oldBytes));
     int passStart = 0;
     f.status.onYield = [&](int n) {
         // One text after the first status, three once the header is written.
@@ -332,7 +316,7 @@ void tst_TextFileExport::rowsLeaveWhileWriting()
             f.addResults(QStringList(5000, u"newer"_s));
     };
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
     QVERIFY(passStart > 0);
     const QStringList messages = f.dialogs.messages();
@@ -343,16 +327,16 @@ void tst_TextFileExport::rowsLeaveWhileWriting()
             u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line));
     };
     QVERIFY2(std::any_of(lines.begin(), lines.end(), fromLine), qPrintable(messages.front()));
-    QCOMPARE(readAll(path), oldBytes);
+    QCOMPARE(readFile(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.txt"_s});
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
 }
 
 // A second save of the same file, started while the first one yields, is the
 // one the file keeps, although the first one ends after it.
-void tst_TextFileExport::laterSaveOfTheSameFileWins()
+void tst_SaveTextFile::laterSaveOfTheSameFileWins()
 {
-    ExportFixture f;
+    CommandFixture f;
     f.addResults(QStringList(3000, u"pear"_s));
     QTemporaryDir dir;
     const QString path = dir.filePath(u"out.txt"_s);
@@ -366,21 +350,20 @@ void tst_TextFileExport::laterSaveOfTheSameFileWins()
         nested = true;
         f.addResults({u"fig"_s});
         ScriptedDialogs dialogs;
-        SaveListviewProperlySpaced(f.results, QDir(dir.path()).filePath(u"./out.txt"_s), nullptr,
-                                   dialogs);
-        nestedBytes = readAll(path);
+        writePaddedTextFile(f.results, QDir(dir.path()).filePath(u"./out.txt"_s), nullptr, dialogs);
+        nestedBytes = readFile(path);
     };
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
     QVERIFY(nested);
     QVERIFY(nestedBytes.endsWith("fig" + spaces(21) + "\t\r\n"));
-    QCOMPARE(readAll(path), nestedBytes);
+    QCOMPARE(readFile(path), nestedBytes);
     QCOMPARE(f.dialogs.messages(), QStringList());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"out.txt"_s});
 }
 
-void tst_TextFileExport::failedWriteKeepsTheOldFile_data()
+void tst_SaveTextFile::failedWriteKeepsTheOldFile_data()
 {
     QTest::addColumn<int>("rows");
     QTest::addColumn<qint64>("room"); // bytes a file may hold; -1: all but the last byte
@@ -394,23 +377,19 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile_data()
 
 // A file system that runs out of room in the middle of the save: one report,
 // and the old file stays as it was.
-void tst_TextFileExport::failedWriteKeepsTheOldFile()
+void tst_SaveTextFile::failedWriteKeepsTheOldFile()
 {
     QFETCH(int, rows);
     QFETCH(qint64, room);
     QFETCH(int, line);
-    ExportFixture f;
+    CommandFixture f;
     f.addResults(QStringList(rows, u"a row of the results"_s));
     if (room < 0)
         room = Header.size() + qint64(rows) * (24 + 3) - 1;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"old.txt"_s);
     const QByteArray oldBytes = "keep me\r\n";
-    {
-        QFile old(path);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write(oldBytes);
-    }
+    QVERIFY(writeFile(path, oldBytes));
     rlimit saved{};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -418,7 +397,7 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile()
     small.rlim_cur = rlim_t(room);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
 
-    SaveListviewProperlySpaced(f.results, path, &f.status, f.dialogs);
+    writePaddedTextFile(f.results, path, &f.status, f.dialogs);
 
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
@@ -427,10 +406,10 @@ void tst_TextFileExport::failedWriteKeepsTheOldFile()
     QVERIFY2(
         messages.front().contains(u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
         qPrintable(messages.front()));
-    QCOMPARE(readAll(path), oldBytes);
+    QCOMPARE(readFile(path), oldBytes);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
     QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
 }
 
-QTEST_GUILESS_MAIN(tst_TextFileExport)
-#include "tst_textfileexport.moc"
+QTEST_GUILESS_MAIN(tst_SaveTextFile)
+#include "tst_savetextfile.moc"

@@ -1,27 +1,28 @@
-#include "app/AppInfo.h"
+#include "app/ProductInfo.h"
 #include "app/Skin.h"
+#include "core/Files.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-class tst_AppInfo : public QObject
+class tst_ProductInfo : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void shortTitle_data();
-    void shortTitle();
-    void fileExists_data();
-    void fileExists();
+    void shortTitleOfName_data();
+    void shortTitleOfName();
+    void existingPaths_data();
+    void existingPaths();
     void skinFile_data();
     void skinFile();
 };
 
-void tst_AppInfo::shortTitle_data()
+void tst_ProductInfo::shortTitleOfName_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("title");
@@ -41,14 +42,14 @@ void tst_AppInfo::shortTitle_data()
         << (QString(41, u'y') + u" tail"_s) << QString(41, u'y');
 }
 
-void tst_AppInfo::shortTitle()
+void tst_ProductInfo::shortTitleOfName()
 {
     QFETCH(QString, name);
     QFETCH(QString, title);
-    QCOMPARE(ShortTitle(name), title);
+    QCOMPARE(shortTitle(name), title);
 }
 
-void tst_AppInfo::fileExists_data()
+void tst_ProductInfo::existingPaths_data()
 {
     QTest::addColumn<QString>("relative"); // under a temporary folder; "" for the empty path
     QTest::addColumn<bool>("exists");
@@ -60,22 +61,20 @@ void tst_AppInfo::fileExists_data()
     QTest::newRow("empty path") << QString() << false;
 }
 
-void tst_AppInfo::fileExists()
+void tst_ProductInfo::existingPaths()
 {
     QFETCH(QString, relative);
     QFETCH(bool, exists);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QFile file(dir.filePath(u"present.txt"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
+    QVERIFY(writeFile(dir.filePath(u"present.txt"_s), {}));
     QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
 
-    QCOMPARE(FileExists(relative.isEmpty() ? QString() : dir.filePath(relative)), exists);
+    QCOMPARE(fileExists(relative.isEmpty() ? QString() : dir.filePath(relative)), exists);
 }
 
-void tst_AppInfo::skinFile_data()
+void tst_ProductInfo::skinFile_data()
 {
     QTest::addColumn<QString>("create"); // "file", "folder", "hidden" or "nothing"
     QTest::addColumn<bool>("found");
@@ -86,24 +85,23 @@ void tst_AppInfo::skinFile_data()
     QTest::newRow("only a hidden file beside it") << u"hidden"_s << false;
 }
 
-void tst_AppInfo::skinFile()
+void tst_ProductInfo::skinFile()
 {
     QFETCH(QString, create);
     QFETCH(bool, found);
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString path = SkinPath(dir.path());
+    const QString path = skinPath(dir.path());
     QCOMPARE(path, dir.path() + u"/x/o.cjs"_s);
     QVERIFY(QDir(dir.path()).mkdir(u"x"_s));
     if (create == u"file" || create == u"hidden") {
-        QFile file(create == u"file" ? path : dir.filePath(u"x/.o.cjs"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(writeFile(create == u"file" ? path : dir.filePath(u"x/.o.cjs"_s), {}));
     } else if (create == u"folder") {
         QVERIFY(QDir().mkpath(path));
     }
-    QCOMPARE(SkinFileExists(path), found);
+    QCOMPARE(skinFileExists(path), found);
 }
 
-QTEST_GUILESS_MAIN(tst_AppInfo)
-#include "tst_appinfo.moc"
+QTEST_GUILESS_MAIN(tst_ProductInfo)
+#include "tst_productinfo.moc"

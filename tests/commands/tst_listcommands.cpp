@@ -1,44 +1,20 @@
-#include "app/CommandContext.h"
-#include "app/ErrorDialog.h"
-#include "app/StatusLine.h"
-#include "app/UserDialogs.h"
-#include "app/WindowPointer.h"
-#include "export/Clipboard.h"
-#include "export/SpreadsheetAutomation.h"
-#include "lists/ListCommands.h"
-#include "lists/RowModel.h"
+#include "commands/ClearContent.h"
+#include "commands/ClearResults.h"
+#include "commands/LoadSample.h"
+#include "commands/LoadTextFiles.h"
+#include "support/CommandFixture.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
 using Shape = WindowPointer::Shape;
-
-struct Commands
-{
-    ScriptedDialogs dialogs;
-    StatusLine status;
-    WindowPointer pointer;
-    RowModel content{false};
-    RowModel results{true};
-    SystemClipboard clipboard;
-    std::unique_ptr<SpreadsheetAutomation> spreadsheet = makeSystemSpreadsheet();
-    CommandContext ctx{dialogs,   status,       pointer, content,      results,
-                       clipboard, *spreadsheet, {},      u"Tarnveil"_s};
-    std::vector<Shape> shapes;
-
-    Commands()
-    {
-        pointer.onChange = [this](Shape s) { shapes.push_back(s); };
-    }
-};
 
 const QStringList Sample{
     u"Watch your cash."_s,
@@ -80,48 +56,41 @@ private:
 void tst_ListCommands::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    const std::pair<const char *, QByteArray> files[] = {
-        {"a.txt", "a1\na2\n"_ba},
-        {"b.txt", "  \r\nb1\r\n"_ba},
-    };
-    for (const auto &[name, bytes] : files) {
-        QFile file(path(QString::fromLatin1(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
+    QVERIFY(writeFile(path(u"a.txt"_s), "a1\na2\n"_ba));
+    QVERIFY(writeFile(path(u"b.txt"_s), "  \r\nb1\r\n"_ba));
     QVERIFY(QDir(m_dir.path()).mkdir(u"folder.txt"_s));
 }
 
 void tst_ListCommands::clearButtons_data()
 {
-    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("contentList"); // or else the results list's button
     QTest::addColumn<bool>("busy");
     QTest::addColumn<int>("contentLeft");
     QTest::addColumn<int>("resultsLeft");
-    QTest::newRow("content list, idle") << 1 << false << 0 << 2;
-    QTest::newRow("content list, busy") << 1 << true << 3 << 2;
-    QTest::newRow("results list, idle") << 2 << false << 3 << 0;
-    QTest::newRow("results list, busy") << 2 << true << 3 << 0;
+    QTest::newRow("content list, idle") << true << false << 0 << 2;
+    QTest::newRow("content list, busy") << true << true << 3 << 2;
+    QTest::newRow("results list, idle") << false << false << 3 << 0;
+    QTest::newRow("results list, busy") << false << true << 3 << 0;
 }
 
 void tst_ListCommands::clearButtons()
 {
-    QFETCH(int, button);
+    QFETCH(bool, contentList);
     QFETCH(bool, busy);
     QFETCH(int, contentLeft);
     QFETCH(int, resultsLeft);
 
-    Commands c;
+    CommandFixture c;
     c.content.append(QStringList{u"x"_s, u"y"_s, u"x"_s});
     c.results.append(QStringList{u"x"_s, u"x"_s});
     c.pointer.set(busy ? Shape::Hourglass : Shape::Custom);
-    c.shapes.clear();
+    c.pointerShapes.clear();
 
-    (button == 1 ? PushButton1_Click : PushButton2_Click)(c.ctx);
+    (contentList ? clearContent : clearResults)(c.ctx);
 
     QCOMPARE(c.content.count(), contentLeft);
     QCOMPARE(c.results.count(), resultsLeft);
-    QVERIFY(c.shapes.empty());
+    QVERIFY(c.pointerShapes.empty());
     QVERIFY(c.dialogs.shown.empty());
 }
 
@@ -140,29 +109,29 @@ void tst_ListCommands::sample()
     QFETCH(QStringList, before);
     QFETCH(bool, busy);
 
-    Commands c;
+    CommandFixture c;
     c.content.append(before);
     c.pointer.set(busy ? Shape::Hourglass : Shape::Default);
-    c.shapes.clear();
+    c.pointerShapes.clear();
 
-    PushButton7_Click(c.ctx);
+    loadSample(c.ctx);
     QCOMPARE(c.content.texts(), before + Sample);
-    PushButton7_Click(c.ctx);
+    loadSample(c.ctx);
     QCOMPARE(c.content.texts(), before + Sample + Sample);
 
     QCOMPARE(c.results.count(), 0);
-    QVERIFY(c.shapes.empty());
+    QVERIFY(c.pointerShapes.empty());
     QVERIFY(c.dialogs.shown.empty());
 }
 
 void tst_ListCommands::cancelledDialog()
 {
-    Commands c;
+    CommandFixture c;
     c.content.append(u"kept"_s);
     c.pointer.set(Shape::Custom);
-    c.shapes.clear();
+    c.pointerShapes.clear();
 
-    PushButton3_Click(c.ctx); // no answer scripted: the dialog is cancelled
+    loadTextFiles(c.ctx); // no answer scripted: the dialog is cancelled
 
     QCOMPARE(c.dialogs.shown.size(), size_t(1));
     const ScriptedDialogs::Shown expected{
@@ -173,42 +142,40 @@ void tst_ListCommands::cancelledDialog()
         {u"Text Files (*.txt)"_s, u"All Files (*)"_s}};
     QCOMPARE(c.dialogs.shown.front(), expected);
     QCOMPARE(c.content.texts(), QStringList{u"kept"_s});
-    QVERIFY(c.shapes.empty());
+    QVERIFY(c.pointerShapes.empty());
 }
 
 // A load that starts while a sort yields leaves the busy state to the sort.
 void tst_ListCommands::loadWhileAlreadyBusy()
 {
-    Commands c;
+    CommandFixture c;
     c.pointer.set(Shape::Hourglass);
-    c.shapes.clear();
+    c.pointerShapes.clear();
     c.dialogs.openAnswers.push_back({path(u"a.txt"_s)});
-    PushButton3_Click(c.ctx);
+    loadTextFiles(c.ctx);
     QCOMPARE(c.content.texts(), (QStringList{u"a1"_s, u"a2"_s}));
     QVERIFY(c.pointer.busy());
 }
 
 void tst_ListCommands::droppedFiles()
 {
-    Commands c;
-    ListView1_OLEDragDrop(c.ctx, {path(u"b.txt"_s), path(u"folder.txt"_s), path(u"a.txt"_s)});
+    CommandFixture c;
+    loadDroppedFiles(c.ctx, {path(u"b.txt"_s), path(u"folder.txt"_s), path(u"a.txt"_s)});
     QCOMPARE(c.content.texts(), (QStringList{u"b1"_s, u"a1"_s, u"a2"_s}));
-    QCOMPARE(c.shapes, (std::vector<Shape>{Shape::Hourglass, Shape::Default}));
+    QCOMPARE(c.pointerShapes, (std::vector<Shape>{Shape::Hourglass, Shape::Default}));
     QCOMPARE(c.dialogs.messages().size(), 1);
     QVERIFY(c.dialogs.messages().front().contains(u"Form1.ListView1_OLEDragDrop at line 134"_s));
 
     // Nothing dropped, nothing done.
-    c.shapes.clear();
-    ListView1_OLEDragDrop(c.ctx, {});
-    QVERIFY(c.shapes.empty());
+    c.pointerShapes.clear();
+    loadDroppedFiles(c.ctx, {});
+    QVERIFY(c.pointerShapes.empty());
 }
 
 void tst_ListCommands::noPermission()
 {
     QFile locked(path(u"locked.txt"_s));
-    QVERIFY(locked.open(QIODevice::WriteOnly));
-    locked.write("secret\n");
-    locked.close();
+    QVERIFY(writeFile(locked.fileName(), "secret\n"_ba));
     QVERIFY(locked.setPermissions(QFileDevice::WriteOwner));
     {
         QFile probe(locked.fileName());
@@ -216,9 +183,9 @@ void tst_ListCommands::noPermission()
             QSKIP("this user may read any file");
     }
 
-    Commands c;
+    CommandFixture c;
     c.dialogs.openAnswers.push_back({locked.fileName(), path(u"b.txt"_s)});
-    PushButton3_Click(c.ctx);
+    loadTextFiles(c.ctx);
     QCOMPARE(c.content.texts(), QStringList{u"b1"_s});
     QCOMPARE(c.dialogs.messages().size(), 1);
     QVERIFY(c.dialogs.messages().front().startsWith(u"Cannot read \""_s + locked.fileName()));

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QStandardItemModel>
+#include <QStringList>
+
+#include <memory>
+#include <vector>
+
+class RowModel;
+
+// Lists as the export tests write them: a row whose text starts with "-"
+// (which is then dropped) is unchecked.
+
+// Appends the rows to a list, in order.
+void appendMarkedRows(RowModel &list, const QStringList &rows);
+
+// A table of several columns, for ItemModelReader: the headers, and rows of
+// cells whose first cell carries the check mark.
+std::unique_ptr<QStandardItemModel> makeTable(const QStringList &headers,
+                                              const std::vector<QStringList> &rows);
