@@ -3,8 +3,10 @@
 #include "core/Failure.h"
 #include "export/XlsxWorkbook.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -16,7 +18,37 @@ namespace {
 
 const QString XlsxMimeType = u"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"_s;
 
-// Workbooks of earlier exports that the application has long since read.
+const QString WorkbookName = u"Results.xlsx"_s;
+// Beside the workbook: its size and modification time as written, so that a
+// later export can tell whether the user changed it since.
+const QString StampName = u".Results.xlsx.written"_s;
+
+QByteArray stampOf(const QFileInfo &workbook)
+{
+    return QByteArray::number(workbook.size()) + ' ' +
+           QByteArray::number(workbook.lastModified().toMSecsSinceEpoch());
+}
+
+void stampWorkbook(const QString &folder)
+{
+    QFile stamp(QDir(folder).filePath(StampName));
+    if (stamp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        stamp.write(stampOf(QFileInfo(QDir(folder).filePath(WorkbookName))));
+}
+
+// A workbook is ours to delete only while it is exactly as it was written:
+// a user who saved their edits into it keeps it.
+bool unchangedSinceWritten(const QDir &folder)
+{
+    QFile stamp(folder.filePath(StampName));
+    if (!stamp.open(QIODevice::ReadOnly))
+        return false;
+    const QFileInfo workbook(folder.filePath(WorkbookName));
+    return workbook.isFile() && stamp.readAll() == stampOf(workbook);
+}
+
+// Workbooks of earlier exports that the application has long since read and
+// nobody changed.
 void removeOldWorkbookFolders(const QString &tempRoot)
 {
     const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
@@ -26,9 +58,10 @@ void removeOldWorkbookFolders(const QString &tempRoot)
         if (folder.isSymLink() || !folder.isWritable() || folder.lastModified() > dayAgo)
             continue;
         QDir dir(folder.filePath());
-        const QStringList entries =
-            dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-        if (entries == QStringList{u"Results.xlsx"_s} || entries.isEmpty())
+        QStringList entries = dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        entries.sort();
+        if (entries.isEmpty() ||
+            (entries == QStringList{StampName, WorkbookName} && unchangedSinceWritten(dir)))
             dir.removeRecursively();
     }
 }
@@ -63,7 +96,7 @@ public:
             throw Failure(folder.errorString());
         folder.setAutoRemove(false);
         m_folder = folder.path();
-        m_file = m_folder + u"/Results.xlsx"_s;
+        m_file = QDir(m_folder).filePath(WorkbookName);
         m_workbook = std::make_unique<XlsxWorkbook>(m_file, m_folder);
     }
 
@@ -78,6 +111,7 @@ public:
     {
         workbook().save();
         m_workbook.reset();
+        stampWorkbook(m_folder);
         m_shown = true;
         if (!m_start(m_launch.program, m_launch.arguments + QStringList{m_file}))
             throw Failure(u"The spreadsheet application could not be started"_s);

@@ -26,6 +26,8 @@ private slots:
     void locate();
     void exportOpensTheWorkbookInTheApplication();
     void oldWorkbooksAreRemoved();
+    void changedWorkbooksStay_data();
+    void changedWorkbooksStay();
 
 private:
     void addProgram(const QString &name, const QByteArray &body);
@@ -178,6 +180,61 @@ void tst_SpreadsheetLauncher::oldWorkbooksAreRemoved()
     app.reset();
     left = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QCOMPARE(left.size(), 3);
+}
+
+void tst_SpreadsheetLauncher::changedWorkbooksStay_data()
+{
+    QTest::addColumn<QByteArray>("change"); // appended to the workbook
+    QTest::addColumn<int>("touchedSecondsLater");
+    QTest::addColumn<bool>("stays");
+
+    QTest::newRow("unchanged") << QByteArray() << 0 << false;
+    QTest::newRow("touched") << QByteArray() << 90 << true;
+    QTest::newRow("saved with more") << QByteArray("edits") << 0 << true;
+}
+
+// A user who saved their edits into the workbook of an earlier export keeps
+// it, however old its folder is.
+void tst_SpreadsheetLauncher::changedWorkbooksStay()
+{
+    QFETCH(QByteArray, change);
+    QFETCH(int, touchedSecondsLater);
+    QFETCH(bool, stays);
+
+    QTemporaryDir root;
+    XlsxSpreadsheet spreadsheet(
+        [] {
+            return std::optional(XlsxSpreadsheet::Launch{u"calc"_s, {}});
+        },
+        [](const QString &, const QStringList &) { return true; }, root.path());
+    {
+        auto earlier = spreadsheet.createApplication();
+        earlier->addWorkbook();
+        earlier->setCell(1, 1, u"header"_s);
+        earlier->setVisible();
+    }
+    const QStringList folders = QDir(root.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QCOMPARE(folders.size(), 1);
+    const QString folder = root.filePath(folders.front());
+    const QString workbook = folder + u"/Results.xlsx"_s;
+    if (!change.isEmpty()) {
+        QFile file(workbook);
+        QVERIFY(file.open(QIODevice::Append));
+        QCOMPARE(file.write(change), change.size());
+    }
+    if (touchedSecondsLater > 0) {
+        const time_t later =
+            QFileInfo(workbook).lastModified().toSecsSinceEpoch() + touchedSecondsLater;
+        const timeval when[2] = {{later, 0}, {later, 0}};
+        QCOMPARE(utimes(QFile::encodeName(workbook).constData(), when), 0);
+    }
+    const time_t twoDaysAgo = time(nullptr) - 2 * 86400;
+    const timeval aged[2] = {{twoDaysAgo, 0}, {twoDaysAgo, 0}};
+    QCOMPARE(utimes(QFile::encodeName(folder).constData(), aged), 0);
+
+    auto next = spreadsheet.createApplication();
+    next->addWorkbook();
+    QCOMPARE(QFileInfo::exists(workbook), stays);
 }
 
 QTEST_GUILESS_MAIN(tst_SpreadsheetLauncher)
