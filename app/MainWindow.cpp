@@ -349,6 +349,11 @@ void MainWindow::rememberSortOption()
     });
 }
 
+void MainWindow::loadFiles(const QStringList &paths)
+{
+    runCommand(Element::LoadFilesButton, [&] { loadGivenFiles(*m_context, paths); });
+}
+
 void MainWindow::connectCommand(QPushButton *button, Element element,
                                 void (*command)(CommandContext &))
 {

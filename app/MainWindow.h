@@ -58,6 +58,10 @@ public:
     StatusLine &statusLine() { return *m_status; }
     WindowPointer &pointer() { return m_pointer; }
     QComboBox *sortOptionList() const { return m_sortOptionList; }
+    // Loads files as if chosen in the open dialog of "Load Text From File"
+    // (files named on the command line).
+    void loadFiles(const QStringList &paths);
+
     // The hand image loaded at start-up, if any.
     const std::optional<QCursor> &handCursor() const { return m_hand; }
 

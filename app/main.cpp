@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
 #include "app/QtDialogs.h"
@@ -5,11 +6,28 @@
 #include "export/XlsxSpreadsheet.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
 
-// Builds the real services (Qt's dialogs, the desktop's clipboard and
-// spreadsheet application) and hands them to the window.
+#include <cstdio>
+
+// Reads the command line, then builds the real services (Qt's dialogs, the
+// desktop's clipboard and spreadsheet application) and hands them to the
+// window. --help, --version and mistakes need no display: they are answered
+// before any application object exists.
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine line =
+        readCommandLine(arguments, QStringLiteral(TARNVEIL_VERSION), QDir::currentPath());
+    if (line.exitCode) {
+        std::fputs(qPrintable(line.output), stdout);
+        std::fputs(qPrintable(line.errorOutput), stderr);
+        return *line.exitCode;
+    }
+
     QApplication app(argc, argv);
     QtDialogs dialogs;
     SystemClipboard clipboard;
@@ -17,5 +35,8 @@ int main(int argc, char *argv[])
     MainWindow window({dialogs, clipboard, *spreadsheet, programFolder()});
     dialogs.setParentWindow(&window);
     window.show();
+    // After start-up, as if the user had chosen the files in the open dialog.
+    if (!line.files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files = line.files] { window.loadFiles(files); });
     return app.exec();
 }

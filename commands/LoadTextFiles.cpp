@@ -52,6 +52,14 @@ void loadTextFiles(CommandContext &ctx)
     loadChosenFiles(ctx, trap, paths);
 }
 
+void loadGivenFiles(CommandContext &ctx, const QStringList &paths)
+{
+    ErrorTrap trap(ctx.dialogs, locationOf(Element::LoadFilesButton));
+    if (paths.isEmpty())
+        return;
+    loadChosenFiles(ctx, trap, paths);
+}
+
 void loadDroppedFiles(CommandContext &ctx, const QStringList &paths)
 {
     ErrorTrap trap(ctx.dialogs, locationOf(Element::ContentList));

@@ -18,5 +18,9 @@ enum class LoadTextFilesStep {
 // list.
 void loadTextFiles(CommandContext &ctx);
 
+// Files named on the command line load as if chosen in the open dialog of
+// "Load Text From File".
+void loadGivenFiles(CommandContext &ctx, const QStringList &paths);
+
 // Files dropped on the content list load as if chosen in the open dialog.
 void loadDroppedFiles(CommandContext &ctx, const QStringList &paths);
