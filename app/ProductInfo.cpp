@@ -2,8 +2,6 @@
 
 #include <QCoreApplication>
 #include <QIcon>
-#include <QPainter>
-#include <QPixmap>
 
 using namespace Qt::StringLiterals;
 
@@ -30,25 +28,15 @@ QString programFolder()
     return QCoreApplication::applicationDirPath();
 }
 
+QString applicationId()
+{
+    return u"example.hallowmere.Tarnveil"_s;
+}
+
 QIcon applicationIcon()
 {
     QIcon icon;
-    for (const int size : {16, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(0x1f, 0x5f, 0x9f));
-        painter.drawRoundedRect(QRectF(0, 0, size, size), size / 8.0, size / 8.0);
-        painter.setBrush(Qt::white);
-        const double bar = size / 8.0;
-        for (int line = 0; line < 4; ++line) {
-            const double width = size * (0.3 + 0.15 * line);
-            painter.drawRect(QRectF(size * 0.15, size * 0.18 + line * bar * 1.6, width, bar));
-        }
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(u":/icons/%1x%1/apps/"_s.arg(size) + applicationId() + u".png"_s);
     return icon;
 }

@@ -16,5 +16,8 @@ QString programFolder();
 
 class QIcon;
 
-// The application icon: a few lines of text, sorted by length.
+// The reverse-DNS name of the desktop entry, the icon and the metainfo.
+QString applicationId();
+
+// The program's icon: a few lines of text, sorted by length.
 QIcon applicationIcon();

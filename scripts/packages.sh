@@ -4,6 +4,9 @@ BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-
 # Qt needs a few fonts and xcb libraries to draw a real window.
 RUN_PACKAGES=(fonts-liberation libqt6gui6 qt6-qpa-plugins xdg-utils)
 # libreoffice-calc-nogui: soffice --headless --convert-to reads the exported workbooks back.
-TEST_PACKAGES=(xvfb xauth x11-utils clang libclang-rt-14-dev libreoffice-calc-nogui)
+# desktop-file-utils, appstream: validate the desktop entry and the metainfo;
+# dpkg-dev, file: cpack -G DEB reads the program's library dependencies.
+TEST_PACKAGES=(xvfb xauth x11-utils clang libclang-rt-14-dev libreoffice-calc-nogui
+               desktop-file-utils appstream dpkg-dev file)
 # scripts/screenshot: a virtual X server and a way to grab its screen.
 SCREENSHOT_PACKAGES=(xvfb xauth x11-utils imagemagick)

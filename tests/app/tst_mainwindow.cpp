@@ -297,7 +297,8 @@ void tst_MainWindow::window()
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(!window.windowIcon().isNull());
+    QVERIFY(!window.windowIcon().pixmap(48, 48).isNull());
+    QVERIFY(window.windowIcon().availableSizes().contains(QSize(256, 256)));
     QCOMPARE(window.font().family(), u"Arial"_s);
     QCOMPARE(window.font().pointSizeF(), 9.0);
     QCOMPARE(window.palette().color(QPalette::Window), QColor(Qt::white));
