@@ -4,6 +4,7 @@
 #include "commands/ExternalNames.h"
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
+#include "core/Progress.h"
 #include "lists/TextFileLoader.h"
 
 using namespace Qt::StringLiterals;
@@ -12,13 +13,33 @@ namespace {
 
 using Step = LoadTextFilesStep;
 
-// Loads the chosen files into the content list under the hourglass. Loading
-// does not yield to the event loop, so the window stays frozen until the last
-// file is in.
+// The status line, with the hourglass shown again after every yield: a
+// command that ran meanwhile may have put the pointer back at rest.
+class BusyStatus final : public Progress
+{
+public:
+    explicit BusyStatus(CommandContext &ctx) : m_ctx(ctx) {}
+
+    void setPosition(double percent) override { m_ctx.status.setPosition(percent); }
+    void setText(const QString &text) override { m_ctx.status.setText(text); }
+    void yield() override
+    {
+        m_ctx.status.yield();
+        m_ctx.pointer.set(WindowPointer::Shape::Hourglass);
+    }
+
+private:
+    CommandContext &m_ctx;
+};
+
+// Loads the chosen files into the content list under the hourglass. Each file
+// shows "Loading: " and its name while it is read, decoded and split, with
+// the window alive; its rows arrive in one batch when it is done.
 void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &paths)
 {
+    BusyStatus status(ctx);
     const auto load = [&](const QString &path) {
-        appendTextFile(ctx.content, path, ctx.dialogs, ctx.shortTitle);
+        appendTextFile(ctx.content, path, ctx.dialogs, ctx.shortTitle, &status);
     };
 
     // A load started while a sort yields must not end the busy state that
@@ -32,8 +53,11 @@ void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &pa
             trap.run(Step::LoadEachFile, [&] { load(path); });
     }
     trap.run(Step::RestorePointer, [&] {
-        if (!wasBusy)
-            ctx.pointer.set(WindowPointer::Shape::Default);
+        if (wasBusy)
+            return;
+        ctx.pointer.set(WindowPointer::Shape::Default);
+        ctx.status.setPosition(0);
+        ctx.status.setText(u"Progress Bar"_s);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "core/Files.h"
+#include "core/Progress.h"
 #include "core/UserDialogs.h"
 #include "lists/RowModel.h"
 
@@ -155,6 +156,49 @@ QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
     return text;
 }
 
+// Reports how far the load of one file is: reading is the first part of the
+// bar, decoding and splitting the rest, each by its share of the file's
+// bytes. It yields between chunks and every so many lines; a closed window
+// stops the load there, before any row was added. Without progress it does
+// nothing.
+class LoadMeter
+{
+public:
+    LoadMeter(Progress *progress, qint64 bytes)
+        : m_progress(progress), m_bytes(std::max<qint64>(bytes, 1))
+    {
+    }
+
+    bool active() const { return m_progress != nullptr; }
+
+    void read(qint64 done)
+    {
+        if (!m_progress)
+            return;
+        m_progress->setPosition(ReadShare * double(done) / double(m_bytes));
+        m_progress->yield();
+    }
+
+    // Called once per line; passes on every LinesPerStep-th.
+    void split(qint64 done)
+    {
+        if (!m_progress || ++m_lines < LinesPerStep)
+            return;
+        m_lines = 0;
+        m_progress->setPosition(ReadShare + (100 - ReadShare) * double(std::min(done, m_bytes)) /
+                                                double(m_bytes));
+        m_progress->yield();
+    }
+
+private:
+    static constexpr double ReadShare = 30;
+    static constexpr int LinesPerStep = 1 << 14;
+
+    Progress *m_progress;
+    qint64 m_bytes;
+    int m_lines = 0;
+};
+
 bool blank(QStringView line)
 {
     return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
@@ -162,11 +206,12 @@ bool blank(QStringView line)
 
 // Splits a text without carriage returns at its line feeds; lines of spaces
 // only are skipped.
-QStringList splitRows(QStringView text)
+QStringList splitRows(QStringView text, LoadMeter &meter)
 {
     QStringList rows;
     qsizetype from = 0;
     for (;;) {
+        meter.split(from * 2);
         qsizetype lineFeed = text.indexOf(u'\n', from);
         const bool last = lineFeed < 0;
         if (last)
@@ -186,14 +231,16 @@ QStringList splitRows(QStringView text)
 // byte is never part of a longer UTF-8 sequence, so splitting before decoding
 // is safe. Gives false when a line does not decode (the bytes are not UTF-8).
 template <typename LineDecoder>
-bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
+bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine, LoadMeter &meter)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const uchar *const begin = p;
     const uchar *const end = p + bytes.size();
     // Room for every row at once: the list never grows by copying, and the
     // rows' own memory is not interleaved with its discarded copies.
     rows.reserve(std::count(p, end, uchar('\n')) + 1);
     for (;;) {
+        meter.split(p - begin);
         const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
         const uchar *const lineEnd = lineFeed ? lineFeed : end;
         const bool spacesOnly =
@@ -213,22 +260,23 @@ bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine)
     }
 }
 
-QStringList rowsOf(QByteArrayView bytes)
+QStringList rowsOf(QByteArrayView bytes, LoadMeter &meter)
 {
     if (bytes.isEmpty())
         return {};
     if (isUtf16(bytes))
-        return splitRows(fromUtf16Bytes(bytes, true));
+        return splitRows(fromUtf16Bytes(bytes, true), meter);
 
     QStringList rows;
-    const bool utf8 = splitBytes(withoutUtf8Mark(bytes), rows, [](auto p, auto end, auto out) {
-        return utf8Units(p, end, out, true);
-    });
+    const bool utf8 = splitBytes(
+        withoutUtf8Mark(bytes), rows,
+        [](auto p, auto end, auto out) { return utf8Units(p, end, out, true); }, meter);
     if (utf8)
         return rows;
     rows = QStringList();
-    splitBytes(bytes, rows,
-               [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); });
+    splitBytes(
+        bytes, rows, [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); },
+        meter);
     return rows;
 }
 
@@ -260,7 +308,7 @@ bool fitsInMemory(qint64 fileSize)
     return double(fileSize) * 4 <= total;
 }
 
-QByteArray readWholeFile(const QString &path)
+QByteArray readWholeFile(const QString &path, LoadMeter &meter)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -279,8 +327,12 @@ QByteArray readWholeFile(const QString &path)
     QByteArray bytes;
     bytes.resize(size);
     qint64 done = 0;
+    // In chunks, so that the window can repaint in between.
+    constexpr qint64 Chunk = qint64(8) << 20;
     while (done < size) {
-        const qint64 got = file.read(bytes.data() + done, size - done);
+        meter.read(done);
+        const qint64 got = file.read(bytes.data() + done,
+                                     meter.active() ? std::min(Chunk, size - done) : size - done);
         if (got < 0)
             throw cannotRead(path, file.errorString());
         if (got == 0)
@@ -308,15 +360,22 @@ QByteArray readWholeFile(const QString &path)
 
 QStringList rowsFromBytes(QByteArrayView bytes)
 {
-    return rowsOf(bytes);
+    LoadMeter quiet(nullptr, bytes.size());
+    return rowsOf(bytes, quiet);
 }
 
-QStringList rowsFromTextFile(const QString &path)
+QStringList rowsFromTextFile(const QString &path, Progress *progress)
 {
     try {
         if (!fileExists(path))
             return {};
-        return rowsOf(readWholeFile(path));
+        if (progress) {
+            progress->setPosition(0);
+            progress->setText(u"Loading: "_s + fileNameFromPath(path));
+        }
+        LoadMeter meter(progress, QFileInfo(path).size());
+        const QByteArray bytes = readWholeFile(path, meter);
+        return rowsOf(bytes, meter);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
@@ -325,14 +384,14 @@ QStringList rowsFromTextFile(const QString &path)
 }
 
 void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
-                    const QString &shortTitle)
+                    const QString &shortTitle, Progress *progress)
 {
     if (!fileExists(path)) {
         dialogs.message(u"File not found"_s, shortTitle, UserDialogs::Icon::None);
         return;
     }
     try {
-        list.append(rowsFromTextFile(path));
+        list.append(rowsFromTextFile(path, progress));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class Progress;
 class RowModel;
 class UserDialogs;
 
@@ -22,10 +23,15 @@ QStringList rowsFromBytes(QByteArrayView bytes);
 // The rows that loading the file appends; none for a path that fileExists
 // denies. Throws Failure naming the file when it cannot be read (a folder, a
 // special file, no permission) or is too large to hold in memory.
-QStringList rowsFromTextFile(const QString &path);
+//
+// With progress, the status shows "Loading: " and the file name, its position
+// moves with the share of the file's bytes read, decoded and split, and the
+// load yields in between (a closed window stops it there, with no row taken).
+QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
 
-// Appends the rows of a file to a list in one insertion, or shows "File not
+// Appends the rows of a file to a list in one insertion once the file is
+// read whole, or shows "File not
 // found" (no icon, the short title as caption) when the path names nothing.
 // Throws Failure naming the file when it cannot be read or held in memory.
 void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
-                    const QString &shortTitle);
+                    const QString &shortTitle, Progress *progress = nullptr);

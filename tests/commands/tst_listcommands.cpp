@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -46,6 +48,8 @@ private slots:
     void cancelledDialog();
     void loadWhileAlreadyBusy();
     void droppedFiles();
+    void loadingShowsItsProgress();
+    void closedWhileLoading();
     void noPermission();
 
 private:
@@ -162,7 +166,11 @@ void tst_ListCommands::droppedFiles()
     CommandFixture c;
     loadDroppedFiles(c.ctx, {path(u"b.txt"_s), path(u"folder.txt"_s), path(u"a.txt"_s)});
     QCOMPARE(c.content.texts(), (QStringList{u"b1"_s, u"a1"_s, u"a2"_s}));
-    QCOMPARE(c.pointerShapes, (std::vector<Shape>{Shape::Hourglass, Shape::Default}));
+    // The hourglass from the start (again after every yield) until the end.
+    QVERIFY(c.pointerShapes.size() >= 2);
+    QCOMPARE(c.pointerShapes.back(), Shape::Default);
+    QVERIFY(std::all_of(c.pointerShapes.begin(), c.pointerShapes.end() - 1,
+                        [](Shape s) { return s == Shape::Hourglass; }));
     QCOMPARE(c.dialogs.messages().size(), 1);
     QVERIFY(c.dialogs.messages().front().contains(u"Form1.ListView1_OLEDragDrop at line 134"_s));
 
@@ -170,6 +178,42 @@ void tst_ListCommands::droppedFiles()
     c.pointerShapes.clear();
     loadDroppedFiles(c.ctx, {});
     QVERIFY(c.pointerShapes.empty());
+}
+
+// Each file names itself on the status line while it loads, its position
+// grows, and the bar is back at rest at the end.
+void tst_ListCommands::loadingShowsItsProgress()
+{
+    CommandFixture c;
+    QString many;
+    for (int i = 0; i < 40000; ++i)
+        many += u"line "_s + QString::number(i) + u"\n"_s;
+    QVERIFY(writeFile(path(u"many.txt"_s), many.toUtf8()));
+    int rowsWhileYielding = -1;
+    c.status.onYield = [&](int) { rowsWhileYielding = c.content.count(); };
+    loadDroppedFiles(c.ctx, {path(u"a.txt"_s), path(u"many.txt"_s)});
+
+    QCOMPARE(c.content.count(), 40002);
+    QCOMPARE(c.status.texts,
+             (QStringList{u"Loading: a.txt"_s, u"Loading: many.txt"_s, u"Progress Bar"_s}));
+    // The big file yields while it is split, before its rows are in.
+    QVERIFY(c.status.yields > 2);
+    QCOMPARE(rowsWhileYielding, 2);
+    QVERIFY(std::is_sorted(c.status.positions.begin() + 2, c.status.positions.end() - 1));
+    QVERIFY(c.status.positions[c.status.positions.size() - 2] > 30);
+    QCOMPARE(c.status.positions.back(), 0.0);
+}
+
+// A window closed during a load ends it: the file being read adds nothing,
+// the files done before it keep their rows.
+void tst_ListCommands::closedWhileLoading()
+{
+    CommandFixture c;
+    c.status.closeAt = 2; // while the second file is read
+    QVERIFY_THROWS_EXCEPTION(CommandAborted,
+                             loadDroppedFiles(c.ctx, {path(u"b.txt"_s), path(u"a.txt"_s)}));
+    QCOMPARE(c.content.texts(), QStringList{u"b1"_s});
+    QVERIFY(c.dialogs.shown.empty());
 }
 
 void tst_ListCommands::noPermission()
