@@ -48,6 +48,11 @@ void StatusLine::setText(const QString &text)
     scheduleShow();
 }
 
+bool StatusLine::showsTextNow() const
+{
+    return coarseNowMs() - m_lastRunMs >= SliceMs;
+}
+
 void StatusLine::rest()
 {
     setPosition(0);

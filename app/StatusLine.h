@@ -21,6 +21,7 @@ public:
 
     void setPosition(double percent) override;
     void setText(const QString &text) override;
+    bool showsTextNow() const override;
     void yield() override;
 
     double position() const { return m_position; }

@@ -83,11 +83,14 @@ LineArray readContent(ErrorTrap &trap, CommandContext &ctx)
         trap.run(Step::CopyRow, [&] { lines.append(*text); });
         trap.run(Step::ShowRowStatus, [&] {
             ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
-            QString &next = status[size_t(i % 2)];
-            next.resize(0);
-            next.append(u"Processing: ");
-            next.append(fileNameFromPath(*text));
-            ctx.status.setText(next);
+            // Most rows' texts would be overwritten before the bar shows them.
+            if (ctx.status.showsTextNow()) {
+                QString &next = status[size_t(i % 2)];
+                next.resize(0);
+                next.append(u"Processing: ");
+                next.append(fileNameFromPath(*text));
+                ctx.status.setText(next);
+            }
             ctx.status.yield();
             ctx.pointer.set(WindowPointer::Shape::Hourglass);
         });
