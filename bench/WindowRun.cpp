@@ -23,13 +23,20 @@ namespace {
 
 constexpr int SettleMs = 200;
 
-// Runs the event loop for a while, so delayed layouts and paints are done.
-void settle()
+// Runs the event loop for a while, so delayed layouts and paints are done;
+// gives the longest single pass, the time the window did not answer.
+qint64 settle()
 {
     QElapsedTimer waited;
     waited.start();
-    while (waited.elapsed() < SettleMs)
+    qint64 longest = 0;
+    while (waited.elapsed() < SettleMs) {
+        QElapsedTimer pass;
+        pass.start();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        longest = std::max(longest, pass.elapsed());
+    }
+    return longest;
 }
 
 } // namespace
@@ -57,14 +64,20 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     WindowRun run;
     QElapsedTimer clock;
     dialogs.openAnswers.push_back(inputs);
+    window.statusLine().resetGaps();
     clock.start();
     window.findChild<QPushButton *>(objectNameOf(Element::LoadFilesButton))->click();
     run.loadMs = clock.elapsed();
-    QCoreApplication::processEvents();
-    run.loaded = window.content().texts();
+    run.loadGapMs =
+        std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());
     // The user clicks on a window that shows its rows: let the list lay them
     // out and paint before the clock starts.
-    settle();
+    QElapsedTimer idle;
+    idle.start();
+    QCoreApplication::processEvents();
+    window.repaint();
+    run.idleGapMs = std::max(idle.elapsed(), settle());
+    run.loaded = window.content().texts();
 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.text == u"Done."_s) {
@@ -81,6 +94,7 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     QCoreApplication::processEvents();
     window.repaint();
     run.doneToIdleMs = clock.elapsed() - returned;
+    run.idleGapMs = std::max({run.idleGapMs, run.doneToIdleMs, settle()});
     run.resultCount = window.results().count();
     if (then.keepResults)
         run.results = window.results().texts();

@@ -17,10 +17,13 @@
 // through the real main window (offscreen): "Load Text From File" is clicked
 // and its dialog answers with the INPUT files, the option is chosen, "Start
 // Sorting" is clicked, and the results list is written; it adds
-// "window_load_ms=..." (the load command, click to its end), "window_ms=..."
-// (click to "Done."), "window_idle_ms=..." (the window catching up after
-// "Done."), "longest_gap_ms=..." (the longest time the event loop waited
-// during the command) and "window_ratio=..." (window_ms/sort_ms). With an
+// "window_load_ms=..." (the load command, click to its end),
+// "window_load_gap_ms=..." (the longest time the event loop waited during the
+// load), "window_ms=..." (click to "Done."), "window_idle_ms=..." (the window
+// catching up after "Done."), "window_idle_gap_ms=..." (the longest single
+// event-loop pass while the lists show their new rows, after the load and
+// after "Done."), "longest_gap_ms=..." (the longest time the event loop waited
+// during the sort) and "window_ratio=..." (window_ms/sort_ms). With an
 // export format the window's export button is clicked next, writing FILE
 // again, and "window_write_ms=..." (click until it returns),
 // "window_write_gap_ms=..." (the longest time the event loop waited during the
@@ -288,10 +291,11 @@ int main(int argc, char **argv)
         if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
             std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
         windowReport = QString::asprintf(
-            " window_rows=%lld window_load_ms=%lld window_ms=%lld window_idle_ms=%lld "
-            "longest_gap_ms=%lld window_ratio=%.2f",
+            " window_rows=%lld window_load_ms=%lld window_load_gap_ms=%lld window_ms=%lld "
+            "window_idle_ms=%lld window_idle_gap_ms=%lld longest_gap_ms=%lld window_ratio=%.2f",
             static_cast<long long>(run.resultCount), static_cast<long long>(run.loadMs),
-            static_cast<long long>(run.clickToDoneMs), static_cast<long long>(run.doneToIdleMs),
+            static_cast<long long>(run.loadGapMs), static_cast<long long>(run.clickToDoneMs),
+            static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.idleGapMs),
             static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
         rows = run.results;
