@@ -9,6 +9,7 @@
 #include "commands/SaveTextFile.h"
 #include "core/Progress.h"
 #include "export/XlsxSpreadsheet.h"
+#include "lists/RowModel.h"
 #include "support/MemoryClipboard.h"
 #include "support/ScriptedDialogs.h"
 
@@ -25,6 +26,19 @@
 #include <cstdio>
 
 using LineArray = QStringList;
+
+// Lines as the program holds them: the loaded files' text blocks, and
+// references into them in the order reached.
+struct BenchLines
+{
+    std::vector<TextBlock> blocks;
+    LineRefs refs;
+
+    qsizetype size() const { return refs.size(); }
+    void append(const TextBlock &block, const std::vector<RowSpan> &spans);
+    void append(const QStringList &texts);
+    QStringList texts() const;
+};
 
 // What tarnveil-bench writes: the sorted lines, or what an export makes of
 // the results list.
@@ -173,4 +187,4 @@ private:
 // Runs the export of that format on a results list of its own, without a
 // window, and writes what it made to out; exportMs is the time of the export
 // command alone. False (with a note on stderr) when the export failed.
-bool exportRows(const LineArray &rows, Format format, const QString &out, double *exportMs);
+bool exportRows(const BenchLines &rows, Format format, const QString &out, double *exportMs);

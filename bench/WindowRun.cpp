@@ -77,7 +77,8 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     QCoreApplication::processEvents();
     window.repaint();
     run.idleGapMs = std::max(idle.elapsed(), settle());
-    run.loaded = window.content().texts();
+    if (then.keepResults)
+        run.loaded = window.content().texts();
 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.text == u"Done."_s) {

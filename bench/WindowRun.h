@@ -18,7 +18,7 @@ struct WindowRun
     qint64 loadMs = 0;        // the load command, click until it returns
     qint64 loadGapMs = 0;     // longest time the event loop waited during the load
     qint64 idleGapMs = 0;     // longest event-loop pass while the lists show new rows
-    QStringList loaded;       // the content list's rows after the load
+    QStringList loaded;       // the content list's rows after the load (unless not kept)
     qint64 clickToDoneMs = 0; // click until the "Done." box
     qint64 doneToIdleMs = 0;  // the window catching up after "Done." (layout, paint)
     qint64 longestGapMs = 0;  // longest time the event loop waited, "Done." included

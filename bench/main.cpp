@@ -138,7 +138,7 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
 }
 
 // The rows that "Load Text From File" would append for the files, in order.
-bool readRows(const QStringList &inputs, LineArray &rows)
+bool readRows(const QStringList &inputs, BenchLines &rows)
 {
     for (const QString &path : inputs) {
         if (!fileExists(path)) {
@@ -146,11 +146,8 @@ bool readRows(const QStringList &inputs, LineArray &rows)
             return false;
         }
         try {
-            QStringList fileRows = rowsFromTextFile(path);
-            if (rows.isEmpty())
-                rows = std::move(fileRows);
-            else
-                rows.append(std::move(fileRows));
+            const LoadedText loaded = loadTextFile(path);
+            rows.append(loaded.block, loaded.spans);
         } catch (const Failure &failure) {
             std::fprintf(stderr, "tarnveil-bench: %s\n", qPrintable(failure.description()));
             return false;
@@ -161,7 +158,7 @@ bool readRows(const QStringList &inputs, LineArray &rows)
 
 // Sorts rows with the option of the given row of the sort option table, answering
 // its prompt with answer. Returns the failure's description when it fails.
-std::optional<QString> sortRows(int row, const std::optional<QString> &answer, LineArray &rows)
+std::optional<QString> sortRows(int row, const std::optional<QString> &answer, BenchLines &rows)
 {
     const SortOption &option = sortOptions()[size_t(row)];
     SilentProgress progress;
@@ -173,7 +170,7 @@ std::optional<QString> sortRows(int row, const std::optional<QString> &answer, L
                 return std::nullopt; // like a cancelled prompt: no sort
             number = roundToInt32(*value);
         }
-        sortLines(rows, option, number, answer.value_or(QString()), &progress);
+        sortLines(rows.refs, option, number, answer.value_or(QString()), &progress);
     } catch (const Failure &failure) {
         return failure.description();
     }
@@ -181,14 +178,15 @@ std::optional<QString> sortRows(int row, const std::optional<QString> &answer, L
 }
 
 // Each row in UTF-8 followed by LF, encoded into one reused block.
-bool writeLines(const LineArray &rows, QFile &file)
+bool writeLines(const BenchLines &rows, QFile &file)
 {
     constexpr qsizetype BlockSize = 1 << 22;
     QStringEncoder encoder(QStringEncoder::Utf8);
     QByteArray block(BlockSize, Qt::Uninitialized);
     char *const start = block.data();
     char *out = start;
-    for (const QString &row : rows) {
+    for (const LineRef &ref : rows.refs) {
+        const QStringView row(ref.units, ref.length);
         const qsizetype needed = encoder.requiredSpace(row.size()) + 1;
         if (out - start + needed > block.size()) {
             if (file.write(start, out - start) < 0)
@@ -207,7 +205,7 @@ bool writeLines(const LineArray &rows, QFile &file)
     return file.write(start, out - start) >= 0;
 }
 
-bool writeRows(const LineArray &rows, Format format, const QString &path)
+bool writeRows(const BenchLines &rows, Format format, const QString &path)
 {
     // A plain write, like other command-line sorters: no temporary file, no
     // sync to disk.
@@ -237,17 +235,15 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    LineArray rows;
+    BenchLines rows;
     Clock::time_point step = Clock::now();
     if (!args->windowOnly && !readRows(args->inputs, rows))
         return 1;
     const double readMs = args->windowOnly ? 0 : millisecondsSince(step);
     // What the window's content list must hold after its load.
     LineArray loaded;
-    if (args->window && !args->windowOnly) {
-        loaded = rows;
-        loaded.detach();
-    }
+    if (args->window && !args->windowOnly)
+        loaded = rows.texts();
 
     step = Clock::now();
     std::optional<QString> failure;
@@ -286,7 +282,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
                          static_cast<long long>(run.results.size()),
                          static_cast<long long>(rows.size()));
-        if (!args->windowOnly && run.results != rows)
+        if (!args->windowOnly && run.results != rows.texts())
             std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
         if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
             std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
@@ -298,7 +294,10 @@ int main(int argc, char **argv)
             static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.idleGapMs),
             static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
-        rows = run.results;
+        if (args->windowOnly) {
+            rows = BenchLines();
+            rows.append(run.results);
+        }
         rowCount = run.resultCount;
     }
 

@@ -55,32 +55,49 @@ constexpr std::array<std::optional<OptionSteps>, 17> StepsByRow = {{
 }};
 // clang-format on
 
-// Reads the content rows into a line array. The count is taken once: rows
-// added meanwhile wait for the next run.
-LineArray readContent(ErrorTrap &trap, CommandContext &ctx)
+// The content rows to sort: references into the content's text blocks, and
+// the blocks, held so that the texts stay while commands that run during the
+// sort's yields change the list.
+struct ContentLines
 {
-    LineArray lines;
+    std::vector<TextBlock> blocks;
+    LineRefs lines;
+};
+
+// Reads the content rows. The count is taken once: rows added meanwhile wait
+// for the next run.
+ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
+{
+    ContentLines content;
     int rowCount = 0;
     trap.run(Step::CountRows, [&] { rowCount = ctx.content.count(); });
-    trap.run(Step::CountRows, [&] { lines.reserve(rowCount); });
+    trap.run(Step::CountRows, [&] {
+        content.blocks = ctx.content.blocks();
+        content.lines.reserve(rowCount);
+    });
     // The status line keeps the text it was given last; the next one is
     // written into the other buffer, so a row's status costs no allocation.
     std::array<QString, 2> status;
     for (int i = 1; i <= rowCount; ++i) {
-        // The row's own text, used before the yield only: rows appended
-        // meanwhile may move it.
-        const QString *text = nullptr;
+        std::optional<LineRef> line;
         trap.run(Step::ReadRow, [&] {
             // Rows cannot leave while the window is busy, but a nested run
             // ends the busy state early; rows that are gone end the reading
             // instead of repeating the last text.
             if (i > ctx.content.count())
                 throw Failure::indexOutOfBounds();
-            text = &ctx.content.text(i - 1);
+            line = ctx.content.lineRef(i - 1);
+            // A block that came in meanwhile is held too.
+            const auto slot = std::size_t(line->id);
+            if (slot >= content.blocks.size() ||
+                content.blocks[slot].get() != ctx.content.blockText(quint32(slot))) {
+                content.blocks.push_back(ctx.content.blocks()[slot]);
+                line->id = content.blocks.size() - 1;
+            }
         });
-        if (!text)
+        if (!line)
             break;
-        trap.run(Step::CopyRow, [&] { lines.append(*text); });
+        trap.run(Step::CopyRow, [&] { content.lines.append(*line); });
         trap.run(Step::ShowRowStatus, [&] {
             ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
             // Most rows' texts would be overwritten before the bar shows them.
@@ -88,22 +105,22 @@ LineArray readContent(ErrorTrap &trap, CommandContext &ctx)
                 QString &next = status[size_t(i % 2)];
                 next.resize(0);
                 next.append(u"Processing: ");
-                next.append(fileNameFromPath(*text));
+                next.append(fileNameFromPath(QStringView(line->units, line->length)));
                 ctx.status.setText(next);
             }
             ctx.status.yield();
             ctx.pointer.set(WindowPointer::Shape::Hourglass);
         });
     }
-    return lines;
+    return content;
 }
 
 // Asks what the option needs and sorts the lines by it.
 void sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
-                  const OptionSteps &steps, LineArray &lines)
+                  const OptionSteps &steps, LineRefs &lines)
 {
     const auto sort = [&](qint32 number, const QString &text) {
-        lines = sortLines(lines, option, number, text, &ctx.status);
+        sortLines(lines, option, number, text, &ctx.status);
     };
     switch (option.asks) {
     case SortAnswer::None:
@@ -140,8 +157,8 @@ void startSorting(CommandContext &ctx)
 {
     ErrorTrap trap(ctx.dialogs, locationOf(Element::StartSortingButton));
 
-    LineArray lines;
-    trap.run(Step::NewLineArray, [&] { lines = LineArray(); });
+    ContentLines content;
+    trap.run(Step::NewLineArray, [&] { content = ContentLines(); });
     if (trap.test(Step::CheckEmpty, [&] { return ctx.content.count() == 0; })) {
         trap.run(Step::ShowEmpty, [&] {
             ctx.dialogs.message(u"List is empty."_s, ctx.shortTitle, UserDialogs::Icon::None);
@@ -149,7 +166,8 @@ void startSorting(CommandContext &ctx)
         return;
     }
     trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
-    lines = readContent(trap, ctx);
+    content = readContent(trap, ctx);
+    LineRefs &lines = content.lines;
 
     int row = -1;
     trap.run(Step::ReadOption, [&] { row = ctx.selectedOptionRow(); });
@@ -158,11 +176,11 @@ void startSorting(CommandContext &ctx)
 
     // The last position shown is (N - 1) / N; one insertion shows all rows.
     trap.run(Step::ShowLastPosition, [&] {
-        if (!lines.isEmpty() && ctx.content.count() > 0)
+        if (lines.size() > 0 && ctx.content.count() > 0)
             ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *
                                    100);
     });
-    trap.run(Step::AppendResults, [&] { ctx.results.append(std::move(lines)); });
+    trap.run(Step::AppendResults, [&] { ctx.results.append(content.blocks, lines); });
 
     trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(Step::RestorePosition, [&] { ctx.status.setPosition(0); });

@@ -65,10 +65,13 @@ void writeListToSheet(const List &list, SpreadsheetApplication &app, ErrorTrap &
             for (int c = 0; c < columns; ++c) {
                 trap.run(Step::YieldBeforeCell, [&] { status.yield(); });
                 if (c == 0)
-                    trap.run(Step::WriteFirstCell, [&] { app.setCell(j, i, list.cell(r, c)); });
+                    trap.run(Step::WriteFirstCell,
+                             [&] { app.setCell(j, i, QStringView(list.cell(r, c)).toString()); });
                 else
-                    trap.run(Step::WriteOtherCell,
-                             [&] { app.setCell(j, i, withoutEqualSigns(list.cell(r, c))); });
+                    trap.run(Step::WriteOtherCell, [&] {
+                        app.setCell(j, i,
+                                    withoutEqualSigns(QStringView(list.cell(r, c)).toString()));
+                    });
                 ++i;
             }
         }

@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QObject>
 #include <QString>
+#include <QStringView>
 
 #include <memory>
 
@@ -68,11 +69,12 @@ public:
     QString header(int) const { return m_model.header(); }
     bool has(int row) const { return !m_left() && row >= 0 && row < m_model.count(); }
 
-    const QString &cell(int row, int) const
+    // Valid until the list changes: read it before the next yield.
+    QStringView cell(int row, int) const
     {
         if (!has(row))
             throw rowGone();
-        return m_model.text(row);
+        return m_model.view(row);
     }
     bool checked(int row) const
     {

@@ -18,6 +18,21 @@ void RowModel::setHeader(const QString &header)
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
 
+QStringView RowModel::view(int index) const
+{
+    const Row &row = m_rows.at(static_cast<size_t>(index));
+    return QStringView(*m_blocks[row.block].block).sliced(row.offset, row.size);
+}
+
+QStringList RowModel::texts() const
+{
+    QStringList texts;
+    texts.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        texts.append(view(i).toString());
+    return texts;
+}
+
 void RowModel::setChecked(int index, bool checked)
 {
     auto mark = m_checked.at(static_cast<size_t>(index));
@@ -34,50 +49,120 @@ void RowModel::checkRoomFor(qsizetype more) const
         throw Failure::outOfMemory();
 }
 
+quint32 RowModel::slotFor(const TextBlock &block)
+{
+    // Few blocks per list: one per file, batch or sample.
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        if (m_blocks[i].block == block)
+            return quint32(i);
+    }
+    for (size_t i = 0; i < m_blocks.size(); ++i) {
+        if (!m_blocks[i].block) {
+            m_blocks[i].block = block;
+            return quint32(i);
+        }
+    }
+    m_blocks.push_back(Slot{block, 0});
+    return quint32(m_blocks.size() - 1);
+}
+
 // Room is made before the rows are announced, so a failure leaves the list as
 // it was; the insertion itself cannot fail.
-void RowModel::insertBatch(qsizetype size, const std::function<void()> &insert)
+void RowModel::beginBatch(qsizetype size)
 {
-    if (size == 0)
-        return;
     checkRoomFor(size);
-    const qsizetype total = m_texts.size() + size;
-    if (total > m_texts.capacity())
-        m_texts.reserve(std::max(total, m_texts.capacity() * 2));
-    if (static_cast<size_t>(total) > m_checked.capacity())
-        m_checked.reserve(std::max(static_cast<size_t>(total), m_checked.capacity() * 2));
+    const size_t total = m_rows.size() + size_t(size);
+    if (total > m_rows.capacity())
+        m_rows.reserve(std::max(total, m_rows.capacity() * 2));
+    if (total > m_checked.capacity())
+        m_checked.reserve(std::max(total, m_checked.capacity() * 2));
+    if (m_blocks.capacity() < m_blocks.size() + 1)
+        m_blocks.reserve(m_blocks.size() * 2 + 4);
     const int first = count();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(size) - 1);
-    insert();
-    m_checked.resize(static_cast<size_t>(total), m_checkable);
+}
+
+void RowModel::endBatch(qsizetype size)
+{
+    Q_UNUSED(size);
+    m_checked.resize(m_rows.size(), m_checkable);
     endInsertRows();
 }
 
 void RowModel::append(const QString &text)
 {
-    insertBatch(1, [&] { m_texts.append(text); });
+    append(QStringList{text});
 }
 
 void RowModel::append(const QStringList &texts)
 {
-    insertBatch(texts.size(), [&] { m_texts.append(texts); });
+    if (texts.isEmpty())
+        return;
+    qsizetype total = 0;
+    for (const QString &text : texts)
+        total += text.size();
+    QString joined;
+    joined.reserve(total);
+    std::vector<RowSpan> spans;
+    spans.reserve(size_t(texts.size()));
+    for (const QString &text : texts) {
+        spans.push_back(RowSpan{joined.size(), text.size()});
+        joined.append(text);
+    }
+    append(std::make_shared<const QString>(std::move(joined)), spans);
 }
 
-void RowModel::append(QStringList &&texts)
+void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
 {
-    if (m_texts.isEmpty()) {
-        checkRoomFor(texts.size());
-        m_checked.reserve(static_cast<size_t>(texts.size()));
-        if (texts.isEmpty())
-            return;
-        beginInsertRows(QModelIndex(), 0, static_cast<int>(texts.size()) - 1);
-        m_texts = std::move(texts);
-        m_checked.resize(static_cast<size_t>(m_texts.size()), m_checkable);
-        endInsertRows();
-    } else {
-        insertBatch(texts.size(), [&] { m_texts.append(std::move(texts)); });
+    if (spans.empty())
+        return;
+    for (const RowSpan &span : spans) {
+        if (span.size > qsizetype(std::numeric_limits<quint32>::max()))
+            throw Failure::outOfMemory();
     }
-    texts.clear();
+    beginBatch(qsizetype(spans.size()));
+    const quint32 slot = slotFor(block);
+    for (const RowSpan &span : spans)
+        m_rows.push_back(Row{slot, quint32(span.size), span.offset});
+    m_blocks[slot].rows += qsizetype(spans.size());
+    endBatch(qsizetype(spans.size()));
+}
+
+void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &lines)
+{
+    if (lines.size() == 0)
+        return;
+    // Slots first: nothing may fail once the rows are announced.
+    checkRoomFor(lines.size());
+    std::vector<quint32> slotOf(blocks.size(), std::numeric_limits<quint32>::max());
+    for (const LineRef &line : lines) {
+        if (slotOf[line.id] == std::numeric_limits<quint32>::max())
+            slotOf[line.id] = slotFor(blocks[line.id]);
+    }
+    beginBatch(lines.size());
+    for (const LineRef &line : lines) {
+        const quint32 slot = slotOf[line.id];
+        const auto *start = reinterpret_cast<const char16_t *>(blocks[line.id]->constData());
+        m_rows.push_back(Row{slot, quint32(line.length), qsizetype(line.units - start)});
+        ++m_blocks[slot].rows;
+    }
+    endBatch(lines.size());
+}
+
+LineRef RowModel::lineRef(int index) const
+{
+    const Row &row = m_rows.at(static_cast<size_t>(index));
+    const auto *start = reinterpret_cast<const char16_t *>(m_blocks[row.block].block->constData());
+    return LineRef{start + row.offset, qsizetype(row.size), row.block};
+}
+
+std::vector<TextBlock> RowModel::blocks() const
+{
+    std::vector<TextBlock> blocks;
+    blocks.reserve(m_blocks.size());
+    for (const Slot &slot : m_blocks)
+        blocks.push_back(slot.block);
+    return blocks;
 }
 
 void RowModel::removeAt(int index)
@@ -85,7 +170,10 @@ void RowModel::removeAt(int index)
     if (index < 0 || index >= count())
         return;
     beginRemoveRows(QModelIndex(), index, index);
-    m_texts.removeAt(index);
+    Slot &slot = m_blocks[m_rows[size_t(index)].block];
+    if (--slot.rows == 0)
+        slot.block.reset(); // the block goes once no list points into it
+    m_rows.erase(m_rows.begin() + index);
     m_checked.erase(m_checked.begin() + index);
     endRemoveRows();
 }
@@ -93,8 +181,9 @@ void RowModel::removeAt(int index)
 void RowModel::clear()
 {
     beginResetModel();
-    m_texts = QStringList();
+    m_rows = {};
     m_checked = {};
+    m_blocks = {};
     endResetModel();
 }
 
@@ -109,7 +198,7 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return m_texts[index.row()];
+        return view(index.row()).toString();
     case Qt::CheckStateRole:
         if (m_checkable)
             return m_checked[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;

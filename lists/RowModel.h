@@ -1,14 +1,30 @@
 #pragma once
 
+#include "sort/SortRoutines.h"
+
 #include <QAbstractListModel>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
-#include <functional>
+#include <memory>
 #include <vector>
 
+// An immutable run of text that rows point into: the decoded text of one
+// loaded file, the sample, or a batch of appended texts. Rows of both lists
+// share it; it goes when the last row that points into it has left.
+using TextBlock = std::shared_ptr<const QString>;
+
+// Where a row's text is: a stretch of one block.
+struct RowSpan
+{
+    qsizetype offset;
+    qsizetype size;
+};
+
 // The rows of one list: a text and a check mark each, in the order they were
-// appended. The list never re-orders, trims or rejects a row.
+// appended. The list never re-orders, trims or rejects a row. A row is a
+// stretch of a shared text block, not a text of its own.
 class RowModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -23,21 +39,32 @@ public:
     bool checkable() const { return m_checkable; }
 
     // Zero-based access for the code; the user's positions are these plus one.
-    int count() const { return static_cast<int>(m_texts.size()); }
-    const QString &text(int index) const { return m_texts.at(index); }
+    int count() const { return static_cast<int>(m_rows.size()); }
+    // The row's text, valid until the list changes.
+    QStringView view(int index) const;
+    QString text(int index) const { return view(index).toString(); }
     bool isChecked(int index) const { return m_checked.at(static_cast<size_t>(index)); }
-    // Every row's text in row order (a shared copy costs nothing).
-    const QStringList &texts() const { return m_texts; }
+    // Every row's text in row order, each a text of its own.
+    QStringList texts() const;
     void setChecked(int index, bool checked);
 
-    void append(const QString &text);
     // One insertion for the whole batch. Throws Failure ("Out of memory") when
-    // the list would grow past the largest row count a view can address. An
-    // empty list takes over a moved-in batch without copying it.
+    // the list would grow past the largest row count a view can address.
+    void append(const QString &text);
     void append(const QStringList &texts);
-    void append(QStringList &&texts);
+    // The rows of a block, in one insertion.
+    void append(const TextBlock &block, const std::vector<RowSpan> &spans);
+    // Rows read as line references, each naming its block in blocks.
+    void append(const std::vector<TextBlock> &blocks, const LineRefs &lines);
     void removeAt(int index);
     void clear();
+
+    // A row as the sort reads it: its text and, as its id, the slot of its
+    // block. blocks() gives the blocks by slot; holding them keeps the texts
+    // readable after the rows left the list.
+    LineRef lineRef(int index) const;
+    std::vector<TextBlock> blocks() const;
+    const QString *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -47,12 +74,26 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    void checkRoomFor(qsizetype more) const;
-    void insertBatch(qsizetype size, const std::function<void()> &insert);
+    struct Row
+    {
+        quint32 block; // slot in m_blocks
+        quint32 size;
+        qsizetype offset;
+    };
+    struct Slot
+    {
+        TextBlock block;
+        qsizetype rows = 0; // rows of this list in the block
+    };
 
-    // Side by side, one entry per row.
-    QStringList m_texts;
+    void checkRoomFor(qsizetype more) const;
+    quint32 slotFor(const TextBlock &block);
+    void beginBatch(qsizetype size);
+    void endBatch(qsizetype size);
+
+    std::vector<Row> m_rows;
     std::vector<bool> m_checked;
+    std::vector<Slot> m_blocks;
     QString m_header;
     bool m_checkable;
 };

@@ -17,6 +17,7 @@
 #include <array>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
@@ -204,41 +205,46 @@ bool blank(QStringView line)
     return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
 }
 
-// Splits a text without carriage returns at its line feeds; lines of spaces
-// only are skipped.
-QStringList splitRows(QStringView text, LoadMeter &meter)
+// Finds the rows of a text without carriage returns: the stretches between
+// its line feeds, lines of spaces only skipped.
+LoadedText splitRows(QString text, LoadMeter &meter)
 {
-    QStringList rows;
+    LoadedText loaded;
+    const QStringView all(text);
     qsizetype from = 0;
     for (;;) {
         meter.split(from * 2);
-        qsizetype lineFeed = text.indexOf(u'\n', from);
+        qsizetype lineFeed = all.indexOf(u'\n', from);
         const bool last = lineFeed < 0;
         if (last)
-            lineFeed = text.size();
-        const QStringView line = text.sliced(from, lineFeed - from);
-        if (!blank(line))
-            rows.append(line.toString());
+            lineFeed = all.size();
+        if (!blank(all.sliced(from, lineFeed - from)))
+            loaded.spans.push_back(RowSpan{from, lineFeed - from});
         if (last)
             break;
         from = lineFeed + 1;
     }
-    return rows;
+    loaded.block = std::make_shared<const QString>(std::move(text));
+    return loaded;
 }
 
-// Splits bytes at their line feeds and decodes each line straight into its
-// row, carriage returns deleted and lines of spaces only skipped. A line feed
-// byte is never part of a longer UTF-8 sequence, so splitting before decoding
-// is safe. Gives false when a line does not decode (the bytes are not UTF-8).
+// Splits bytes at their line feeds and decodes each line into one text block,
+// carriage returns deleted and lines of spaces only skipped; every other line
+// becomes a row, a stretch of the block. A line feed byte is never part of a
+// longer UTF-8 sequence, so splitting before decoding is safe. Gives nothing
+// when a line does not decode (the bytes are not UTF-8).
 template <typename LineDecoder>
-bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine, LoadMeter &meter)
+std::optional<LoadedText> splitBytes(QByteArrayView bytes, LineDecoder decodeLine, LoadMeter &meter)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const begin = p;
     const uchar *const end = p + bytes.size();
-    // Room for every row at once: the list never grows by copying, and the
-    // rows' own memory is not interleaved with its discarded copies.
-    rows.reserve(std::count(p, end, uchar('\n')) + 1);
+    // No decoder writes more units than it reads bytes.
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *const first = reinterpret_cast<char16_t *>(text.data());
+    char16_t *out = first;
+    LoadedText loaded;
+    loaded.spans.reserve(std::size_t(std::count(p, end, uchar('\n')) + 1));
     for (;;) {
         meter.split(p - begin);
         const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
@@ -246,37 +252,44 @@ bool splitBytes(QByteArrayView bytes, QStringList &rows, LineDecoder decodeLine,
         const bool spacesOnly =
             std::all_of(p, lineEnd, [](uchar b) { return b == ' ' || b == '\r'; });
         if (!spacesOnly) {
-            QString row(lineEnd - p, Qt::Uninitialized);
-            char16_t *const first = reinterpret_cast<char16_t *>(row.data());
-            char16_t *const last = decodeLine(p, lineEnd, first);
-            if (!last)
-                return false;
-            row.truncate(last - first);
-            rows.append(std::move(row));
+            char16_t *const start = out;
+            out = decodeLine(p, lineEnd, out);
+            if (!out)
+                return std::nullopt;
+            loaded.spans.push_back(RowSpan{start - first, out - start});
         }
         if (!lineFeed)
-            return true;
+            break;
         p = lineFeed + 1;
     }
+    text.truncate(out - first);
+    loaded.block = std::make_shared<const QString>(std::move(text));
+    return loaded;
 }
 
-QStringList rowsOf(QByteArrayView bytes, LoadMeter &meter)
+LoadedText textOf(QByteArrayView bytes, LoadMeter &meter)
 {
     if (bytes.isEmpty())
         return {};
     if (isUtf16(bytes))
         return splitRows(fromUtf16Bytes(bytes, true), meter);
 
-    QStringList rows;
-    const bool utf8 = splitBytes(
-        withoutUtf8Mark(bytes), rows,
+    std::optional<LoadedText> utf8 = splitBytes(
+        withoutUtf8Mark(bytes),
         [](auto p, auto end, auto out) { return utf8Units(p, end, out, true); }, meter);
     if (utf8)
-        return rows;
-    rows = QStringList();
-    splitBytes(
-        bytes, rows, [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); },
+        return std::move(*utf8);
+    return *splitBytes(
+        bytes, [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); },
         meter);
+}
+
+QStringList rowsOf(const LoadedText &loaded)
+{
+    QStringList rows;
+    rows.reserve(qsizetype(loaded.spans.size()));
+    for (const RowSpan &span : loaded.spans)
+        rows.append(QStringView(*loaded.block).sliced(span.offset, span.size).toString());
     return rows;
 }
 
@@ -295,17 +308,23 @@ Failure outOfMemory(const QString &path)
     return Failure(u"Out of memory while loading "_s + quoted(path));
 }
 
-// The file's bytes and its rows (two bytes a character, plus a header each)
-// live side by side for a moment; a file whose load would need more than the
-// machine's memory and swap is refused before the system has to kill the
-// program for it.
-bool fitsInMemory(qint64 fileSize)
+// A load that would need more than the machine's memory and swap is refused
+// before the system has to kill the program for it.
+bool fitsInMemory(qint64 bytesNeeded)
 {
     struct sysinfo info = {};
     if (sysinfo(&info) != 0)
         return true;
     const double total = (double(info.totalram) + double(info.totalswap)) * info.mem_unit;
-    return double(fileSize) * 4 <= total;
+    return double(bytesNeeded) <= total;
+}
+
+// The file's bytes and its decoded block (two bytes a character) live side by
+// side for a moment, with two small records a row: where it is in the block,
+// and the list's own.
+qint64 bytesToLoad(qint64 fileSize, qint64 lines)
+{
+    return fileSize * 3 + lines * 32;
 }
 
 QByteArray readWholeFile(const QString &path, LoadMeter &meter)
@@ -321,7 +340,7 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
         throw cannotRead(path, file.errorString());
 
     const qint64 size = file.size();
-    if (!fitsInMemory(size))
+    if (!fitsInMemory(bytesToLoad(size, 0)))
         throw outOfMemory(path);
 
     QByteArray bytes;
@@ -349,7 +368,7 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
             throw cannotRead(path, file.errorString());
         if (got == 0)
             break;
-        if (!fitsInMemory(bytes.size() + got))
+        if (!fitsInMemory(bytesToLoad(bytes.size() + got, 0)))
             throw outOfMemory(path);
         bytes.append(chunk, got);
     }
@@ -361,10 +380,10 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
 QStringList rowsFromBytes(QByteArrayView bytes)
 {
     LoadMeter quiet(nullptr, bytes.size());
-    return rowsOf(bytes, quiet);
+    return rowsOf(textOf(bytes, quiet));
 }
 
-QStringList rowsFromTextFile(const QString &path, Progress *progress)
+LoadedText loadTextFile(const QString &path, Progress *progress)
 {
     try {
         if (!fileExists(path))
@@ -375,12 +394,19 @@ QStringList rowsFromTextFile(const QString &path, Progress *progress)
         }
         LoadMeter meter(progress, QFileInfo(path).size());
         const QByteArray bytes = readWholeFile(path, meter);
-        return rowsOf(bytes, meter);
+        if (!fitsInMemory(bytesToLoad(bytes.size(), std::count(bytes.begin(), bytes.end(), '\n'))))
+            throw outOfMemory(path);
+        return textOf(bytes, meter);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
         throw outOfMemory(path);
     }
+}
+
+QStringList rowsFromTextFile(const QString &path, Progress *progress)
+{
+    return rowsOf(loadTextFile(path, progress));
 }
 
 void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
@@ -391,7 +417,8 @@ void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
         return;
     }
     try {
-        list.append(rowsFromTextFile(path, progress));
+        const LoadedText loaded = loadTextFile(path, progress);
+        list.append(loaded.block, loaded.spans);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "lists/RowModel.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
 class Progress;
-class RowModel;
 class UserDialogs;
 
 // Reading text files into rows. A file is read whole, decoded, its carriage
@@ -20,6 +21,13 @@ class UserDialogs;
 // trimming spaces (U+0020 only) are skipped.
 QStringList rowsFromBytes(QByteArrayView bytes);
 
+// A loaded file: its decoded text as one block, and where its rows are in it.
+struct LoadedText
+{
+    TextBlock block;
+    std::vector<RowSpan> spans;
+};
+
 // The rows that loading the file appends; none for a path that fileExists
 // denies. Throws Failure naming the file when it cannot be read (a folder, a
 // special file, no permission) or is too large to hold in memory.
@@ -27,6 +35,9 @@ QStringList rowsFromBytes(QByteArrayView bytes);
 // With progress, the status shows "Loading: " and the file name, its position
 // moves with the share of the file's bytes read, decoded and split, and the
 // load yields in between (a closed window stops it there, with no row taken).
+LoadedText loadTextFile(const QString &path, Progress *progress = nullptr);
+
+// The rows of loadTextFile, each a text of its own.
 QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
 
 // Appends the rows of a file to a list in one insertion once the file is

@@ -2,6 +2,8 @@
 
 #include "core/Failure.h"
 
+#include "sort/SortRoutines.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -54,6 +56,11 @@ inline const char16_t *unitsOf(const QString &text)
     return reinterpret_cast<const char16_t *>(text.constData());
 }
 
+inline const char16_t *unitsOf(const LineRef &line)
+{
+    return line.units;
+}
+
 // The entry of a text key whose first units are key[0, size).
 inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
 {
@@ -71,7 +78,7 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
 struct LineSuffixes
 {
     static constexpr bool HeadsAreWhole = false;
-    const QString *lines;
+    const LineRef *lines;
 
     qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
     const char16_t *units(const Entry &entry, qsizetype from) const

@@ -32,14 +32,13 @@ using namespace SortEngine;
 namespace {
 
 // Begins pass 1. Returns false when there is nothing to compare.
-bool beginSort(LineArray &lines, Progress *progress)
+bool beginSort(LineRefs &lines, Progress *progress)
 {
     beginPass(progress, 1);
     if (lines.size() < 2)
         return false;
     if (lines.size() > MaxIndex)
         throw Failure::outOfMemory();
-    lines.detach(); // the keys point into the list; it must stay ours
     return true;
 }
 
@@ -53,17 +52,16 @@ inline void prefetch(const void *address)
 }
 
 // Puts the lines in the order of the sorted entries; walls keep their index.
-// QString is relocatable (Qt's own containers move it bitwise), so the line
-// objects are copied aside as bytes and copied back in their new order:
-// sequential writes, reads prefetched ahead, no reference counting. Only the
-// first step can fail, before anything moved, so no line is lost or doubled:
-// a window closed during the moving is only reported once every line object
-// is back in the list. scratch, when not null, has room for every line object.
-void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
+// Line references are plain values, so they are copied aside as bytes and copied back in their new
+// order: sequential writes, reads prefetched ahead, no reference counting. Only the first step can
+// fail, before anything moved, so no line is lost or doubled: a window closed during the moving is
+// only reported once every line object is back in the list. scratch, when not null, has room for
+// every line object.
+void applyOrder(LineRefs &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
                 std::byte *scratch, Progress *progress)
 {
-    static_assert(QTypeInfo<QString>::isRelocatable);
-    constexpr std::size_t Size = sizeof(QString);
+    static_assert(std::is_trivially_copyable_v<LineRef>);
+    constexpr std::size_t Size = sizeof(LineRef);
     constexpr qsizetype Ahead = 16;
     const qsizetype count = lines.size();
     std::unique_ptr<WorkArray<std::byte>> aside;
@@ -113,7 +111,7 @@ void applyOrder(LineArray &lines, const Entry *sorted, const std::vector<qsizety
 // Sorts the lines by their entries (the lines that take part, in line order);
 // the walls, ascending, stay where they are. Pass 1 has begun.
 template <typename Texts>
-void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
+void sortEntries(LineRefs &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
                  Texts texts, Progress *progress)
 {
     std::vector<qsizetype> segmentEnds;
@@ -132,7 +130,7 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
         refineTies(sorted, segmentEnds, texts, progress);
     // Without walls there are as many entries as lines, and an entry is as
     // large as a line object, so the spare merge array can hold them all.
-    static_assert(sizeof(Entry) >= sizeof(QString));
+    static_assert(sizeof(Entry) >= sizeof(LineRef));
     std::byte *scratch =
         walls.empty() ? reinterpret_cast<std::byte *>(sorter.spare(sorted)) : nullptr;
     applyOrder(lines, sorted, walls, scratch, progress);
@@ -140,7 +138,7 @@ void sortEntries(LineArray &lines, WorkArray<Entry> &entries, const std::vector<
 
 // Sorting by a position below 1 is an invalid call, reported once two lines
 // would be compared.
-LineArray &failInvalidArgument(LineArray &lines, Progress *progress)
+LineRefs &failInvalidArgument(LineRefs &lines, Progress *progress)
 {
     beginPass(progress, 1);
     if (lines.size() >= 2)
@@ -150,12 +148,12 @@ LineArray &failInvalidArgument(LineArray &lines, Progress *progress)
 
 // Keys every line by its text from 0-based offset keyStart(text) on.
 template <typename KeyStart>
-LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
+LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart)
 {
     if (!beginSort(lines, progress))
         return lines;
     WorkArray<Entry> entries(lines.size());
-    const QString *texts = lines.constData();
+    const LineRef *texts = lines.constData();
     inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
         const qsizetype middle = lines.size() / 2;
@@ -172,7 +170,7 @@ LineArray &sortBySuffix(LineArray &lines, Progress *progress, KeyStart keyStart)
     return lines;
 }
 
-LineArray &sortFromCharacter(LineArray &lines, qsizetype start, Progress *progress)
+LineRefs &sortFromCharacter(LineRefs &lines, qsizetype start, Progress *progress)
 {
     if (start < 1)
         return failInvalidArgument(lines, progress);
@@ -193,7 +191,7 @@ inline qsizetype nthSpace(const char16_t *text, qsizetype size, qsizetype spaces
 
 // Keys every line by its text from its skip-th space on (skip >= 1), that
 // space included; lines with fewer spaces are walls.
-LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
+LineRefs &sortFromWord(LineRefs &lines, qsizetype skip, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
@@ -204,7 +202,7 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
     // into fresh memory, which is slow to touch; reserved room that is never
     // used is never touched.
     walls.reserve(std::size_t(lines.size()));
-    const QString *texts = lines.constData();
+    const LineRef *texts = lines.constData();
     YieldPacer yield(progress, YieldPacer::SortItems);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const char16_t *units = unitsOf(texts[i]);
@@ -224,7 +222,7 @@ LineArray &sortFromWord(LineArray &lines, qsizetype skip, Progress *progress)
 // The entries of lines [from, to) keyed by filter, their tails packed into
 // tails from at on.
 template <CharacterFilter filter>
-void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at,
+void filterKeys(const LineRef *texts, qsizetype from, qsizetype to, qsizetype at,
                 WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts,
                 Progress *mayYield)
 {
@@ -253,11 +251,11 @@ void filterKeys(const QString *texts, qsizetype from, qsizetype to, qsizetype at
     }
 }
 
-LineArray &sortByFilter(LineArray &lines, CharacterFilter filter, Progress *progress)
+LineRefs &sortByFilter(LineRefs &lines, CharacterFilter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
-    const QString *texts = lines.constData();
+    const LineRef *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
     // A key's tail fits in the units of its line beyond the eighth. The
@@ -302,7 +300,7 @@ LineArray &sortByFilter(LineArray &lines, CharacterFilter filter, Progress *prog
 
 // Keys every line by its text from word wordNumber on, the space before it
 // included; lines with fewer words are walls.
-LineArray &sortFromWordNumber(LineArray &lines, qint32 wordNumber, Progress *progress)
+LineRefs &sortFromWordNumber(LineRefs &lines, qint32 wordNumber, Progress *progress)
 {
     if (wordNumber < 1)
         return failInvalidArgument(lines, progress);
@@ -313,7 +311,7 @@ LineArray &sortFromWordNumber(LineArray &lines, qint32 wordNumber, Progress *pro
 
 // Keys every line by its text from the first occurrence of marker on, or by
 // the whole line when it has none.
-LineArray &sortAfterMarker(LineArray &lines, const QString &marker, Progress *progress)
+LineRefs &sortAfterMarker(LineRefs &lines, const QString &marker, Progress *progress)
 {
     if (marker.isEmpty()) // found at character 1 of every line
         return sortFromCharacter(lines, 1, progress);
@@ -324,7 +322,7 @@ LineArray &sortAfterMarker(LineArray &lines, const QString &marker, Progress *pr
     });
 }
 
-LineArray &sortByLength(LineArray &lines, Progress *progress)
+LineRefs &sortByLength(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
@@ -340,8 +338,8 @@ LineArray &sortByLength(LineArray &lines, Progress *progress)
 
 } // namespace
 
-LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
-                     Progress *progress)
+LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
+                    Progress *progress)
 {
     const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
     switch (option.key) {
@@ -360,6 +358,32 @@ LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, 
     case SortKey::Length:
         return sortByLength(lines, progress);
     }
+    return lines;
+}
+
+LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
+                     Progress *progress)
+{
+    LineRefs refs;
+    refs.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        refs.append(LineRef{unitsOf(lines.at(i)), lines.at(i).size(), quint64(i)});
+    // The references are always a whole permutation of the lines, also when
+    // the sort stopped: the texts take the order the references reached.
+    const auto reorder = [&] {
+        LineArray sorted;
+        sorted.reserve(lines.size());
+        for (const LineRef &ref : refs)
+            sorted.append(std::move(lines[qsizetype(ref.id)]));
+        lines = std::move(sorted);
+    };
+    try {
+        sortLines(refs, option, number, text, progress);
+    } catch (...) {
+        reorder();
+        throw;
+    }
+    reorder();
     return lines;
 }
 

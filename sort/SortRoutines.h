@@ -6,10 +6,42 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <vector>
+
 struct SortOption;
 
-// The line array that Start Sorting builds from the content list: zero-based,
-// one text per row. Sorting reorders it in place and returns it.
+// A line to sort: its text, somewhere that stays put while it is sorted, and
+// a number that says where the line came from.
+struct LineRef
+{
+    const char16_t *units;
+    qsizetype length;
+    quint64 id;
+
+    qsizetype size() const { return length; }
+};
+
+// The lines that Start Sorting hands over: zero-based, one per content row.
+// Sorting reorders them in place; only the small references move, never the
+// texts.
+class LineRefs
+{
+public:
+    qsizetype size() const { return qsizetype(m_refs.size()); }
+    void reserve(qsizetype size) { m_refs.reserve(std::size_t(size)); }
+    void append(const LineRef &ref) { m_refs.push_back(ref); }
+    LineRef *data() { return m_refs.data(); }
+    const LineRef *constData() const { return m_refs.data(); }
+    const LineRef &at(qsizetype i) const { return m_refs[std::size_t(i)]; }
+    const LineRef &operator[](qsizetype i) const { return m_refs[std::size_t(i)]; }
+    auto begin() const { return m_refs.begin(); }
+    auto end() const { return m_refs.end(); }
+
+private:
+    std::vector<LineRef> m_refs;
+};
+
+// Texts of their own to sort (the benchmark's lines, tests).
 using LineArray = QStringList;
 
 // Sorts lines ascending and stable by the option's key (see SortKey); number
@@ -20,6 +52,9 @@ using LineArray = QStringList;
 // pass number (progress may be null). A character position or word number
 // below 1 fails with "Invalid procedure call or argument" once two lines would
 // be compared. Failures throw Failure; the lines then keep the order reached.
+LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
+                    Progress *progress);
+// The same for texts of their own; they keep the order reached on a failure.
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress);
 
