@@ -33,6 +33,8 @@ private slots:
     void checkMarks_data();
     void checkMarks();
     void header();
+    void blocksGoWithTheirLastRow_data();
+    void blocksGoWithTheirLastRow();
 };
 
 void tst_RowModel::appendKeepsOrderAndText_data()
@@ -199,4 +201,51 @@ void tst_RowModel::header()
 }
 
 QTEST_GUILESS_MAIN(tst_RowModel)
+void tst_RowModel::blocksGoWithTheirLastRow_data()
+{
+    QTest::addColumn<QString>("steps"); // c: clear content, r: clear results, 0..2: remove row
+    QTest::addColumn<bool>("blockLeft");
+
+    QTest::newRow("both lists hold rows") << u""_s << true;
+    QTest::newRow("content cleared, results hold it") << u"c"_s << true;
+    QTest::newRow("both cleared") << u"cr"_s << false;
+    QTest::newRow("results cleared, content rows removed") << u"r000"_s << false;
+    QTest::newRow("one content row left") << u"r00"_s << true;
+}
+
+// A file's text block stays while a row of either list points into it, and
+// goes with the last one; rows read from another list show the same texts.
+void tst_RowModel::blocksGoWithTheirLastRow()
+{
+    QFETCH(QString, steps);
+    QFETCH(bool, blockLeft);
+
+    RowModel content(false);
+    RowModel results(true);
+    std::weak_ptr<const QString> watched;
+    {
+        auto block = std::make_shared<const QString>(u"onetwothree"_s);
+        watched = block;
+        content.append(block, {RowSpan{0, 3}, RowSpan{3, 3}, RowSpan{6, 5}});
+    }
+    LineRefs lines;
+    for (int i = content.count() - 1; i >= 0; --i)
+        lines.append(content.lineRef(i));
+    results.append(content.blocks(), lines);
+    QCOMPARE(results.texts(), (QStringList{u"three"_s, u"two"_s, u"one"_s}));
+    QCOMPARE(results.isChecked(2), true);
+
+    for (const QChar step : steps) {
+        if (step == u'c')
+            content.clear();
+        else if (step == u'r')
+            results.clear();
+        else
+            content.removeAt(step.digitValue());
+    }
+    QCOMPARE(!watched.expired(), blockLeft);
+    if (blockLeft && results.count() == 3)
+        QCOMPARE(results.text(0), u"three"_s);
+}
+
 #include "tst_rowmodel.moc"
