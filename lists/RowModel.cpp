@@ -51,24 +51,24 @@ void RowModel::checkRoomFor(qsizetype more) const
 
 quint32 RowModel::slotFor(const TextBlock &block)
 {
-    // Few blocks per list: one per file, batch or sample.
-    for (size_t i = 0; i < m_blocks.size(); ++i) {
-        if (m_blocks[i].block == block)
-            return quint32(i);
+    if (const auto it = m_slotOfBlock.constFind(block.get()); it != m_slotOfBlock.constEnd())
+        return *it;
+    quint32 slot;
+    if (!m_freeSlots.empty()) {
+        slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        m_blocks[slot] = Slot{block, 0};
+    } else {
+        slot = quint32(m_blocks.size());
+        m_blocks.push_back(Slot{block, 0});
     }
-    for (size_t i = 0; i < m_blocks.size(); ++i) {
-        if (!m_blocks[i].block) {
-            m_blocks[i].block = block;
-            return quint32(i);
-        }
-    }
-    m_blocks.push_back(Slot{block, 0});
-    return quint32(m_blocks.size() - 1);
+    m_slotOfBlock.insert(block.get(), slot);
+    return slot;
 }
 
 // Room is made before the rows are announced, so a failure leaves the list as
 // it was; the insertion itself cannot fail.
-void RowModel::beginBatch(qsizetype size)
+void RowModel::makeRoom(qsizetype size)
 {
     checkRoomFor(size);
     const size_t total = m_rows.size() + size_t(size);
@@ -76,8 +76,10 @@ void RowModel::beginBatch(qsizetype size)
         m_rows.reserve(std::max(total, m_rows.capacity() * 2));
     if (total > m_checked.capacity())
         m_checked.reserve(std::max(total, m_checked.capacity() * 2));
-    if (m_blocks.capacity() < m_blocks.size() + 1)
-        m_blocks.reserve(m_blocks.size() * 2 + 4);
+}
+
+void RowModel::beginBatch(qsizetype size)
+{
     const int first = count();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(size) - 1);
 }
@@ -120,8 +122,9 @@ void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
         if (span.size > qsizetype(std::numeric_limits<quint32>::max()))
             throw Failure::outOfMemory();
     }
-    beginBatch(qsizetype(spans.size()));
+    makeRoom(qsizetype(spans.size()));
     const quint32 slot = slotFor(block);
+    beginBatch(qsizetype(spans.size()));
     for (const RowSpan &span : spans)
         m_rows.push_back(Row{slot, quint32(span.size), span.offset});
     m_blocks[slot].rows += qsizetype(spans.size());
@@ -132,8 +135,8 @@ void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &line
 {
     if (lines.size() == 0)
         return;
-    // Slots first: nothing may fail once the rows are announced.
-    checkRoomFor(lines.size());
+    // Room and slots first: nothing may fail once the rows are announced.
+    makeRoom(lines.size());
     std::vector<quint32> slotOf(blocks.size(), std::numeric_limits<quint32>::max());
     for (const LineRef &line : lines) {
         if (slotOf[line.id] == std::numeric_limits<quint32>::max())
@@ -169,10 +172,16 @@ void RowModel::removeAt(int index)
 {
     if (index < 0 || index >= count())
         return;
+    m_freeSlots.reserve(m_freeSlots.size() + 1);
     beginRemoveRows(QModelIndex(), index, index);
-    Slot &slot = m_blocks[m_rows[size_t(index)].block];
-    if (--slot.rows == 0)
-        slot.block.reset(); // the block goes once no list points into it
+    const quint32 slotIndex = m_rows[size_t(index)].block;
+    Slot &slot = m_blocks[slotIndex];
+    if (--slot.rows == 0) {
+        // The block goes once no list points into it.
+        m_slotOfBlock.remove(slot.block.get());
+        slot.block.reset();
+        m_freeSlots.push_back(slotIndex);
+    }
     m_rows.erase(m_rows.begin() + index);
     m_checked.erase(m_checked.begin() + index);
     endRemoveRows();
@@ -184,6 +193,8 @@ void RowModel::clear()
     m_rows = {};
     m_checked = {};
     m_blocks = {};
+    m_slotOfBlock.clear();
+    m_freeSlots.clear();
     endResetModel();
 }
 

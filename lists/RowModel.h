@@ -3,6 +3,7 @@
 #include "sort/SortRoutines.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -88,12 +89,15 @@ private:
 
     void checkRoomFor(qsizetype more) const;
     quint32 slotFor(const TextBlock &block);
+    void makeRoom(qsizetype size);
     void beginBatch(qsizetype size);
     void endBatch(qsizetype size);
 
     std::vector<Row> m_rows;
     std::vector<bool> m_checked;
     std::vector<Slot> m_blocks;
+    QHash<const QString *, quint32> m_slotOfBlock;
+    std::vector<quint32> m_freeSlots;
     QString m_header;
     bool m_checkable;
 };

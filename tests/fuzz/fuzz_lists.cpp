@@ -199,7 +199,7 @@ void checkRow(const RowModel &model, const PlainList &plain, int i)
 {
     const QString &expected = plain[size_t(i)].first;
     require(model.text(i) == expected, "a row's text differs");
-    require(model.texts().at(i) == expected, "texts() differs from text()");
+    require(model.view(i) == expected, "view() differs from text()");
     const QModelIndex at = model.index(i);
     require(at.isValid() && at.row() == i && at.column() == 0, "no index for a row");
     const QVariant shown = model.data(at, Qt::DisplayRole);
@@ -236,7 +236,7 @@ void checkList(const RowModel &model, const PlainList &plain, const SignalMirror
         require(model.rowCount(model.index(0)) == 0, "a row with rows under it");
     // The texts in full, cheaply.
     for (int i = 0; i < count; ++i) {
-        require(model.texts().at(i) == plain[size_t(i)].first, "a row's text differs");
+        require(model.view(i) == plain[size_t(i)].first, "a row's text differs");
         if (model.checkable())
             require(model.isChecked(i) == plain[size_t(i)].second, "a row's check mark differs");
     }
