@@ -2,31 +2,94 @@
 
 #include "lists/RowModel.h"
 
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
+#include <QHoverEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QUrl>
 
-RowListView::RowListView(QWidget *parent) : QTreeView(parent)
+#include <algorithm>
+
+RowListView::RowListView(QWidget *parent)
+    : QAbstractItemView(parent), m_header(new QHeaderView(Qt::Horizontal, this))
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setSortingEnabled(false);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Vertically the view always moves by whole rows; sideways by pixels.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setAttribute(Qt::WA_MacShowFocusRect);
+
+    // The header looks and behaves as a tree view's: left-aligned text, the last
+    // section stretched until told otherwise, and no sorting.
+    m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_header->setStretchLastSection(true);
+    m_header->setSectionsClickable(false);
+    m_header->setSortIndicatorShown(false);
+    connect(m_header, &QHeaderView::sectionResized, this, [this] { scheduleDelayedItemsLayout(); });
+    connect(m_header, &QHeaderView::sectionCountChanged, this,
+            [this] { scheduleDelayedItemsLayout(); });
+    connect(m_header, &QHeaderView::sectionHandleDoubleClicked, this,
+            &RowListView::resizeColumnToContents);
+    connect(m_header, &QHeaderView::geometriesChanged, this, &RowListView::updateGeometries);
 }
 
 void RowListView::setRowModel(RowModel *model)
 {
-    m_model = model;
     setModel(model);
+}
+
+RowModel *RowListView::rowModel() const
+{
+    return m_model;
+}
+
+void RowListView::setModel(QAbstractItemModel *model)
+{
+    if (model == this->model())
+        return;
+    disconnect(m_rowsRemoved);
+    m_model = qobject_cast<RowModel *>(model);
+    m_rowHeight = 0;
+    m_hoverRow = -1;
+    m_header->setModel(model);
+    QAbstractItemView::setModel(model);
+    if (model) {
+        m_rowsRemoved = connect(model, &QAbstractItemModel::rowsRemoved, this,
+                                &RowListView::rowsRemovedFromModel);
+    }
+}
+
+int RowListView::columnWidth(int column) const
+{
+    return m_header->sectionSize(column);
+}
+
+void RowListView::setColumnWidth(int column, int width)
+{
+    m_header->resizeSection(column, width);
+}
+
+bool RowListView::isHeaderHidden() const
+{
+    return m_header->isHidden();
+}
+
+void RowListView::setHeaderHidden(bool hide)
+{
+    m_header->setHidden(hide);
+    updateGeometries();
 }
 
 void RowListView::setAcceptFileDrops(bool accept)
@@ -48,6 +111,206 @@ QStringList RowListView::localFilePaths(const QMimeData *mime)
     return paths;
 }
 
+// --- Geometry: every row is rowHeight() high, the scroll bar's value is the
+// first row shown.
+
+void RowListView::reset()
+{
+    m_rowHeight = 0;
+    m_hoverRow = -1;
+    QAbstractItemView::reset();
+}
+
+void RowListView::doItemsLayout()
+{
+    m_rowHeight = 0;
+    m_header->doItemsLayout();
+    QAbstractItemView::doItemsLayout();
+    if (viewport()->underMouse())
+        hoverAt(viewport()->mapFromGlobal(QCursor::pos()));
+    else
+        m_hoverRow = -1;
+}
+
+void RowListView::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    if (parent == rootIndex()) {
+        if (start == 0)
+            m_rowHeight = 0;
+        scheduleDelayedItemsLayout();
+    }
+    QAbstractItemView::rowsInserted(parent, start, end);
+}
+
+void RowListView::rowsRemovedFromModel(const QModelIndex &parent, int first, int)
+{
+    if (parent != rootIndex())
+        return;
+    if (first == 0)
+        m_rowHeight = 0;
+    scheduleDelayedItemsLayout();
+}
+
+void RowListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                              const QList<int> &roles)
+{
+    if (!topLeft.isValid() || topLeft.parent() != rootIndex())
+        return;
+    if (topLeft.row() == 0 && m_rowHeight > 0) {
+        const int before = m_rowHeight;
+        m_rowHeight = 0;
+        if (rowHeight() != before)
+            scheduleDelayedItemsLayout();
+    }
+    if (topLeft == bottomRight) {
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        return;
+    }
+    // A block of rows: repaint it if any of it is in sight (the base class
+    // would measure every row of the block).
+    const int firstRow = firstShownRow();
+    if (bottomRight.row() >= firstRow && topLeft.row() <= firstRow + rowsPerPage())
+        viewport()->update();
+}
+
+// --- Hover, painting
+
+void RowListView::updateRow(int row)
+{
+    if (row >= 0)
+        viewport()->update(QRect(0, rowTop(row), viewport()->width(), rowHeight()));
+}
+
+void RowListView::hoverAt(const QPoint &pos)
+{
+    const QModelIndex index = viewport()->rect().contains(pos) ? indexAt(pos) : QModelIndex();
+    const int row = index.isValid() ? index.row() : -1;
+    if (row == m_hoverRow)
+        return;
+    updateRow(m_hoverRow);
+    m_hoverRow = row;
+    updateRow(m_hoverRow);
+}
+
+void RowListView::verticalScrollbarValueChanged(int value)
+{
+    QAbstractItemView::verticalScrollbarValueChanged(value);
+    if (viewport()->underMouse())
+        hoverAt(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+void RowListView::horizontalScrollbarValueChanged(int value)
+{
+    QAbstractItemView::horizontalScrollbarValueChanged(value);
+    if (viewport()->underMouse())
+        hoverAt(viewport()->mapFromGlobal(QCursor::pos()));
+}
+
+bool RowListView::viewportEvent(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+        hoverAt(static_cast<QHoverEvent *>(event)->position().toPoint());
+        break;
+    case QEvent::HoverLeave:
+        hoverAt(QPoint(-1, -1));
+        break;
+    default:
+        break;
+    }
+    return QAbstractItemView::viewportEvent(event);
+}
+
+// Paints the rows in the damaged area as a tree view paints its rows: the row
+// panel of the style, then the item delegate (text, check box, selection, focus).
+void RowListView::paintEvent(QPaintEvent *event)
+{
+    const int rows = rowCount();
+    const int sections = m_header->count();
+    if (rows == 0 || sections == 0)
+        return;
+    QPainter painter(viewport());
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    // Whole rows are selected, so the selection covers the check box too.
+    option.showDecorationSelected = true;
+    const QStyle::State state = option.state;
+    const bool enabled = state & QStyle::State_Enabled;
+    const bool focus = hasFocus();
+    const QModelIndex current = currentIndex();
+    const QItemSelectionModel *selection = selectionModel();
+    const QAbstractItemModel *model = this->model();
+
+    const QRect area = event->rect();
+    const int height = rowHeight();
+    const int firstRow = firstShownRow();
+    const int from = std::max(firstRow + std::max(area.top(), 0) / height, 0);
+    const int to = static_cast<int>(
+        std::min<qint64>(rows - 1, qint64(firstRow) + std::max(area.bottom(), 0) / height));
+    int left = m_header->visualIndexAt(area.left());
+    int right = m_header->visualIndexAt(area.right());
+    if (left < 0)
+        left = 0;
+    if (right < 0)
+        right = sections - 1;
+    if (isRightToLeft())
+        std::swap(left, right);
+    int shownSections = 0;
+    for (int visual = 0; visual < sections; ++visual)
+        shownSections += m_header->isSectionHidden(m_header->logicalIndex(visual)) ? 0 : 1;
+
+    for (int row = from; row <= to; ++row) {
+        int position = 0;
+        for (int visual = 0; visual < sections; ++visual) {
+            const int column = m_header->logicalIndex(visual);
+            if (m_header->isSectionHidden(column))
+                continue;
+            ++position;
+            if (visual < left || visual > right)
+                continue;
+            const QModelIndex index = model->index(row, column, rootIndex());
+            QStyleOptionViewItem cell = option;
+            cell.rect = QRect(m_header->sectionViewportPosition(column), rowTop(row),
+                              m_header->sectionSize(column), height);
+            if (shownSections == 1)
+                cell.viewItemPosition = QStyleOptionViewItem::OnlyOne;
+            else if (position == 1)
+                cell.viewItemPosition = QStyleOptionViewItem::Beginning;
+            else if (position == shownSections)
+                cell.viewItemPosition = QStyleOptionViewItem::End;
+            else
+                cell.viewItemPosition = QStyleOptionViewItem::Middle;
+            if (selection && selection->isSelected(index))
+                cell.state |= QStyle::State_Selected;
+            if (focus && index == current)
+                cell.state |= QStyle::State_HasFocus;
+            cell.state.setFlag(QStyle::State_MouseOver, row == m_hoverRow);
+            if (enabled) {
+                QPalette::ColorGroup group = QPalette::Inactive;
+                if (!(model->flags(index) & Qt::ItemIsEnabled)) {
+                    cell.state &= ~QStyle::State_Enabled;
+                    group = QPalette::Disabled;
+                } else if (cell.state & QStyle::State_Active) {
+                    group = QPalette::Active;
+                }
+                cell.palette.setCurrentColorGroup(group);
+            }
+            if (alternatingRowColors())
+                cell.features.setFlag(QStyleOptionViewItem::Alternate, row & 1);
+
+            // The row's own background (alternating colours) under the item; the
+            // delegate paints the selection with the item.
+            QStyleOptionViewItem panel = cell;
+            panel.state &= ~QStyle::State_Selected;
+            style()->drawPrimitive(QStyle::PE_PanelItemViewRow, &panel, &painter, this);
+            itemDelegateForIndex(index)->paint(&painter, cell, index);
+        }
+    }
+}
+
+// --- Removing rows, drops
+
 void RowListView::removeRow(int row)
 {
     if (!m_model || busy() || m_model->count() == 0 || row < 0)
@@ -64,13 +327,12 @@ void RowListView::keyPressEvent(QKeyEvent *event)
             removeRow(selected.front().row());
     }
     // Other keys, and the Delete key itself, still reach the view.
-    QTreeView::keyPressEvent(event);
+    QAbstractItemView::keyPressEvent(event);
 }
 
-// A double-click on a row's check box toggles it twice; it removes nothing.
-bool RowListView::onCheckBox(const QModelIndex &index, const QPoint &pos)
+bool RowListView::onCheckBox(const QModelIndex &index, const QPoint &pos) const
 {
-    if (!m_model || !m_model->checkable())
+    if (!(index.flags() & Qt::ItemIsUserCheckable) || !index.data(Qt::CheckStateRole).isValid())
         return false;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
@@ -85,8 +347,18 @@ void RowListView::mouseDoubleClickEvent(QMouseEvent *event)
 {
     const QPoint pos = event->position().toPoint();
     const QModelIndex index = indexAt(pos);
-    if (event->button() != Qt::LeftButton || !index.isValid() || onCheckBox(index, pos)) {
-        QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton || !index.isValid()) {
+        QAbstractItemView::mouseDoubleClickEvent(event);
+        return;
+    }
+    if (onCheckBox(index, pos)) {
+        // Each click of a double-click on a check box toggles it, as two single
+        // clicks would: the second press is handled like the first.
+        QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                          event->globalPosition(), event->button(), event->buttons(),
+                          event->modifiers(), event->pointingDevice());
+        mousePressEvent(&press);
+        event->setAccepted(press.isAccepted());
         return;
     }
     removeRow(index.row());
@@ -99,7 +371,7 @@ void RowListView::dragEnterEvent(QDragEnterEvent *event)
         event->acceptProposedAction();
         return;
     }
-    QTreeView::dragEnterEvent(event);
+    QAbstractItemView::dragEnterEvent(event);
 }
 
 void RowListView::dragMoveEvent(QDragMoveEvent *event)
@@ -108,14 +380,14 @@ void RowListView::dragMoveEvent(QDragMoveEvent *event)
         event->acceptProposedAction();
         return;
     }
-    QTreeView::dragMoveEvent(event);
+    QAbstractItemView::dragMoveEvent(event);
 }
 
 void RowListView::dropEvent(QDropEvent *event)
 {
     const QStringList paths = m_acceptFileDrops ? localFilePaths(event->mimeData()) : QStringList();
     if (paths.isEmpty()) {
-        QTreeView::dropEvent(event);
+        QAbstractItemView::dropEvent(event);
         return;
     }
     event->acceptProposedAction();

@@ -1,17 +1,23 @@
 #pragma once
 
+#include <QAbstractItemView>
+#include <QPointer>
 #include <QStringList>
-#include <QTreeView>
 
 #include <functional>
 
+class QHeaderView;
 class RowModel;
 
-// The view of one list: a single column with a header, rows of uniform height,
-// never sorted by the view. The Delete key (with any modifiers) and a
-// double-click remove a row unless the window is busy. A view may accept
-// files dropped on it and hand their paths on.
-class RowListView final : public QTreeView
+// The view of one list: the rows under a header, all of one height, never
+// sorted by the view. Showing rows, scrolling, painting and following a removal
+// or a clear cost the same for ten rows or ten million: the view keeps nothing
+// per row, scrolls by whole rows and paints only the rows in sight. (Typing the
+// first letters of a row still searches row by row, as in any item view.)
+// The Delete key (with any modifiers) and a double-click remove a row unless
+// the window is busy. A view may accept files dropped on it and hand their
+// paths on.
+class RowListView final : public QAbstractItemView
 {
     Q_OBJECT
 
@@ -19,7 +25,20 @@ public:
     explicit RowListView(QWidget *parent = nullptr);
 
     void setRowModel(RowModel *model);
-    RowModel *rowModel() const { return m_model; }
+    RowModel *rowModel() const;
+    // Any list model can be shown; only a RowModel's rows can be removed.
+    void setModel(QAbstractItemModel *model) override;
+
+    // The header above the columns. Its sections set the columns' widths, and
+    // the user may drag one wider than the list.
+    QHeaderView *header() const { return m_header; }
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
+    bool isHeaderHidden() const;
+    void setHeaderHidden(bool hide);
+
+    // The height of every row: the first row's, as the item delegate sizes it.
+    int rowHeight() const;
 
     // Asked before a row is removed; a busy window removes nothing.
     void setBusyTest(std::function<bool()> isBusy) { m_isBusy = std::move(isBusy); }
@@ -31,11 +50,43 @@ public:
     // the drop carries no local file.
     static QStringList localFilePaths(const QMimeData *mime);
 
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint &point) const override;
+    // Measures the rows in sight and a bounded number around them
+    // (QHeaderView::resizeContentsPrecision), never every row.
+    int sizeHintForColumn(int column) const override;
+
+public slots:
+    void reset() override;
+    void doItemsLayout() override;
+    // Widens or narrows the column to the rows measured by sizeHintForColumn
+    // and the header's text; a double-click on the section's edge does this.
+    void resizeColumnToContents(int column);
+
 signals:
     // Emitted after the drop has finished, from the event loop.
     void filesDropped(const QStringList &paths);
 
+protected slots:
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void updateGeometries() override;
+    void verticalScrollbarValueChanged(int value) override;
+    void horizontalScrollbarValueChanged(int value) override;
+
 protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override;
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex &index) const override;
+    void setSelection(const QRect &rect, QItemSelectionModel::SelectionFlags command) override;
+    QRegion visualRegionForSelection(const QItemSelection &selection) const override;
+
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -43,11 +94,29 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    int rowCount() const;
+    int firstShownRow() const;
+    // The rows that fit wholly in the viewport, at least one.
+    int rowsPerPage() const;
+    // The row at a viewport y, or -1 where there is none.
+    int rowAt(int y) const;
+    int rowTop(int row) const;
+    void rowsRemovedFromModel(const QModelIndex &parent, int first, int last);
+    void updateScrollBars();
+    void hoverAt(const QPoint &pos);
+    void updateRow(int row);
+
     bool busy() const { return m_isBusy && m_isBusy(); }
-    bool onCheckBox(const QModelIndex &index, const QPoint &pos);
+    bool onCheckBox(const QModelIndex &index, const QPoint &pos) const;
     void removeRow(int row);
 
-    RowModel *m_model = nullptr;
+    QHeaderView *m_header = nullptr;
+    QPointer<RowModel> m_model;
+    QMetaObject::Connection m_rowsRemoved;
+    // Measured from the first row when first needed; 0 until then.
+    mutable int m_rowHeight = 0;
+    int m_hoverRow = -1;
+    bool m_placingHeader = false;
     std::function<bool()> m_isBusy;
     bool m_acceptFileDrops = false;
 };

@@ -2,6 +2,7 @@
 #include "app/StatusLine.h"
 #include "app/SystemClipboard.h"
 #include "commands/CommandContext.h"
+#include "lists/RowListView.h"
 #include "lists/RowModel.h"
 #include "support/TestFiles.h"
 #include "support/WindowFixture.h"
@@ -11,7 +12,6 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeView>
 
 using namespace Qt::StringLiterals;
 
@@ -54,7 +54,7 @@ MainWindow &tst_ExportWindow::makeWindow(const WindowFixture::Services &services
 
 void tst_ExportWindow::untick(int row)
 {
-    auto *list = control<QTreeView>(m_fixture->window(), Element::ResultsList);
+    auto *list = control<RowListView>(m_fixture->window(), Element::ResultsList);
     QVERIFY(list);
     QAbstractItemModel *model = list->model();
     QVERIFY(model->setData(model->index(row, 0), Qt::Unchecked, Qt::CheckStateRole));

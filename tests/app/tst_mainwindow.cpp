@@ -3,6 +3,7 @@
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
 #include "core/ErrorTrap.h"
+#include "lists/RowListView.h"
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 #include "support/TestFiles.h"
@@ -21,7 +22,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 
 #include <memory>
 
@@ -320,7 +320,7 @@ void tst_MainWindow::lists()
         {Element::ContentList, u"Content To Sort"_s},
         {Element::ResultsList, u"Sorted Content (Results)"_s}};
     for (const auto &[element, header] : lists) {
-        auto *view = control<QTreeView>(window, element);
+        auto *view = control<RowListView>(window, element);
         QVERIFY(view);
         QCOMPARE(view->model()->columnCount(), 1);
         QCOMPARE(view->model()->headerData(0, Qt::Horizontal).toString(), header);
@@ -776,7 +776,7 @@ void tst_MainWindow::pointerRules()
     QWidget *widget = element == Element::Window ? &window : control(window, element);
     QVERIFY(widget);
     if (viewport)
-        widget = static_cast<QTreeView *>(widget)->viewport();
+        widget = static_cast<RowListView *>(widget)->viewport();
     window.pointer().set(before);
 
     // A point of the control that no child covers.
@@ -812,7 +812,7 @@ void tst_MainWindow::busyPointerSurvivesMovesDuringAPrompt()
             return;
         for (const Element element : {Element::HelpButton, Element::ContentList}) {
             QWidget *w = control(window, element);
-            if (auto *view = qobject_cast<QTreeView *>(w))
+            if (auto *view = qobject_cast<RowListView *>(w))
                 w = view->viewport();
             QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
                              Qt::NoButton, Qt::NoButton, Qt::NoModifier);
