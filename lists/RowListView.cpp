@@ -45,6 +45,12 @@ RowListView::RowListView(QWidget *parent)
     connect(m_header, &QHeaderView::geometriesChanged, this, &RowListView::updateGeometries);
 }
 
+RowListView::~RowListView()
+{
+    // The header hides with the view and would tell a view that is half gone.
+    m_header->disconnect(this);
+}
+
 void RowListView::setRowModel(RowModel *model)
 {
     setModel(model);

@@ -23,6 +23,7 @@ class RowListView final : public QAbstractItemView
 
 public:
     explicit RowListView(QWidget *parent = nullptr);
+    ~RowListView() override;
 
     void setRowModel(RowModel *model);
     RowModel *rowModel() const;
