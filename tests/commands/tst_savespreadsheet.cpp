@@ -209,13 +209,7 @@ void tst_SaveSpreadsheet::rowsClearedWhileWriting()
     f.spreadsheet.beforeSetCell = [&](int row, int, const QString &) {
         if (row != 3)
             return;
-        if (change == u"remove"_s) {
-            f.results.removeAt(0);
-            return;
-        }
-        f.results.clear();
-        if (change == u"refill"_s)
-            f.addResults({u"w"_s, u"x"_s, u"y"_s, u"z"_s});
+        f.changeResults(change, {u"w"_s, u"x"_s, u"y"_s, u"z"_s});
     };
 
     saveResultsAsSpreadsheet(f.ctx);

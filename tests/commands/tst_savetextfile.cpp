@@ -307,13 +307,7 @@ void tst_SaveTextFile::rowsLeaveWhileWriting()
             passStart = n - 1;
         if (passStart == 0 || n - passStart != atYield)
             return;
-        if (change == u"remove"_s) {
-            f.results.removeAt(0);
-            return;
-        }
-        f.results.clear();
-        if (change == u"refill"_s)
-            f.addResults(QStringList(5000, u"newer"_s));
+        f.changeResults(change, QStringList(5000, u"newer"_s));
     };
 
     writePaddedTextFile(f.results, path, &f.status, f.dialogs);

@@ -17,3 +17,14 @@ void CommandFixture::addResults(const QStringList &rows)
 {
     appendMarkedRows(results, rows);
 }
+
+void CommandFixture::changeResults(const QString &change, const QStringList &newer)
+{
+    if (change == u"remove") {
+        results.removeAt(0);
+        return;
+    }
+    results.clear();
+    if (change == u"refill")
+        addResults(newer);
+}

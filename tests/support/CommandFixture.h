@@ -35,4 +35,8 @@ struct CommandFixture
 
     // Appends rows to the results; see appendMarkedRows (support/TestLists.h).
     void addResults(const QStringList &rows);
+
+    // Changes the results list under a running export: "remove" takes its
+    // first row, "clear" empties it, "refill" empties it and appends newer.
+    void changeResults(const QString &change, const QStringList &newer);
 };
