@@ -232,9 +232,11 @@ LoadedText splitRows(QString text, LoadMeter &meter)
 // carriage returns deleted and lines of spaces only skipped; every other line
 // becomes a row, a stretch of the block. A line feed byte is never part of a
 // longer UTF-8 sequence, so splitting before decoding is safe. Gives nothing
-// when a line does not decode (the bytes are not UTF-8).
+// when a line does not decode (the bytes are not UTF-8). lineFeeds is how many
+// line feed bytes there are.
 template <typename LineDecoder>
-std::optional<LoadedText> splitBytes(QByteArrayView bytes, LineDecoder decodeLine, LoadMeter &meter)
+std::optional<LoadedText> splitBytes(QByteArrayView bytes, qint64 lineFeeds,
+                                     LineDecoder decodeLine, LoadMeter &meter)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const begin = p;
@@ -244,7 +246,7 @@ std::optional<LoadedText> splitBytes(QByteArrayView bytes, LineDecoder decodeLin
     char16_t *const first = reinterpret_cast<char16_t *>(text.data());
     char16_t *out = first;
     LoadedText loaded;
-    loaded.spans.reserve(std::size_t(std::count(p, end, uchar('\n')) + 1));
+    loaded.spans.reserve(std::size_t(lineFeeds + 1));
     for (;;) {
         meter.split(p - begin);
         const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
@@ -267,7 +269,19 @@ std::optional<LoadedText> splitBytes(QByteArrayView bytes, LineDecoder decodeLin
     return loaded;
 }
 
-LoadedText textOf(QByteArrayView bytes, LoadMeter &meter)
+// The bytes of a file, and how many of them are line feeds.
+struct FileBytes
+{
+    QByteArray bytes;
+    qint64 lineFeeds = 0;
+};
+
+qint64 lineFeedsIn(QByteArrayView bytes)
+{
+    return std::count(bytes.begin(), bytes.end(), '\n');
+}
+
+LoadedText textOf(QByteArrayView bytes, qint64 lineFeeds, LoadMeter &meter)
 {
     if (bytes.isEmpty())
         return {};
@@ -275,13 +289,13 @@ LoadedText textOf(QByteArrayView bytes, LoadMeter &meter)
         return splitRows(fromUtf16Bytes(bytes, true), meter);
 
     std::optional<LoadedText> utf8 = splitBytes(
-        withoutUtf8Mark(bytes),
+        withoutUtf8Mark(bytes), lineFeeds,
         [](auto p, auto end, auto out) { return utf8Units(p, end, out, true); }, meter);
     if (utf8)
         return std::move(*utf8);
     return *splitBytes(
-        bytes, [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); },
-        meter);
+        bytes, lineFeeds,
+        [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); }, meter);
 }
 
 QStringList rowsOf(const LoadedText &loaded)
@@ -327,7 +341,9 @@ qint64 bytesToLoad(qint64 fileSize, qint64 lines)
     return fileSize * 3 + lines * 32;
 }
 
-QByteArray readWholeFile(const QString &path, LoadMeter &meter)
+// Reads the file in chunks, counting its line feeds on the way, so that the
+// window can repaint in between.
+FileBytes readWholeFile(const QString &path, LoadMeter &meter)
 {
     const QFileInfo info(path);
     if (info.isDir())
@@ -343,10 +359,10 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
     if (!fitsInMemory(bytesToLoad(size, 0)))
         throw outOfMemory(path);
 
-    QByteArray bytes;
+    FileBytes read;
+    QByteArray &bytes = read.bytes;
     bytes.resize(size);
     qint64 done = 0;
-    // In chunks, so that the window can repaint in between.
     constexpr qint64 Chunk = qint64(8) << 20;
     while (done < size) {
         meter.read(done);
@@ -356,6 +372,7 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
             throw cannotRead(path, file.errorString());
         if (got == 0)
             break;
+        read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(done, got));
         done += got;
     }
     bytes.truncate(done);
@@ -371,8 +388,9 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
         if (!fitsInMemory(bytesToLoad(bytes.size() + got, 0)))
             throw outOfMemory(path);
         bytes.append(chunk, got);
+        read.lineFeeds += lineFeedsIn(QByteArrayView(chunk, got));
     }
-    return bytes;
+    return read;
 }
 
 } // namespace
@@ -380,7 +398,7 @@ QByteArray readWholeFile(const QString &path, LoadMeter &meter)
 QStringList rowsFromBytes(QByteArrayView bytes)
 {
     LoadMeter quiet(nullptr, bytes.size());
-    return rowsOf(textOf(bytes, quiet));
+    return rowsOf(textOf(bytes, lineFeedsIn(bytes), quiet));
 }
 
 LoadedText loadTextFile(const QString &path, Progress *progress)
@@ -393,10 +411,10 @@ LoadedText loadTextFile(const QString &path, Progress *progress)
             progress->setText(u"Loading: "_s + fileNameFromPath(path));
         }
         LoadMeter meter(progress, QFileInfo(path).size());
-        const QByteArray bytes = readWholeFile(path, meter);
-        if (!fitsInMemory(bytesToLoad(bytes.size(), std::count(bytes.begin(), bytes.end(), '\n'))))
+        const FileBytes file = readWholeFile(path, meter);
+        if (!fitsInMemory(bytesToLoad(file.bytes.size(), file.lineFeeds)))
             throw outOfMemory(path);
-        return textOf(bytes, meter);
+        return textOf(file.bytes, file.lineFeeds, meter);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
