@@ -192,9 +192,11 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
             file.cancelWriting();
             return;
         }
+        ReplacedFile replaced(path, bar);
         if (!file.commit())
             throw Failure(file.errorString());
         order.committed();
+        replaced.letGoWhileYielding(bar);
     });
 
     if (bar) {

@@ -122,3 +122,24 @@ private:
 // the file visible stays on this thread, after the check of the save order.
 // A window closed meanwhile is passed on once the thread ended.
 void syncWhileYielding(QSaveFile &file, Progress *bar);
+
+// The file that a save is about to replace, held open across the commit. When
+// the rename drops the last name of a large file, the system frees its disk
+// space on the spot, which can hold the window for a good while; held open,
+// the old file's space is freed only when letGoWhileYielding() closes it, on
+// a thread of its own. Without progress, or when nothing is there to
+// replace, it holds nothing.
+class ReplacedFile
+{
+public:
+    ReplacedFile(const QString &path, Progress *bar);
+    ~ReplacedFile();
+    ReplacedFile(const ReplacedFile &) = delete;
+    ReplacedFile &operator=(const ReplacedFile &) = delete;
+
+    // A window closed meanwhile is passed on once the file was let go of.
+    void letGoWhileYielding(Progress *bar);
+
+private:
+    int m_fd = -1;
+};
