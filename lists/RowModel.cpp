@@ -242,3 +242,32 @@ QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role
         return m_header;
     return QAbstractListModel::headerData(section, orientation, role);
 }
+
+QModelIndexList RowModel::match(const QModelIndex &start, int role, const QVariant &value, int hits,
+                                Qt::MatchFlags flags) const
+{
+    // Searches for a text's start, the one kind a view's type-ahead asks for;
+    // every other search is the base class's.
+    const Qt::MatchFlags handled = Qt::MatchTypeMask | Qt::MatchWrap | Qt::MatchCaseSensitive;
+    if (role != Qt::DisplayRole || (flags & Qt::MatchTypeMask) != Qt::MatchStartsWith ||
+        (flags & ~handled) || start.model() != this || start.parent().isValid() ||
+        value.userType() != QMetaType::QString)
+        return QAbstractListModel::match(start, role, value, hits, flags);
+
+    const QString wanted = value.toString();
+    const Qt::CaseSensitivity cs =
+        flags.testFlag(Qt::MatchCaseSensitive) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const int from = start.row();
+    const bool wrap = flags.testFlag(Qt::MatchWrap);
+    QModelIndexList found;
+    const auto search = [&](int first, int end) {
+        for (int r = first; r < end && (hits == -1 || found.size() < hits); ++r) {
+            if (view(r).startsWith(wanted, cs))
+                found.append(index(r));
+        }
+    };
+    search(from, count());
+    if (wrap)
+        search(0, from);
+    return found;
+}

@@ -73,6 +73,13 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
+    // Finds rows as QAbstractItemModel::match does. Typing the first letters
+    // of a row in a view searches this way; the rows' texts are read where
+    // they are, not copied one by one, so a search of ten million rows does
+    // not hold the window.
+    QModelIndexList match(const QModelIndex &start, int role, const QVariant &value, int hits = 1,
+                          Qt::MatchFlags flags = Qt::MatchFlags(Qt::MatchStartsWith |
+                                                                Qt::MatchWrap)) const override;
 
 private:
     struct Row

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +36,8 @@ private slots:
     void header();
     void blocksGoWithTheirLastRow_data();
     void blocksGoWithTheirLastRow();
+    void matchAgreesWithItemModels_data();
+    void matchAgreesWithItemModels();
 };
 
 void tst_RowModel::appendKeepsOrderAndText_data()
@@ -246,6 +249,49 @@ void tst_RowModel::blocksGoWithTheirLastRow()
     QCOMPARE(!watched.expired(), blockLeft);
     if (blockLeft && results.count() == 3)
         QCOMPARE(results.text(0), u"three"_s);
+}
+
+// A view's type-ahead search must find the rows any item model would find.
+void tst_RowModel::matchAgreesWithItemModels_data()
+{
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("wanted");
+    QTest::addColumn<int>("hits");
+    QTest::addColumn<int>("flags");
+    const int startsWith = Qt::MatchStartsWith;
+    const int wrap = Qt::MatchStartsWith | Qt::MatchWrap;
+    QTest::newRow("any case, wraps") << 4 << u"ap"_s << 1 << wrap;
+    QTest::newRow("any case, every hit") << 2 << u"AP"_s << -1 << wrap;
+    QTest::newRow("case-sensitive") << 0 << u"Ap"_s << -1 << (wrap | Qt::MatchCaseSensitive);
+    QTest::newRow("no wrap stops at the end") << 4 << u"ap"_s << -1 << startsWith;
+    QTest::newRow("two hits") << 0 << u"b"_s << 2 << wrap;
+    QTest::newRow("no hit") << 1 << u"zz"_s << -1 << wrap;
+    QTest::newRow("empty text matches all") << 3 << QString() << -1 << wrap;
+    QTest::newRow("beyond the BMP, any case") << 0 << u"\U00010428"_s << -1 << wrap;
+    QTest::newRow("contains: the base search") << 0 << u"an"_s << -1 << int(Qt::MatchContains);
+}
+
+void tst_RowModel::matchAgreesWithItemModels()
+{
+    QFETCH(int, start);
+    QFETCH(QString, wanted);
+    QFETCH(int, hits);
+    QFETCH(int, flags);
+    const QStringList texts{u"apple"_s,      u"Banana"_s, u"apricot"_s, u"band"_s,
+                            u"APE"_s,        u"cherry"_s, u"bang"_s,    u"\U00010400x"_s,
+                            u"ap\0nul"_s};
+    RowModel model(true);
+    model.append(texts);
+    QStringListModel plain(texts);
+    const auto rowsOf = [](const QModelIndexList &found) {
+        QList<int> rows;
+        for (const QModelIndex &index : found)
+            rows.append(index.row());
+        return rows;
+    };
+    const auto how = Qt::MatchFlags::fromInt(flags);
+    QCOMPARE(rowsOf(model.match(model.index(start), Qt::DisplayRole, wanted, hits, how)),
+             rowsOf(plain.match(plain.index(start), Qt::DisplayRole, wanted, hits, how)));
 }
 
 #include "tst_rowmodel.moc"
