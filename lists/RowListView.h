@@ -12,8 +12,9 @@ class RowModel;
 // The view of one list: the rows under a header, all of one height, never
 // sorted by the view. Showing rows, scrolling, painting and following a removal
 // or a clear cost the same for ten rows or ten million: the view keeps nothing
-// per row, scrolls by whole rows and paints only the rows in sight. (Typing the
-// first letters of a row still searches row by row, as in any item view.)
+// per row, scrolls by whole rows and paints only the rows in sight. Typing the
+// first letters of a row searches the model's texts row by row, without
+// copying them (RowModel::match).
 // The Delete key (with any modifiers) and a double-click remove a row unless
 // the window is busy. A view may accept files dropped on it and hand their
 // paths on.
