@@ -20,6 +20,27 @@ long peakResidentKilobytes()
     return usage.ru_maxrss;
 }
 
+qint64 settleWindow()
+{
+    constexpr qint64 MaxMs = 300;
+    // Passes this short found nothing to do; this many in a row end the wait.
+    constexpr qint64 IdlePassNs = 200'000;
+    constexpr int IdlePasses = 20;
+    QElapsedTimer waited;
+    waited.start();
+    qint64 longestNs = 0;
+    int idle = 0;
+    while (idle < IdlePasses && waited.elapsed() < MaxMs) {
+        QElapsedTimer pass;
+        pass.start();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const qint64 ns = pass.nsecsElapsed();
+        longestNs = std::max(longestNs, ns);
+        idle = ns < IdlePassNs ? idle + 1 : 0;
+    }
+    return longestNs / 1'000'000;
+}
+
 void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &spans)
 {
     blocks.push_back(block);
@@ -27,17 +48,6 @@ void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &span
     refs.reserve(refs.size() + qsizetype(spans.size()));
     for (const RowSpan &span : spans)
         refs.append(LineRef{units + span.offset, span.size, quint64(blocks.size() - 1)});
-}
-
-void BenchLines::append(const QStringList &texts)
-{
-    QString joined;
-    std::vector<RowSpan> spans;
-    for (const QString &text : texts) {
-        spans.push_back(RowSpan{joined.size(), text.size()});
-        joined.append(text);
-    }
-    append(std::make_shared<const QString>(std::move(joined)), spans);
 }
 
 QStringList BenchLines::texts() const

@@ -29,6 +29,11 @@ using LineArray = QStringList;
 
 // Lines as the program holds them: the loaded files' text blocks, and
 // references into them in the order reached.
+// Runs the event loop until the window has nothing left to do (delayed
+// layouts and paints done), at most a few hundred milliseconds; gives the
+// longest single pass, the time the window did not answer.
+qint64 settleWindow();
+
 struct BenchLines
 {
     std::vector<TextBlock> blocks;
@@ -36,7 +41,6 @@ struct BenchLines
 
     qsizetype size() const { return refs.size(); }
     void append(const TextBlock &block, const std::vector<RowSpan> &spans);
-    void append(const QStringList &texts);
     QStringList texts() const;
 };
 
@@ -111,10 +115,7 @@ public:
     {
         // The user sees the rows before pressing the button: the views have
         // laid them out.
-        QElapsedTimer settle;
-        settle.start();
-        while (settle.elapsed() < 300)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        settleWindow();
         const size_t before = dialogs.shown.size();
         dialogs.saveAnswers = m_dialogs.saveAnswers;
         Element button = Element::SaveSpreadsheetButton;

@@ -19,28 +19,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-constexpr int SettleMs = 200;
-
-// Runs the event loop for a while, so delayed layouts and paints are done;
-// gives the longest single pass, the time the window did not answer.
-qint64 settle()
-{
-    QElapsedTimer waited;
-    waited.start();
-    qint64 longest = 0;
-    while (waited.elapsed() < SettleMs) {
-        QElapsedTimer pass;
-        pass.start();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        longest = std::max(longest, pass.elapsed());
-    }
-    return longest;
-}
-
-} // namespace
-
 WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,
                         const WindowAfterSort &then)
 {
@@ -76,10 +54,10 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     idle.start();
     QCoreApplication::processEvents();
     window.repaint();
-    // Read before settling: settle() itself runs for SettleMs.
+    // Read before settling: settleWindow() itself takes a while.
     run.idleGapMs = idle.elapsed();
-    run.idleGapMs = std::max(run.idleGapMs, settle());
-    if (then.keepResults)
+    run.idleGapMs = std::max(run.idleGapMs, settleWindow());
+    if (then.keep == WindowAfterSort::Keep::Texts)
         run.loaded = window.content().texts();
 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
@@ -97,10 +75,17 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     QCoreApplication::processEvents();
     window.repaint();
     run.doneToIdleMs = clock.elapsed() - returned;
-    run.idleGapMs = std::max({run.idleGapMs, run.doneToIdleMs, settle()});
+    run.idleGapMs = std::max({run.idleGapMs, run.doneToIdleMs, settleWindow()});
     run.resultCount = window.results().count();
-    if (then.keepResults)
+    if (then.keep == WindowAfterSort::Keep::Texts)
         run.results = window.results().texts();
+    if (then.keep == WindowAfterSort::Keep::Rows) {
+        // Line references name their block by its slot, as blocks() lists them.
+        run.resultRows.blocks = window.results().blocks();
+        run.resultRows.refs.reserve(window.results().count());
+        for (int i = 0; i < window.results().count(); ++i)
+            run.resultRows.refs.append(window.results().lineRef(i));
+    }
     run.boxes = dialogs.messages();
     if (then.run) {
         dialogs.onShown = {};

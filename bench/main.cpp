@@ -262,7 +262,9 @@ int main(int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         WindowAfterSort then;
-        then.keepResults = !args->windowOnly || args->format == Format::Lines;
+        if (args->windowOnly)
+            then.keep = args->format == Format::Lines ? WindowAfterSort::Keep::Rows
+                                                      : WindowAfterSort::Keep::Nothing;
         if (args->format != Format::Lines) {
             windowExport.emplace(args->format, args->out);
             then.clipboard = &windowExport->clipboard();
@@ -271,7 +273,7 @@ int main(int argc, char **argv)
                 windowWriteMs = windowExport->runThroughWindow(window, dialogs);
             };
         }
-        const WindowRun run =
+        WindowRun run =
             runWindowSort(args->inputs, args->row,
                           args->answer ? QStringList{*args->answer} : QStringList(), then);
         if (!args->windowOnly && run.loaded != loaded)
@@ -294,10 +296,8 @@ int main(int argc, char **argv)
             static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.idleGapMs),
             static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
-        if (args->windowOnly) {
-            rows = BenchLines();
-            rows.append(run.results);
-        }
+        if (args->windowOnly)
+            rows = std::move(run.resultRows);
         rowCount = run.resultCount;
     }
 
