@@ -12,6 +12,7 @@
 
 #include <array>
 #include <optional>
+#include <type_traits>
 
 using namespace Qt::StringLiterals;
 
@@ -34,7 +35,7 @@ constexpr OptionSteps sortsOn(Step sort)
 }
 
 // clang-format off
-constexpr std::array<std::optional<OptionSteps>, 17> StepsByRow = {{
+constexpr std::array<std::optional<OptionSteps>, 26> StepsByRow = {{
     sortsOn(Step::SortWholeLine),
     sortsOn(Step::SortSecondCharacter),
     sortsOn(Step::SortThirdCharacter),
@@ -52,7 +53,18 @@ constexpr std::array<std::optional<OptionSteps>, 17> StepsByRow = {{
     sortsOn(Step::SortNonAlphanumericOnly),
     std::nullopt,
     sortsOn(Step::SortLength),
+    std::nullopt,
+    sortsOn(Step::SortDescending),
+    sortsOn(Step::SortIgnoringCase),
+    sortsOn(Step::SortNaturally),
+    sortsOn(Step::SortByLeadingNumber),
+    sortsOn(Step::SortRemovingDuplicates),
+    sortsOn(Step::RemoveDuplicates),
+    sortsOn(Step::ReverseOrder),
+    sortsOn(Step::Shuffle),
 }};
+static_assert(StepsByRow.size() == std::tuple_size_v<std::remove_cvref_t<decltype(sortOptions())>>,
+              "one entry per row of the sort option list");
 // clang-format on
 
 // The content rows to sort: references into the content's text blocks, and
@@ -174,7 +186,8 @@ void startSorting(CommandContext &ctx)
     if (row >= 0 && size_t(row) < StepsByRow.size() && StepsByRow[size_t(row)])
         sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], lines);
 
-    // The last position shown is (N - 1) / N; one insertion shows all rows.
+    // Appending K lines of N rows ends at position (K - 1) / N (fewer lines
+    // when duplicates were removed); one insertion shows them all.
     trap.run(Step::ShowLastPosition, [&] {
         if (lines.size() > 0 && ctx.content.count() > 0)
             ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *

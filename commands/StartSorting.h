@@ -40,6 +40,15 @@ enum class StartSortingStep {
     RestorePointer = 192,
     ShowDone = 194,
     ShowEmpty = 196,
+    // The options below the list's last separator, numbered after the rest.
+    SortDescending = 240,
+    SortIgnoringCase = 242,
+    SortNaturally = 244,
+    SortByLeadingNumber = 246,
+    SortRemovingDuplicates = 248,
+    RemoveDuplicates = 250,
+    ReverseOrder = 252,
+    Shuffle = 254,
 };
 
 // "Start Sorting": sorts the content list into the results list with the

@@ -29,6 +29,16 @@ enum class StartUpStep {
     AddOption16 = 166,
     AddOption17 = 168,
     RestoreSortOption = 170,
+    // The entries below the list's last separator, numbered after the rest.
+    AddOption18 = 200,
+    AddOption19 = 202,
+    AddOption20 = 204,
+    AddOption21 = 206,
+    AddOption22 = 208,
+    AddOption23 = 210,
+    AddOption24 = 212,
+    AddOption25 = 214,
+    AddOption26 = 216,
 };
 
 // The step on which the sort option list's entry of that row goes in.
@@ -40,7 +50,10 @@ constexpr StartUpStep addOptionStep(int row)
         StartUpStep::AddOption7,  StartUpStep::AddOption8,  StartUpStep::AddOption9,
         StartUpStep::AddOption10, StartUpStep::AddOption11, StartUpStep::AddOption12,
         StartUpStep::AddOption13, StartUpStep::AddOption14, StartUpStep::AddOption15,
-        StartUpStep::AddOption16, StartUpStep::AddOption17,
+        StartUpStep::AddOption16, StartUpStep::AddOption17, StartUpStep::AddOption18,
+        StartUpStep::AddOption19, StartUpStep::AddOption20, StartUpStep::AddOption21,
+        StartUpStep::AddOption22, StartUpStep::AddOption23, StartUpStep::AddOption24,
+        StartUpStep::AddOption25, StartUpStep::AddOption26,
     };
     return Steps[row];
 }

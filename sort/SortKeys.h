@@ -103,6 +103,21 @@ struct FilteredTails
     }
 };
 
+// Keys encoded from their lines (see EncodedKeys.h): the entry's offset holds
+// the key's size, and the whole key is stored at keys[starts[line]].
+struct StoredKeys
+{
+    static constexpr bool HeadsAreWhole = false;
+    const char16_t *keys;
+    const qsizetype *starts;
+
+    qsizetype size(const Entry &entry) const { return entry.offset; }
+    const char16_t *units(const Entry &entry, qsizetype from) const
+    {
+        return keys + starts[entry.line] + from;
+    }
+};
+
 // Numeric keys are whole in their heads.
 struct NoTexts
 {

@@ -6,8 +6,9 @@ namespace {
 
 SortOption separator()
 {
-    return SortOption{u"-"_s,           SortKey::None, 0, CharacterFilter::KeepEverything,
-                      SortAnswer::None, QString()};
+    return SortOption{
+        u"-"_s,    SortKey::None,      0, CharacterFilter::KeepEverything, SortAnswer::None,
+        QString(), LineOperation::None};
 }
 
 // An option that sorts by key, from a fixed position where the key has one.
@@ -28,11 +29,18 @@ SortOption asking(const QString &caption, SortKey key, SortAnswer asks, const QS
     return SortOption{caption, key, 0, CharacterFilter::KeepEverything, asks, prompt};
 }
 
+// An option that does more than sort, or something else.
+SortOption operating(const QString &caption, LineOperation operation, SortKey key)
+{
+    return SortOption{caption,          key,       0,        CharacterFilter::KeepEverything,
+                      SortAnswer::None, QString(), operation};
+}
+
 } // namespace
 
-const std::array<SortOption, 17> &sortOptions()
+const std::array<SortOption, 26> &sortOptions()
 {
-    static const std::array<SortOption, 17> options{{
+    static const std::array<SortOption, 26> options{{
         fixed(u"Sort Content Alphabetically"_s, SortKey::WholeLine),
         fixed(u"Sort Content Alphabetically By Second Character Position"_s, SortKey::FromCharacter,
               2),
@@ -59,6 +67,17 @@ const std::array<SortOption, 17> &sortOptions()
                  CharacterFilter::RemoveLettersAndDigits),
         separator(),
         fixed(u"Sort Content By Character Length"_s, SortKey::Length),
+        separator(),
+        fixed(u"Sort Content Alphabetically, Descending (Z To A)"_s, SortKey::WholeLineDescending),
+        fixed(u"Sort Content Alphabetically, Ignoring Case"_s, SortKey::FoldedCase),
+        fixed(u"Sort Content Naturally (Numbers By Value)"_s, SortKey::Natural),
+        fixed(u"Sort Content By Leading Number"_s, SortKey::LeadingNumber),
+        operating(u"Sort Content Alphabetically, Removing Duplicates"_s,
+                  LineOperation::SortRemovingDuplicates, SortKey::WholeLine),
+        operating(u"Remove Duplicate Lines, Keeping Their Order"_s, LineOperation::RemoveDuplicates,
+                  SortKey::WholeLine),
+        operating(u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None),
+        operating(u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None),
     }};
     return options;
 }

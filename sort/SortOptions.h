@@ -7,22 +7,42 @@
 
 #include <array>
 
-// The sort option list: one row per option, saying how its key is found and
-// what it asks the user for. The window lists the captions, Start Sorting asks
-// the prompts and sortLines() sorts by the row.
+// The sort option list: one row per option, saying what it does with the
+// lines, how its key is found and what it asks the user for. The window lists
+// the captions, Start Sorting asks the prompts and sortLines() sorts by the
+// row.
 
 // How an option finds each line's key. Text keys compare ordinally by UTF-16
-// code unit, case-sensitively.
+// code unit, case-sensitively, smallest first unless said otherwise.
 enum class SortKey {
-    None,          // a "-" separator: sorts nothing
-    WholeLine,     // the line itself
-    FromCharacter, // the text from character `position` (1-based) on; empty beyond the end
-    FromWord,      // the text from the space before word `position` on; 1 is the whole
-                   // line, and lines with fewer words stay in place
-    AfterMarker,   // the text from the first occurrence of the answer on; lines without
-                   // it, and every line when the answer is empty, by the whole line
-    Filtered,      // the code units that `filter` keeps
-    Length,        // the number of UTF-16 code units
+    None,                // no key: a "-" separator, or an option that sorts nothing
+    WholeLine,           // the line itself
+    WholeLineDescending, // the line itself, largest first
+    FromCharacter,       // the text from character `position` (1-based) on; empty beyond the end
+    FromWord,            // the text from the space before word `position` on; 1 is the whole
+                         // line, and lines with fewer words stay in place
+    AfterMarker,         // the text from the first occurrence of the answer on; lines without
+                         // it, and every line when the answer is empty, by the whole line
+    Filtered,            // the code units that `filter` keeps
+    Length,              // the number of UTF-16 code units
+    FoldedCase,          // the line after simple case folding, as QChar::toCaseFolded folds each
+                         // character ("ß" stays "ß"); a lone surrogate stays as it is
+    Natural,             // the line in runs: digit runs (ASCII 0-9) by value, the runs between by
+                         // code unit; then fewer runs first; then shorter written digit runs first
+    LeadingNumber,       // the decimal number after leading spaces and tabs ([+-]digits[.digits],
+                         // exactly, "-0" equal to "0"); lines without one after every number
+};
+
+// What an option does with the lines.
+enum class LineOperation {
+    None,                   // a "-" separator: nothing
+    Sort,                   // sorts stably by the key: equal keys keep their input order
+    SortRemovingDuplicates, // sorts by the whole line, then keeps the first of each run of
+                            // identical lines
+    RemoveDuplicates,       // keeps the first occurrence of every distinct line (exact match),
+                            // in input order
+    Reverse,                // last line first
+    Shuffle,                // a uniformly random order, another on every run
 };
 
 // What an option asks the user for before it sorts.
@@ -40,9 +60,10 @@ struct SortOption
     CharacterFilter filter = CharacterFilter::KeepEverything;
     SortAnswer asks = SortAnswer::None;
     QString prompt; // empty when asks is None
+    LineOperation operation = LineOperation::Sort;
 
-    bool isSeparator() const { return key == SortKey::None; }
+    bool isSeparator() const { return operation == LineOperation::None; }
 };
 
-// The 17 rows of the sort option list, separators included, in their order.
-const std::array<SortOption, 17> &sortOptions();
+// The 26 rows of the sort option list, separators included, in their order.
+const std::array<SortOption, 26> &sortOptions();

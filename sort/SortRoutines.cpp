@@ -3,6 +3,8 @@
 #include "core/Failure.h"
 #include "core/Yielding.h"
 #include "sort/CharacterFilters.h"
+#include "sort/EncodedKeys.h"
+#include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
 #include "sort/SortKeys.h"
 #include "sort/SortOptions.h"
@@ -20,14 +22,15 @@
 
 using namespace SortEngine;
 
-// Every option orders the lines ascending and stable by a key. The order is
-// the one that repeated passes of neighbour exchanges would reach (only a
-// strictly greater key moves), but it is reached by merging: each key is
-// derived once; pass 1 cuts the keys into sorted runs, and every pass merges
-// neighbouring runs pairwise until one run is left (sorted input takes one
-// pass). The status shows each pass as it starts. The word keys leave lines
-// without enough spaces in place; such a line is a wall that no line passes,
-// so the lines between two walls are merged among themselves only.
+// The sorting options order the lines stable by a key. The order is the one
+// that repeated passes of neighbour exchanges would reach (only a strictly
+// greater key moves), but it is reached by merging: each key is derived once;
+// pass 1 cuts the keys into sorted runs, and every pass merges neighbouring
+// runs pairwise until one run is left (sorted input takes one pass). The
+// status shows each pass as it starts. The word keys leave lines without
+// enough spaces in place; such a line is a wall that no line passes, so the
+// lines between two walls are merged among themselves only. Removing
+// duplicates finds them by sorting; reversing and shuffling make one pass.
 
 namespace {
 
@@ -83,16 +86,9 @@ void applyOrder(LineRefs &lines, const Entry *sorted, const std::vector<qsizetyp
     const std::byte *const from = scratch;
     const Entry *const end = sorted + (count - qsizetype(walls.size()));
     auto wall = walls.begin();
-    YieldPacer yield(progress, YieldPacer::SortItems);
-    std::exception_ptr stopped;
+    DeferredYield yield(progress, YieldPacer::SortItems);
     for (qsizetype k = 0; k < count; ++k) {
-        if (!stopped) {
-            try {
-                yield();
-            } catch (...) {
-                stopped = std::current_exception();
-            }
-        }
+        yield();
         qsizetype line = k;
         if (wall != walls.end() && *wall == k) {
             ++wall;
@@ -104,15 +100,34 @@ void applyOrder(LineRefs &lines, const Entry *sorted, const std::vector<qsizetyp
         }
         std::memcpy(texts + k * Size, from + line * Size, Size);
     }
-    if (stopped)
-        std::rethrow_exception(stopped);
+    yield.finish();
 }
 
+// Sorts the entries stably by their keys, each segment on its own, and hands
+// use() the sorted entries and the merge array that does not hold them (null
+// when no merge round was needed). Pass 1 has begun.
+template <typename Texts, typename Use>
+void sortEntriesThen(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
+                     const Texts &texts, Progress *progress, Use use)
+{
+    MergeSorter sorter(entries, segmentEnds, HeadLess{});
+    Entry *sorted = sorter.sort(progress);
+    if constexpr (!Texts::HeadsAreWhole)
+        refineTies(sorted, segmentEnds, texts, progress);
+    use(sorted, sorter.spare(sorted));
+}
+
+enum class Direction {
+    Ascending,
+    Descending, // largest key first, equal keys still in input order
+};
+
 // Sorts the lines by their entries (the lines that take part, in line order);
-// the walls, ascending, stay where they are. Pass 1 has begun.
+// the walls, ascending, stay where they are. Only an ascending sort has walls.
+// Pass 1 has begun.
 template <typename Texts>
 void sortEntries(LineRefs &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
-                 Texts texts, Progress *progress)
+                 Texts texts, Progress *progress, Direction direction = Direction::Ascending)
 {
     std::vector<qsizetype> segmentEnds;
     segmentEnds.reserve(walls.size() + 1);
@@ -122,18 +137,24 @@ void sortEntries(LineRefs &lines, WorkArray<Entry> &entries, const std::vector<q
         segmentEnds.push_back(walls[w] - qsizetype(w));
         yield();
     }
-    segmentEnds.push_back(qsizetype(entries.size()));
+    const qsizetype count = entries.size();
+    segmentEnds.push_back(count);
 
-    MergeSorter sorter(entries, segmentEnds, HeadLess{});
-    Entry *sorted = sorter.sort(progress);
-    if constexpr (!Texts::HeadsAreWhole)
-        refineTies(sorted, segmentEnds, texts, progress);
-    // Without walls there are as many entries as lines, and an entry is as
-    // large as a line object, so the spare merge array can hold them all.
-    static_assert(sizeof(Entry) >= sizeof(LineRef));
-    std::byte *scratch =
-        walls.empty() ? reinterpret_cast<std::byte *>(sorter.spare(sorted)) : nullptr;
-    applyOrder(lines, sorted, walls, scratch, progress);
+    // A stable ascending sort of the entries last line first, read backwards,
+    // is the stable descending order: equal keys come out in input order.
+    const bool descending = direction == Direction::Descending;
+    Q_ASSERT(!descending || walls.empty());
+    if (descending)
+        reverseInSteps(entries.data(), count, progress);
+    sortEntriesThen(entries, segmentEnds, texts, progress, [&](Entry *sorted, Entry *spare) {
+        if (descending)
+            reverseInSteps(sorted, count, progress);
+        // Without walls there are as many entries as lines, and an entry is as
+        // large as a line object, so the spare merge array can hold them all.
+        static_assert(sizeof(Entry) >= sizeof(LineRef));
+        std::byte *scratch = walls.empty() ? reinterpret_cast<std::byte *>(spare) : nullptr;
+        applyOrder(lines, sorted, walls, scratch, progress);
+    });
 }
 
 // Sorting by a position below 1 is an invalid call, reported once two lines
@@ -146,13 +167,12 @@ LineRefs &failInvalidArgument(LineRefs &lines, Progress *progress)
     return lines;
 }
 
-// Keys every line by its text from 0-based offset keyStart(text) on.
+// The entries of every line keyed by its text from 0-based offset
+// keyStart(text) on. Pass 1 has begun.
 template <typename KeyStart>
-LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart)
+void suffixKeys(const LineRefs &lines, WorkArray<Entry> &entries, Progress *progress,
+                KeyStart keyStart)
 {
-    if (!beginSort(lines, progress))
-        return lines;
-    WorkArray<Entry> entries(lines.size());
     const LineRef *texts = lines.constData();
     inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
@@ -166,7 +186,24 @@ LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart)
             yield();
         }
     });
-    sortEntries(lines, entries, {}, LineSuffixes{texts}, progress);
+}
+
+// The whole line as the key.
+qsizetype lineStart(const char16_t *, qsizetype)
+{
+    return 0;
+}
+
+// Keys every line by its text from 0-based offset keyStart(text) on.
+template <typename KeyStart>
+LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart,
+                       Direction direction = Direction::Ascending)
+{
+    if (!beginSort(lines, progress))
+        return lines;
+    WorkArray<Entry> entries(lines.size());
+    suffixKeys(lines, entries, progress, keyStart);
+    sortEntries(lines, entries, {}, LineSuffixes{lines.constData()}, progress, direction);
     return lines;
 }
 
@@ -322,6 +359,119 @@ LineRefs &sortAfterMarker(LineRefs &lines, const QString &marker, Progress *prog
     });
 }
 
+// Takes a key unit by unit.
+struct KeyWriter
+{
+    char16_t *at;
+
+    void put(char16_t unit) { *at++ = unit; }
+};
+
+// Keys every line by a key that Encoding builds from it (see EncodedKeys.h).
+// A first round finds room for the keys, each half of the lines from its own
+// start on; a second one writes them.
+template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progress *progress)
+{
+    if (!beginSort(lines, progress))
+        return lines;
+    const LineRef *texts = lines.constData();
+    const qsizetype count = lines.size();
+    const qsizetype middle = count / 2;
+    WorkArray<qsizetype> starts(count);
+    qsizetype halfSizes[2] = {0, 0};
+    inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
+        YieldPacer yield(mayYield, YieldPacer::SortItems);
+        qsizetype at = 0;
+        for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
+            if (texts[i].size() >= LongestLine)
+                throw Failure::outOfMemory();
+            starts[i] = at;
+            at += Encoding::maxSize(unitsOf(texts[i]), texts[i].size());
+            yield();
+        }
+        halfSizes[half] = at;
+    });
+
+    WorkArray<char16_t> keys(halfSizes[0] + halfSizes[1]);
+    WorkArray<Entry> entries(count);
+    inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
+        YieldPacer yield(mayYield, YieldPacer::SortItems);
+        const qsizetype halfStart = half == 0 ? 0 : halfSizes[0];
+        for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
+            starts[i] += halfStart;
+            char16_t *const key = keys.data() + starts[i];
+            KeyWriter writer{key};
+            Encoding::write(unitsOf(texts[i]), texts[i].size(), writer);
+            // The entry's offset holds the key's size.
+            entries[i] = textEntry(key, writer.at - key, i, writer.at - key);
+            yield();
+        }
+    });
+    sortEntries(lines, entries, {}, StoredKeys{keys.data(), starts.data()}, progress);
+    return lines;
+}
+
+// Keeps the first of each run of identical lines of the sorted lines.
+LineRefs &sortRemovingDuplicates(LineRefs &lines, Progress *progress)
+{
+    sortBySuffix(lines, progress, lineStart);
+    dropRepeatedNeighbours(lines, progress);
+    return lines;
+}
+
+// Marks every line that is the same as the line before it in sorted, the
+// whole lines' entries sorted stably; the first of each run stays unmarked.
+void markRepeats(const Entry *sorted, qsizetype count, const LineRef *texts, bool *repeated,
+                 Progress *progress)
+{
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    repeated[sorted[0].line] = false;
+    for (qsizetype k = 1; k < count; ++k) {
+        const Entry &previous = sorted[k - 1];
+        const Entry &entry = sorted[k];
+        // Lines whose first eight units differ are not compared further.
+        repeated[entry.line] = entry.head0 == previous.head0 && entry.head1 == previous.head1 &&
+                               sameText(texts[entry.line], texts[previous.line]);
+        yield();
+    }
+}
+
+// Keeps the first occurrence of every distinct line, in input order: a stable
+// sort of the lines' entries (the lines stay where they are) puts identical
+// lines next to each other, first occurrence first, and marks all but the
+// first; then the marked lines go.
+LineRefs &removeDuplicates(LineRefs &lines, Progress *progress)
+{
+    if (!beginSort(lines, progress))
+        return lines;
+    const qsizetype count = lines.size();
+    const LineRef *texts = lines.constData();
+    WorkArray<Entry> entries(count);
+    suffixKeys(lines, entries, progress, lineStart);
+    WorkArray<bool> dropped(count);
+    const std::vector<qsizetype> oneSegment{count};
+    sortEntriesThen(entries, oneSegment, LineSuffixes{texts}, progress,
+                    [&](const Entry *sorted, Entry *) {
+                        markRepeats(sorted, count, texts, dropped.data(), progress);
+                    });
+    dropMarkedLines(lines, dropped.data(), progress);
+    return lines;
+}
+
+LineRefs &reverseLines(LineRefs &lines, Progress *progress)
+{
+    beginPass(progress, 1);
+    reverseInSteps(lines.data(), lines.size(), progress);
+    return lines;
+}
+
+LineRefs &shuffle(LineRefs &lines, Progress *progress)
+{
+    beginPass(progress, 1);
+    shuffleLines(lines, progress);
+    return lines;
+}
+
 LineRefs &sortByLength(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -336,9 +486,8 @@ LineRefs &sortByLength(LineRefs &lines, Progress *progress)
     return lines;
 }
 
-} // namespace
-
-LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
+// Sorts the lines stably by the option's key.
+LineRefs &sortByKey(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
                     Progress *progress)
 {
     const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
@@ -347,6 +496,8 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
         return lines;
     case SortKey::WholeLine:
         return sortFromCharacter(lines, 1, progress);
+    case SortKey::WholeLineDescending:
+        return sortBySuffix(lines, progress, lineStart, Direction::Descending);
     case SortKey::FromCharacter:
         return sortFromCharacter(lines, position, progress);
     case SortKey::FromWord:
@@ -357,6 +508,34 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
         return sortByFilter(lines, option.filter, progress);
     case SortKey::Length:
         return sortByLength(lines, progress);
+    case SortKey::FoldedCase:
+        return sortByEncodedKey<FoldedCaseKey>(lines, progress);
+    case SortKey::Natural:
+        return sortByEncodedKey<NaturalKey>(lines, progress);
+    case SortKey::LeadingNumber:
+        return sortByEncodedKey<LeadingNumberKey>(lines, progress);
+    }
+    return lines;
+}
+
+} // namespace
+
+LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
+                    Progress *progress)
+{
+    switch (option.operation) {
+    case LineOperation::None:
+        return lines;
+    case LineOperation::Sort:
+        return sortByKey(lines, option, number, text, progress);
+    case LineOperation::SortRemovingDuplicates:
+        return sortRemovingDuplicates(lines, progress);
+    case LineOperation::RemoveDuplicates:
+        return removeDuplicates(lines, progress);
+    case LineOperation::Reverse:
+        return reverseLines(lines, progress);
+    case LineOperation::Shuffle:
+        return shuffle(lines, progress);
     }
     return lines;
 }

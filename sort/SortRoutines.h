@@ -23,13 +23,15 @@ struct LineRef
 
 // The lines that Start Sorting hands over: zero-based, one per content row.
 // Sorting reorders them in place; only the small references move, never the
-// texts.
+// texts. Removing duplicates keeps the first size() references.
 class LineRefs
 {
 public:
     qsizetype size() const { return qsizetype(m_refs.size()); }
     void reserve(qsizetype size) { m_refs.reserve(std::size_t(size)); }
     void append(const LineRef &ref) { m_refs.push_back(ref); }
+    // Keeps the first size references (size <= size()).
+    void truncate(qsizetype size) { m_refs.erase(m_refs.begin() + size, m_refs.end()); }
     LineRef *data() { return m_refs.data(); }
     const LineRef *constData() const { return m_refs.data(); }
     const LineRef &at(qsizetype i) const { return m_refs[std::size_t(i)]; }
@@ -44,17 +46,21 @@ private:
 // Texts of their own to sort (the benchmark's lines, tests).
 using LineArray = QStringList;
 
-// Sorts lines ascending and stable by the option's key (see SortKey); number
-// is the answer to its number prompt, text to its text prompt, each used only
-// when the option asks for it. A separator sorts nothing.
+// Does the option's operation on the lines (see LineOperation): most sort
+// stably by the option's key (see SortKey); number is the answer to its number
+// prompt, text to its text prompt, each used only when the option asks for it.
+// A separator does nothing. Removing duplicates leaves fewer lines.
 //
 // Each pass starts with progress->yield() and the text "Sorting: " and the
-// pass number (progress may be null). A character position or word number
-// below 1 fails with "Invalid procedure call or argument" once two lines would
-// be compared. Failures throw Failure; the lines then keep the order reached.
+// pass number (progress may be null); reversing and shuffling make one pass. A
+// character position or word number below 1 fails with "Invalid procedure call
+// or argument" once two lines would be compared. Failures throw Failure; the
+// lines then keep the order reached: every line once, unless removing
+// duplicates had already finished.
 LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
                     Progress *progress);
-// The same for texts of their own; they keep the order reached on a failure.
+// The same for texts of their own; they keep the order reached on a failure,
+// and only the kept texts once duplicates are removed.
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress);
 

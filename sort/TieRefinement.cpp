@@ -119,5 +119,7 @@ template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizetype> &,
                                        const LineSuffixes &, Progress *);
 template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
                                         const FilteredTails &, Progress *);
+template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &, const StoredKeys &,
+                                     Progress *);
 
 } // namespace SortEngine

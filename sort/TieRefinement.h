@@ -19,7 +19,8 @@ namespace SortEngine {
 // goes on, even with U+0000.
 //
 // entries holds every segment's entries, sorted by their heads; segmentEnds
-// says where each segment ends. Made for LineSuffixes and FilteredTails.
+// says where each segment ends. Made for LineSuffixes, FilteredTails and
+// StoredKeys.
 template <typename Texts>
 void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
                 Progress *progress);
@@ -28,5 +29,7 @@ extern template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizety
                                               const LineSuffixes &, Progress *);
 extern template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
                                                const FilteredTails &, Progress *);
+extern template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &,
+                                            const StoredKeys &, Progress *);
 
 } // namespace SortEngine

@@ -24,12 +24,20 @@ void tst_SortOptions::optionList_data()
     QTest::addColumn<CharacterFilter>("filter");
     QTest::addColumn<SortAnswer>("asks");
     QTest::addColumn<QString>("prompt");
+    QTest::addColumn<LineOperation>("operation");
 
     const auto row = [](int index, const QString &caption, SortKey key, int position = 0,
                         CharacterFilter filter = CharacterFilter::KeepEverything,
                         SortAnswer asks = SortAnswer::None, const QString &prompt = QString()) {
         QTest::addRow("row %d: %s", index, qPrintable(caption))
-            << index << caption << key << position << filter << asks << prompt;
+            << index << caption << key << position << filter << asks << prompt
+            << (caption == u"-" ? LineOperation::None : LineOperation::Sort);
+    };
+    const auto operating = [](int index, const QString &caption, LineOperation operation,
+                              SortKey key) {
+        QTest::addRow("row %d: %s", index, qPrintable(caption))
+            << index << caption << key << 0 << CharacterFilter::KeepEverything << SortAnswer::None
+            << QString() << operation;
     };
     const auto filtered = [&row](int index, const QString &caption, CharacterFilter filter) {
         row(index, caption, SortKey::Filtered, 0, filter);
@@ -59,6 +67,17 @@ void tst_SortOptions::optionList_data()
              CharacterFilter::RemoveLettersAndDigits);
     row(15, u"-"_s, SortKey::None);
     row(16, u"Sort Content By Character Length"_s, SortKey::Length);
+    row(17, u"-"_s, SortKey::None);
+    row(18, u"Sort Content Alphabetically, Descending (Z To A)"_s, SortKey::WholeLineDescending);
+    row(19, u"Sort Content Alphabetically, Ignoring Case"_s, SortKey::FoldedCase);
+    row(20, u"Sort Content Naturally (Numbers By Value)"_s, SortKey::Natural);
+    row(21, u"Sort Content By Leading Number"_s, SortKey::LeadingNumber);
+    operating(22, u"Sort Content Alphabetically, Removing Duplicates"_s,
+              LineOperation::SortRemovingDuplicates, SortKey::WholeLine);
+    operating(23, u"Remove Duplicate Lines, Keeping Their Order"_s, LineOperation::RemoveDuplicates,
+              SortKey::WholeLine);
+    operating(24, u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None);
+    operating(25, u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None);
 }
 
 void tst_SortOptions::optionList()
@@ -70,8 +89,9 @@ void tst_SortOptions::optionList()
     QFETCH(CharacterFilter, filter);
     QFETCH(SortAnswer, asks);
     QFETCH(QString, prompt);
+    QFETCH(LineOperation, operation);
 
-    QCOMPARE(sortOptions().size(), std::size_t(17));
+    QCOMPARE(sortOptions().size(), std::size_t(26));
     const SortOption &option = sortOptions()[std::size_t(row)];
     QCOMPARE(option.caption, caption);
     QCOMPARE(option.key, key);
@@ -79,6 +99,7 @@ void tst_SortOptions::optionList()
     QCOMPARE(option.filter, filter);
     QCOMPARE(option.asks, asks);
     QCOMPARE(option.prompt, prompt);
+    QCOMPARE(option.operation, operation);
     QCOMPARE(option.isSeparator(), caption == u"-");
 }
 
@@ -119,6 +140,22 @@ void tst_SortOptions::sortLines_data()
         << 14 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
     QTest::newRow("length") << 16 << 0 << QString()
                             << QStringList{u"b1 zz"_s, u"c3= b"_s, u"a22 y x"_s};
+    QTest::newRow("second separator")
+        << 17 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("descending") << 18 << 0 << QString()
+                                << QStringList{u"c3= b"_s, u"b1 zz"_s, u"a22 y x"_s};
+    QTest::newRow("ignoring case")
+        << 19 << 0 << QString() << QStringList{u"a22 y x"_s, u"b1 zz"_s, u"c3= b"_s};
+    QTest::newRow("naturally") << 20 << 0 << QString()
+                               << QStringList{u"a22 y x"_s, u"b1 zz"_s, u"c3= b"_s};
+    QTest::newRow("no leading numbers")
+        << 21 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("removing duplicates")
+        << 22 << 0 << QString() << QStringList{u"a22 y x"_s, u"b1 zz"_s, u"c3= b"_s};
+    QTest::newRow("duplicates kept in order")
+        << 23 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("reversed") << 24 << 0 << QString()
+                              << QStringList{u"c3= b"_s, u"a22 y x"_s, u"b1 zz"_s};
     // An answer counts only for an option that asks for it.
     QTest::newRow("second character ignores a number")
         << 1 << 4 << u"="_s << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};

@@ -1,0 +1,242 @@
+#pragma once
+
+#include <QChar>
+#include <QtGlobal>
+
+// Keys that are built once per line, unit by unit, so that comparing two keys
+// by code unit (a key that ends first sorts first) gives the option's order:
+// the merge passes and the tie refinement then sort them like any text key.
+// Each encoding writes its key through out.put(unit) and says how long it can
+// be at most.
+namespace SortEngine {
+
+inline bool isAsciiDigit(char16_t unit)
+{
+    return char16_t(unit - u'0') <= 9;
+}
+
+// The line after simple case folding: each character as QChar::toCaseFolded
+// folds it, a surrogate pair as one character, a lone surrogate as it is.
+// Folding keeps every character's length in code units, so the key is as long
+// as the line.
+struct FoldedCaseKey
+{
+    static qsizetype maxSize(const char16_t *, qsizetype size) { return size; }
+
+    template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
+    {
+        for (qsizetype i = 0; i < size; ++i) {
+            const char16_t unit = text[i];
+            if (unit < 0x80) {
+                out.put(unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit);
+            } else if (!QChar::isSurrogate(unit)) {
+                const char32_t folded = QChar::toCaseFolded(char32_t(unit));
+                // No character of the Basic Multilingual Plane folds beyond it.
+                out.put(QChar::requiresSurrogates(folded) ? unit : char16_t(folded));
+            } else if (QChar::isHighSurrogate(unit) && i + 1 < size &&
+                       QChar::isLowSurrogate(text[i + 1])) {
+                const char32_t character = QChar::surrogateToUcs4(unit, text[i + 1]);
+                char32_t folded = QChar::toCaseFolded(character);
+                if (!QChar::requiresSurrogates(folded)) // none folds into the first plane
+                    folded = character;
+                out.put(QChar::highSurrogate(folded));
+                out.put(QChar::lowSurrogate(folded));
+                ++i;
+            } else {
+                out.put(unit);
+            }
+        }
+    }
+};
+
+// A count as two units, high half first. The counts are the lengths of runs
+// in a line, which sortLines() keeps below LongestLine units.
+inline constexpr qsizetype LongestLine = qsizetype(0xFFFF0000);
+
+template <typename Out> void putCount(qsizetype count, Out &out)
+{
+    out.put(char16_t(count >> 16));
+    out.put(char16_t(count & 0xFFFF));
+}
+
+// Natural order. The line is cut into runs: a run of non-digits (the first
+// may be empty), a run of digits, a run of non-digits and so on. The key
+// holds the runs in turn, and then the written length of every digit run:
+//   - a run of non-digits: each unit u as u + 2 (u >= 0xFFFD as 0xFFFF and
+//     u - 0xFFFD, which keeps the order), then RunEnd (1), below every unit:
+//     a run that is a prefix of the other comes first;
+//   - a run of digits: the number of its digits without leading zeros, high
+//     half plus 1 (so never 0), then those digits: the shorter number is the
+//     smaller, then digit by digit; any length works;
+//   - after the last run, LineEnd (0): where one line has run out and the
+//     other goes on, it is below both a digit run's first unit and a
+//     non-digit unit, so the line with fewer runs comes first;
+//   - then every digit run's written length: lines alike so far are told
+//     apart by the first digit run with fewer leading zeros ("1" before "01").
+// Signs and dots are non-digits like any other.
+struct NaturalKey
+{
+    static constexpr char16_t LineEnd = 0;
+    static constexpr char16_t RunEnd = 1;
+
+    // At most: the line's units (two for each escaped one), a RunEnd for each
+    // run of non-digits (one more than there are runs of digits), two counts
+    // of two units for each run of digits, and LineEnd.
+    static qsizetype maxSize(const char16_t *text, qsizetype size)
+    {
+        qsizetype digitRuns = 0;
+        qsizetype escaped = 0;
+        bool digitBefore = false;
+        for (qsizetype i = 0; i < size; ++i) {
+            const bool digit = isAsciiDigit(text[i]);
+            digitRuns += digit && !digitBefore;
+            escaped += text[i] >= 0xFFFD;
+            digitBefore = digit;
+        }
+        return size + escaped + (digitRuns + 1) + 4 * digitRuns + 1;
+    }
+
+    template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
+    {
+        // The written lengths of the first digit runs, kept for the end.
+        constexpr int Kept = 16;
+        qsizetype writtenLengths[Kept];
+        int digitRuns = 0;
+        qsizetype i = 0;
+        for (;;) {
+            for (; i < size; ++i) {
+                const char16_t unit = text[i];
+                if (isAsciiDigit(unit))
+                    break;
+                if (unit < 0xFFFD) {
+                    out.put(char16_t(unit + 2));
+                } else {
+                    out.put(0xFFFF);
+                    out.put(char16_t(unit - 0xFFFD));
+                }
+            }
+            out.put(RunEnd);
+            if (i == size)
+                break;
+            const qsizetype start = i;
+            while (i < size && text[i] == u'0')
+                ++i;
+            const qsizetype significant = i;
+            while (i < size && isAsciiDigit(text[i]))
+                ++i;
+            out.put(char16_t(((i - significant) >> 16) + 1));
+            out.put(char16_t((i - significant) & 0xFFFF));
+            for (qsizetype k = significant; k < i; ++k)
+                out.put(text[k]);
+            if (digitRuns < Kept)
+                writtenLengths[digitRuns] = i - start;
+            ++digitRuns;
+            if (i == size)
+                break;
+        }
+        out.put(LineEnd);
+        if (digitRuns <= Kept) {
+            for (int r = 0; r < digitRuns; ++r)
+                putCount(writtenLengths[r], out);
+            return;
+        }
+        for (qsizetype k = 0; k < size;) { // too many to keep: read them again
+            if (!isAsciiDigit(text[k])) {
+                ++k;
+                continue;
+            }
+            const qsizetype start = k;
+            while (k < size && isAsciiDigit(text[k]))
+                ++k;
+            putCount(k - start, out);
+        }
+    }
+};
+
+// The number at the start of a line: after spaces and tabs, an optional sign,
+// then digits, a dot and digits, where either side of the dot may be empty
+// but not both. The key is its class, below, then for a positive number the
+// count of its integer digits without leading zeros, those digits, and its
+// fraction without trailing zeros; a shorter fraction is a prefix and sorts
+// first. A negative number has the same units, each taken from 0xFFFF, and
+// ends with 0xFFFF: the larger magnitude first, a shorter fraction last. All
+// zeros ("-0", "0", ".0") are one key, and so are all lines without a number.
+struct LeadingNumberKey
+{
+    enum Class : char16_t { Negative = 1, Zero = 2, Positive = 3, NoNumber = 4 };
+
+    static qsizetype maxSize(const char16_t *text, qsizetype size)
+    {
+        const Parts parts = parse(text, size);
+        if (parts.kind == Zero || parts.kind == NoNumber)
+            return 1;
+        return 3 + (parts.integerEnd - parts.integer) + (parts.fractionEnd - parts.fraction) +
+               (parts.kind == Negative ? 1 : 0);
+    }
+
+    template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
+    {
+        const Parts parts = parse(text, size);
+        out.put(parts.kind);
+        if (parts.kind == Zero || parts.kind == NoNumber)
+            return;
+        // For a negative number every unit is taken from 0xFFFF.
+        const char16_t flip = parts.kind == Negative ? 0xFFFF : 0;
+        const qsizetype digits = parts.integerEnd - parts.integer;
+        out.put(char16_t((digits >> 16) ^ flip));
+        out.put(char16_t((digits & 0xFFFF) ^ flip));
+        for (qsizetype k = parts.integer; k < parts.integerEnd; ++k)
+            out.put(char16_t(text[k] ^ flip));
+        for (qsizetype k = parts.fraction; k < parts.fractionEnd; ++k)
+            out.put(char16_t(text[k] ^ flip));
+        if (parts.kind == Negative)
+            out.put(0xFFFF);
+    }
+
+private:
+    // Where the significant digits are: the integer digits without leading
+    // zeros, and the fraction without trailing zeros.
+    struct Parts
+    {
+        Class kind = NoNumber;
+        qsizetype integer = 0, integerEnd = 0, fraction = 0, fractionEnd = 0;
+    };
+
+    static Parts parse(const char16_t *text, qsizetype size)
+    {
+        Parts parts;
+        qsizetype i = 0;
+        while (i < size && (text[i] == u' ' || text[i] == u'\t'))
+            ++i;
+        bool negative = false;
+        if (i < size && (text[i] == u'+' || text[i] == u'-')) {
+            negative = text[i] == u'-';
+            ++i;
+        }
+        const qsizetype integerStart = i;
+        while (i < size && isAsciiDigit(text[i]))
+            ++i;
+        parts.integerEnd = i;
+        parts.fraction = parts.fractionEnd = i;
+        if (i < size && text[i] == u'.') {
+            parts.fraction = ++i;
+            while (i < size && isAsciiDigit(text[i]))
+                ++i;
+            parts.fractionEnd = i;
+        }
+        if (parts.integerEnd == integerStart && parts.fractionEnd == parts.fraction)
+            return Parts{}; // no digit: no number
+        parts.integer = integerStart;
+        while (parts.integer < parts.integerEnd && text[parts.integer] == u'0')
+            ++parts.integer;
+        while (parts.fractionEnd > parts.fraction && text[parts.fractionEnd - 1] == u'0')
+            --parts.fractionEnd;
+        if (parts.integer == parts.integerEnd && parts.fraction == parts.fractionEnd)
+            parts.kind = Zero;
+        else
+            parts.kind = negative ? Negative : Positive;
+        return parts;
+    }
+};
+
+} // namespace SortEngine

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "sort/SortOptions.h"
+
+#include <QList>
+#include <QStringList>
+#include <QStringView>
+
+// The orders of the sort options that compare whole lines, written plainly
+// from their rules, for checking the engine's one-pass keys against. Each
+// "less" says whether line a comes before line b; lines of which neither
+// comes first keep their input order.
+
+// The line as QString::toCaseFolded folds it, a lone surrogate left as it is.
+QString foldedCase(QStringView line);
+
+// By code unit after folding the case of both lines.
+bool foldedCaseLess(QStringView a, QStringView b);
+
+// Natural order: runs of non-digits by code unit, runs of ASCII digits by
+// value; then fewer runs first; then the first digit run that is written
+// shorter.
+bool naturalLess(QStringView a, QStringView b);
+
+// By the decimal number at the start (after spaces and tabs: a sign, digits,
+// a dot, digits); lines without one after every number.
+bool leadingNumberLess(QStringView a, QStringView b);
+
+// Whether a comes before b by a key that compares whole lines: WholeLine,
+// WholeLineDescending, FoldedCase, Natural or LeadingNumber.
+bool wholeLineKeyLess(SortKey key, QStringView a, QStringView b);
+
+// What an option whose key compares whole lines, or that sorts nothing, does
+// to the lines, as their indexes in the order it leaves (every operation but
+// Shuffle): a stable sort by wholeLineKeyLess where it sorts, then the
+// duplicates dropped or the order reversed.
+QList<qsizetype> referenceArrangement(const SortOption &option, const QStringList &lines);
+
+// The indexes of order (a list of line indexes) without those whose line is
+// the same as the line before them.
+QList<qsizetype> withoutRepeatedNeighbours(const QStringList &lines, const QList<qsizetype> &order);
+
+// The index of the first occurrence of every distinct line, in input order.
+QList<qsizetype> firstOccurrences(const QStringList &lines);
