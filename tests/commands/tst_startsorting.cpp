@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 // Start Sorting on a status that shows every text it is given.
@@ -13,6 +15,8 @@ class tst_StartSorting : public QObject
 
 private slots:
     void everyRowNamesItsFile();
+    void optionsBelowTheLastSeparator_data();
+    void optionsBelowTheLastSeparator();
 };
 
 void tst_StartSorting::everyRowNamesItsFile()
@@ -28,6 +32,63 @@ void tst_StartSorting::everyRowNamesItsFile()
     QCOMPARE(c.status.texts.last(), u"Progress Bar"_s);
     QCOMPARE(c.results.texts(),
              (QStringList{u"/home/me/plain row"_s, u"C:\\data\\notes.txt"_s, u"ends with\\"_s}));
+}
+
+void tst_StartSorting::optionsBelowTheLastSeparator_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QStringList>("results"); // empty: the content in any order
+    QTest::addColumn<double>("lastPosition"); // before the bar goes back to rest
+
+    // The content: b10, B2, a, b10, -1.5 x.
+    QTest::newRow("descending") << 18
+                                << QStringList{u"b10"_s, u"b10"_s, u"a"_s, u"B2"_s, u"-1.5 x"_s}
+                                << 80.0;
+    QTest::newRow("ignoring case")
+        << 19 << QStringList{u"-1.5 x"_s, u"a"_s, u"b10"_s, u"b10"_s, u"B2"_s} << 80.0;
+    QTest::newRow("naturally") << 20
+                               << QStringList{u"-1.5 x"_s, u"B2"_s, u"a"_s, u"b10"_s, u"b10"_s}
+                               << 80.0;
+    QTest::newRow("by leading number")
+        << 21 << QStringList{u"-1.5 x"_s, u"b10"_s, u"B2"_s, u"a"_s, u"b10"_s} << 80.0;
+    // Four rows of five: the bar ends at 3 / 5.
+    QTest::newRow("removing duplicates")
+        << 22 << QStringList{u"-1.5 x"_s, u"B2"_s, u"a"_s, u"b10"_s} << 60.0;
+    QTest::newRow("duplicates in order")
+        << 23 << QStringList{u"b10"_s, u"B2"_s, u"a"_s, u"-1.5 x"_s} << 60.0;
+    QTest::newRow("reversed") << 24 << QStringList{u"-1.5 x"_s, u"b10"_s, u"a"_s, u"B2"_s, u"b10"_s}
+                              << 80.0;
+    QTest::newRow("shuffled") << 25 << QStringList() << 80.0;
+}
+
+// The options below the last separator ask nothing, sort in one pass here,
+// append what they keep and end like the others.
+void tst_StartSorting::optionsBelowTheLastSeparator()
+{
+    QFETCH(int, row);
+    QFETCH(QStringList, results);
+    QFETCH(double, lastPosition);
+
+    CommandFixture c;
+    c.selectedOption = row;
+    const QStringList content{u"b10"_s, u"B2"_s, u"a"_s, u"b10"_s, u"-1.5 x"_s};
+    c.content.append(content);
+    startSorting(c.ctx);
+
+    if (results.isEmpty()) {
+        QStringList appended = c.results.texts();
+        QStringList every = content;
+        std::sort(appended.begin(), appended.end());
+        std::sort(every.begin(), every.end());
+        QCOMPARE(appended, every);
+    } else {
+        QCOMPARE(c.results.texts(), results);
+    }
+    QCOMPARE(c.status.texts.mid(content.size()), (QStringList{u"Sorting: 1"_s, u"Progress Bar"_s}));
+    QCOMPARE(c.status.positions.end()[-2], lastPosition);
+    QCOMPARE(c.status.positions.back(), 0.0);
+    QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
+    QCOMPARE(c.dialogs.shown.size(), std::size_t(1));
 }
 
 QTEST_GUILESS_MAIN(tst_StartSorting)
