@@ -6,7 +6,8 @@
 // view does), and "Start Sorting" with any row of the sort option list and a
 // scripted answer to its prompt. After a sort the plain model appends the
 // content rows, all checked, in the order of a plain stable sort by the row's
-// key, and the boxes shown must be the prompt, the error box where the answer
+// key (or reversed, shuffled in any order, or only the first of identical
+// rows), and the boxes shown must be the prompt, the error box where the answer
 // makes the sort fail, and "Done.". The model's own interface (rowCount, data,
 // flags) must agree with its accessors, every change must be announced by the
 // right signals, and a sort must leave the content list as it was.
@@ -17,6 +18,7 @@
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 #include "support/CommandFixture.h"
+#include "support/ReferenceOrders.h"
 
 #include <QLoggingCategory>
 #include <QString>
@@ -355,7 +357,11 @@ std::optional<QString> plainKey(const SortOption &option, const QString &line, q
     switch (option.key) {
     case SortKey::None:
     case SortKey::WholeLine:
+    case SortKey::WholeLineDescending:
     case SortKey::Length:
+    case SortKey::FoldedCase:
+    case SortKey::Natural:
+    case SortKey::LeadingNumber:
         return line;
     case SortKey::FromCharacter:
         return line.mid(std::min<qint64>(position - 1, line.size()));
@@ -380,10 +386,18 @@ std::optional<QString> plainKey(const SortOption &option, const QString &line, q
 }
 
 // The lines in the order the option puts them: a stable sort by key, by code
-// unit or by length; lines without a key are walls that no line passes.
+// unit or by length; lines without a key are walls that no line passes. The
+// options that compare whole lines, and those that drop or reverse lines, as
+// the reference puts them (a shuffle is any order).
 QStringList plainSort(const QStringList &lines, const SortOption &option, qint32 number,
                       const QString &marker)
 {
+    if (hasReferenceArrangement(option)) {
+        QStringList arranged;
+        for (const qsizetype i : referenceArrangement(option, lines))
+            arranged.append(lines[i]);
+        return arranged;
+    }
     std::vector<std::optional<QString>> keys;
     keys.reserve(size_t(lines.size()));
     for (const QString &line : lines)
@@ -686,7 +700,8 @@ private:
                     else
                         expected = plainSort(lines, *option, number->number, {});
                 }
-            } else if (option && !option->isSeparator()) {
+            } else if (option && !option->isSeparator() &&
+                       option->operation != LineOperation::Shuffle) {
                 expected = plainSort(lines, *option, 0, marker.value_or(QString()));
             }
             boxes.push_back(box(u"Done."_s));
@@ -700,14 +715,20 @@ private:
                 "a sort changed the content list");
         require(m_contentMirror.takeCheckChanges().empty(), "a sort changed a content row");
         const size_t first = m_results.size();
-        for (const QString &line : expected)
-            m_results.emplace_back(line, true);
-        // The rows appended are the content rows in another order.
+        // The rows appended are the content rows in another order, or those
+        // of them that removing duplicates keeps.
         QStringList appended = m_lists.results.texts().mid(qsizetype(first));
-        QStringList sortedAppended = appended, sortedLines = lines;
+        const bool dropsLines =
+            option && (option->operation == LineOperation::SortRemovingDuplicates ||
+                       option->operation == LineOperation::RemoveDuplicates);
+        QStringList sortedAppended = appended, sortedLines = dropsLines ? expected : lines;
         std::sort(sortedAppended.begin(), sortedAppended.end());
         std::sort(sortedLines.begin(), sortedLines.end());
         require(sortedAppended == sortedLines, "the rows sorted are not the content rows");
+        if (option && option->operation == LineOperation::Shuffle)
+            expected = appended; // any order of them
+        for (const QString &line : expected)
+            m_results.emplace_back(line, true);
         if (appended != expected) {
             fprintf(stderr, "fuzz_lists: option row %d, answer %s\n", row,
                     number ? qPrintable(shown(number->text.value_or(u"(cancelled)"_s)))

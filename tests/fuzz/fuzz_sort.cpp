@@ -1,9 +1,12 @@
 // Feeds arbitrary lines and option answers through every row of the sort
 // option list and checks that the result is a permutation of the input,
 // ordered by the row's key, with lines that lack enough spaces left where
-// they stood.
+// they stood; that the options that compare whole lines by a rule give the
+// stable order of that rule; and that removing duplicates leaves exactly the
+// distinct lines, sorted or in the order they first came.
 #include "core/Failure.h"
 #include "sort/SortOptions.h"
+#include "support/ReferenceOrders.h"
 
 #include <QString>
 #include <QStringList>
@@ -105,6 +108,10 @@ std::optional<QString> keyOf(const SortOption &option, const QString &line, qint
     case SortKey::Length:
         return QString(); // compared by length below
     case SortKey::None:
+    case SortKey::WholeLineDescending:
+    case SortKey::FoldedCase:
+    case SortKey::Natural:
+    case SortKey::LeadingNumber:
         return line;
     }
     return line;
@@ -139,6 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         failed = true;
     }
 
+    if (hasReferenceArrangement(option) && !option.isSeparator()) {
+        if (failed)
+            fail("an option that asks nothing failed");
+        QStringList expected;
+        for (const qsizetype i : referenceArrangement(option, before))
+            expected.append(before[i]);
+        if (lines != expected)
+            fail("the lines are not in the order of the option's rule");
+        return 0;
+    }
+
     QStringList a = before, b = lines;
     std::sort(a.begin(), a.end());
     std::sort(b.begin(), b.end());
@@ -159,6 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail("a separator reordered the lines");
         return 0;
     }
+    if (option.operation == LineOperation::Shuffle)
+        return 0; // any order of the lines will do
     const QString answer = option.asks == SortAnswer::Text ? marker : QString();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto key = keyOf(option, lines[i], number, answer);

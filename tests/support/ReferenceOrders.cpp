@@ -200,6 +200,24 @@ QList<qsizetype> firstOccurrences(const QStringList &lines)
     return kept;
 }
 
+bool hasReferenceArrangement(const SortOption &option)
+{
+    switch (option.operation) {
+    case LineOperation::Shuffle:
+        return false;
+    case LineOperation::Sort:
+        return option.key == SortKey::WholeLine || option.key == SortKey::WholeLineDescending ||
+               option.key == SortKey::FoldedCase || option.key == SortKey::Natural ||
+               option.key == SortKey::LeadingNumber;
+    case LineOperation::None:
+    case LineOperation::SortRemovingDuplicates:
+    case LineOperation::RemoveDuplicates:
+    case LineOperation::Reverse:
+        return true;
+    }
+    return false;
+}
+
 QList<qsizetype> referenceArrangement(const SortOption &option, const QStringList &lines)
 {
     QList<qsizetype> order(lines.size());

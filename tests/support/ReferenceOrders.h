@@ -30,9 +30,13 @@ bool leadingNumberLess(QStringView a, QStringView b);
 // WholeLineDescending, FoldedCase, Natural or LeadingNumber.
 bool wholeLineKeyLess(SortKey key, QStringView a, QStringView b);
 
-// What an option whose key compares whole lines, or that sorts nothing, does
-// to the lines, as their indexes in the order it leaves (every operation but
-// Shuffle): a stable sort by wholeLineKeyLess where it sorts, then the
+// Whether referenceArrangement() knows what the option does: a separator, a
+// sort by a key that compares whole lines, removing duplicates or reversing
+// (every option but the shuffle and those keyed by a part of the line).
+bool hasReferenceArrangement(const SortOption &option);
+
+// What such an option does to the lines, as their indexes in the order it
+// leaves: a stable sort by wholeLineKeyLess where it sorts, then the
 // duplicates dropped or the order reversed.
 QList<qsizetype> referenceArrangement(const SortOption &option, const QStringList &lines);
 
