@@ -308,8 +308,6 @@ private slots:
     void leadingNumber();
     void duplicatesAndReversal_data();
     void duplicatesAndReversal();
-    void identicalLinesKeepInputOrder_data();
-    void identicalLinesKeepInputOrder();
     void comparisonIsAStrictOrder_data();
     void comparisonIsAStrictOrder();
     void shuffleIsAPermutation();
@@ -467,10 +465,6 @@ void tst_SortRoutines::descending_data()
              {u"b"_s, u"a"_s, u"B"_s, u"A"_s});
     addOrder("a line before its prefix", {u"apple"_s, u"b"_s, u"apples"_s},
              {u"b"_s, u"apples"_s, u"apple"_s});
-    addOrder("U+FF21 before surrogates", {u"\U0001F600"_s, u"\uFF21"_s},
-             {u"\uFF21"_s, u"\U0001F600"_s});
-    addOrder("embedded NUL before the end", {u"ab"_s, u"ab"_s + QChar(0)},
-             {u"ab"_s + QChar(0), u"ab"_s});
     addOrder("keys tie beyond eight units",
              {u"0123456789abX"_s, u"0123456789ab"_s, u"0123456789abY"_s},
              {u"0123456789abY"_s, u"0123456789abX"_s, u"0123456789ab"_s});
@@ -495,15 +489,8 @@ void tst_SortRoutines::ignoringCase_data()
     addOrder("fi ligature stays", {u"\uFB01"_s, u"fj"_s, u"fi"_s}, {u"fi"_s, u"fj"_s, u"\uFB01"_s});
     addOrder("final sigma folds to sigma", {u"\u03C2b"_s, u"\u03A3a"_s},
              {u"\u03A3a"_s, u"\u03C2b"_s});
-    addOrder("U with diaeresis", {u"\u00DC2"_s, u"\u00FC1"_s}, {u"\u00FC1"_s, u"\u00DC2"_s});
     addOrder("surrogate pair folds as one character", {u"\U00010400b"_s, u"\U00010428a"_s},
              {u"\U00010428a"_s, u"\U00010400b"_s});
-    const QString high(1, QChar(0xD801));
-    const QString low(1, QChar(0xDC00));
-    addOrder("lone surrogates stay", {low + u"A"_s, high + u"a"_s, high},
-             {high, high + u"a"_s, low + u"A"_s});
-    addOrder("keys tie beyond eight units", {u"ABCDEFGHIJz"_s, u"abcdefghijY"_s},
-             {u"abcdefghijY"_s, u"ABCDEFGHIJz"_s});
 }
 
 void tst_SortRoutines::ignoringCase()
@@ -530,19 +517,11 @@ void tst_SortRoutines::naturalOrder_data()
              {u"a1b01"_s, u"a01b1"_s});
     addOrder("a later value before any written length", {u"a1b2"_s, u"a01b1"_s},
              {u"a01b1"_s, u"a1b2"_s});
-    addOrder("zero runs", {u"x00"_s, u"x0"_s, u"x"_s}, {u"x"_s, u"x0"_s, u"x00"_s});
-    addOrder("long runs by value", {u"file000000000010"_s, u"file9"_s},
-             {u"file9"_s, u"file000000000010"_s});
     // A run of digits ends the text before it: "a" is a prefix of "a!".
     addOrder("digits against punctuation", {u"a!"_s, u"a1"_s}, {u"a1"_s, u"a!"_s});
-    addOrder("digits first, then blanks and signs", {u"a5"_s, u"-5"_s, u" 5"_s, u"5"_s},
-             {u"5"_s, u" 5"_s, u"-5"_s, u"a5"_s});
     addOrder("units near the end of the plane",
              {u"\uFFFF"_s, u"\uFFFD"_s, u"1"_s, u"\uFFFC"_s, u"\U0001F600"_s, u"\uFFFE"_s},
              {u"1"_s, u"\U0001F600"_s, u"\uFFFC"_s, u"\uFFFD"_s, u"\uFFFE"_s, u"\uFFFF"_s});
-    addOrder("embedded NUL after the end", {u"a"_s + QChar(0), u"a"_s, u"a1"_s},
-             {u"a"_s, u"a1"_s, u"a"_s + QChar(0)});
-    addOrder("fewer runs first", {u"2a"_s, u"2"_s, u"2a1"_s}, {u"2"_s, u"2a"_s, u"2a1"_s});
     addOrder("a line that ends before a zero run", {u"1x0"_s, u"1x"_s}, {u"1x"_s, u"1x0"_s});
     const QString manyRuns = u"1a"_s.repeated(17);
     addOrder("leading zeros after seventeen runs", {manyRuns + u"01"_s, manyRuns + u"1"_s},
@@ -577,18 +556,11 @@ void tst_SortRoutines::leadingNumber_data()
              {u"0.5"_s, u"1"_s, u"1.05"_s, u"1.25"_s, u"1.5"_s, u"10"_s});
     addOrder("every zero alike", {u"0.000"_s, u"-0"_s, u"+0"_s, u"-.0"_s, u"00"_s},
              {u"0.000"_s, u"-0"_s, u"+0"_s, u"-.0"_s, u"00"_s});
-    addOrder("zero and minus zero keep input order", {u"0"_s, u"-0"_s}, {u"0"_s, u"-0"_s});
-    addOrder("equal numbers keep input order", {u"5."_s, u"05"_s, u"+5.00"_s, u"\t5"_s},
-             {u"5."_s, u"05"_s, u"+5.00"_s, u"\t5"_s});
     addOrder("lines without a number last, in input order",
              {u"b"_s, u"-"_s, u"a"_s, u"."_s, u"5"_s, u"+"_s, QString(), u" x"_s},
              {u"5"_s, u"b"_s, u"-"_s, u"a"_s, u"."_s, u"+"_s, QString(), u" x"_s});
     addOrder("a sign or dot needs a digit", {u"-."_s, u"+x"_s, u"- 1"_s, u"-1"_s},
              {u"-1"_s, u"-."_s, u"+x"_s, u"- 1"_s});
-    addOrder("spaces and tabs before the number", {u"\t 3"_s, u" 2"_s, u"  -1"_s},
-             {u"  -1"_s, u" 2"_s, u"\t 3"_s});
-    addOrder("no exponent, comma or thousands", {u"2"_s, u"1e5"_s, u"1,000"_s},
-             {u"1e5"_s, u"1,000"_s, u"2"_s});
     addOrder("non-ASCII digits are no number", {u"\u0663"_s, u"3"_s}, {u"3"_s, u"\u0663"_s});
     // A count of digits beyond 16 bits.
     const QString huge = u"1"_s + QString(70000, u'0');
@@ -612,11 +584,8 @@ void tst_SortRoutines::duplicatesAndReversal_data()
     };
     add("sorted: duplicates apart", 22, {u"b"_s, u"a"_s, u"b"_s, u"c"_s, u"a"_s},
         {u"a"_s, u"b"_s, u"c"_s});
-    add("sorted: case makes lines different", 22, {u"a"_s, u"A"_s, u"a"_s}, {u"A"_s, u"a"_s});
     add("sorted: equal beyond eight units", 22,
         {u"0123456789x"_s, u"0123456789"_s, u"0123456789x"_s}, {u"0123456789"_s, u"0123456789x"_s});
-    add("sorted: NUL makes lines different", 22, {u"ab"_s, u"ab"_s + QChar(0), u"ab"_s},
-        {u"ab"_s, u"ab"_s + QChar(0)});
     add("in order: duplicates apart", 23, {u"b"_s, u"a"_s, u"b"_s, u"c"_s, u"a"_s},
         {u"b"_s, u"a"_s, u"c"_s});
     add("in order: case makes lines different", 23, {u"a"_s, u"A"_s, u"a"_s}, {u"a"_s, u"A"_s});
@@ -624,42 +593,13 @@ void tst_SortRoutines::duplicatesAndReversal_data()
     add("in order: equal in eight units, not beyond", 23,
         {u"0123456789x"_s, u"0123456789y"_s, u"0123456789x"_s},
         {u"0123456789x"_s, u"0123456789y"_s});
-    add("in order: no duplicates", 23, {u"c"_s, u"a"_s, u"b"_s}, {u"c"_s, u"a"_s, u"b"_s});
-    add("in order: one line", 23, {u"a"_s}, {u"a"_s});
     add("reversed", 24, {u"a"_s, u"c"_s, u"b"_s, u"a"_s}, {u"a"_s, u"b"_s, u"c"_s, u"a"_s});
-    add("reversed: one line", 24, {u"a"_s}, {u"a"_s});
-    add("reversed: no lines", 24, {}, {});
 }
 
 void tst_SortRoutines::duplicatesAndReversal()
 {
     QFETCH(int, row);
     checkOrder(row);
-}
-
-void tst_SortRoutines::identicalLinesKeepInputOrder_data()
-{
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QList<qsizetype>>("expected"); // input indexes
-
-    // Lines 0 to 5: b, a, b, A, a, b.
-    QTest::newRow("descending") << 18 << QList<qsizetype>{0, 2, 5, 1, 4, 3};
-    QTest::newRow("ignoring case") << 19 << QList<qsizetype>{1, 3, 4, 0, 2, 5};
-    QTest::newRow("naturally") << 20 << QList<qsizetype>{3, 1, 4, 0, 2, 5};
-    QTest::newRow("by leading number") << 21 << QList<qsizetype>{0, 1, 2, 3, 4, 5};
-    QTest::newRow("removing duplicates") << 22 << QList<qsizetype>{3, 1, 0};
-    QTest::newRow("duplicates in order") << 23 << QList<qsizetype>{0, 1, 3};
-}
-
-// Identical lines are told apart by where they came from: the first stays
-// first, and the first is the one kept.
-void tst_SortRoutines::identicalLinesKeepInputOrder()
-{
-    QFETCH(int, row);
-    QFETCH(QList<qsizetype>, expected);
-
-    const QStringList lines{u"b"_s, u"a"_s, u"b"_s, u"A"_s, u"a"_s, u"b"_s};
-    QCOMPARE(engineOrder(lines, row, 0, QString(), nullptr), expected);
 }
 
 void tst_SortRoutines::comparisonIsAStrictOrder_data()
