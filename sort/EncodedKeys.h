@@ -6,8 +6,8 @@
 // Keys that are built once per line, unit by unit, so that comparing two keys
 // by code unit (a key that ends first sorts first) gives the option's order:
 // the merge passes and the tie refinement then sort them like any text key.
-// Each encoding writes its key through out.put(unit) and says how long it can
-// be at most.
+// Each encoding writes its key through out.put(unit) and says how long the key
+// of a line of a given size can be at most.
 namespace SortEngine {
 
 inline bool isAsciiDigit(char16_t unit)
@@ -21,7 +21,7 @@ inline bool isAsciiDigit(char16_t unit)
 // as the line.
 struct FoldedCaseKey
 {
-    static qsizetype maxSize(const char16_t *, qsizetype size) { return size; }
+    static qsizetype maxSize(qsizetype size) { return size; }
 
     template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
     {
@@ -49,59 +49,59 @@ struct FoldedCaseKey
     }
 };
 
-// A count as two units, high half first. The counts are the lengths of runs
-// in a line, which sortLines() keeps below LongestLine units.
-inline constexpr qsizetype LongestLine = qsizetype(0xFFFF0000);
+// Counts of units in a line fit in 32 bits: sortLines() fails with "Out of
+// memory" for longer lines.
+inline constexpr qsizetype LongestLine = qsizetype(1) << 32;
 
+// A count as one unit, count + 1, when below 0xFFFE, else as three: 0xFFFF
+// and the count's high and low halves. Never 0, and larger counts give larger
+// units.
 template <typename Out> void putCount(qsizetype count, Out &out)
 {
-    out.put(char16_t(count >> 16));
-    out.put(char16_t(count & 0xFFFF));
+    if (count < 0xFFFE) {
+        out.put(char16_t(count + 1));
+    } else {
+        out.put(0xFFFF);
+        out.put(char16_t(count >> 16));
+        out.put(char16_t(count & 0xFFFF));
+    }
 }
 
 // Natural order. The line is cut into runs: a run of non-digits (the first
 // may be empty), a run of digits, a run of non-digits and so on. The key
-// holds the runs in turn, and then the written length of every digit run:
+// holds the runs in turn:
 //   - a run of non-digits: each unit u as u + 2 (u >= 0xFFFD as 0xFFFF and
 //     u - 0xFFFD, which keeps the order), then RunEnd (1), below every unit:
 //     a run that is a prefix of the other comes first;
-//   - a run of digits: the number of its digits without leading zeros, high
-//     half plus 1 (so never 0), then those digits: the shorter number is the
-//     smaller, then digit by digit; any length works;
+//   - a run of digits: the count of its digits without leading zeros, then
+//     those digits: the shorter number is the smaller, then digit by digit;
+//     any length works;
 //   - after the last run, LineEnd (0): where one line has run out and the
-//     other goes on, it is below both a digit run's first unit and a
-//     non-digit unit, so the line with fewer runs comes first;
-//   - then every digit run's written length: lines alike so far are told
-//     apart by the first digit run with fewer leading zeros ("1" before "01").
-// Signs and dots are non-digits like any other.
+//     other goes on, it is below both a count and a non-digit unit, so the
+//     line with fewer runs comes first.
+// Lines alike so far have digit runs of equal values, which differ only in
+// their leading zeros: a line with leading zeros adds the count of each digit
+// run's leading zeros, so the first run with fewer of them comes first ("1"
+// before "01"), and a line without any ends there, before the others. Signs
+// and dots are non-digits like any other.
 struct NaturalKey
 {
     static constexpr char16_t LineEnd = 0;
     static constexpr char16_t RunEnd = 1;
 
-    // At most: the line's units (two for each escaped one), a RunEnd for each
-    // run of non-digits (one more than there are runs of digits), two counts
-    // of two units for each run of digits, and LineEnd.
-    static qsizetype maxSize(const char16_t *text, qsizetype size)
-    {
-        qsizetype digitRuns = 0;
-        qsizetype escaped = 0;
-        bool digitBefore = false;
-        for (qsizetype i = 0; i < size; ++i) {
-            const bool digit = isAsciiDigit(text[i]);
-            digitRuns += digit && !digitBefore;
-            escaped += text[i] >= 0xFFFD;
-            digitBefore = digit;
-        }
-        return size + escaped + (digitRuns + 1) + 4 * digitRuns + 1;
-    }
+    // At most three units for each unit of the line (an escaped non-digit
+    // that ends its run and the RunEnd; a digit alone in its run and the
+    // run's two counts), seven where counts take three units, and the first
+    // RunEnd and LineEnd.
+    static qsizetype maxSize(qsizetype size) { return (size < 0xFFFE ? 3 : 7) * size + 2; }
 
     template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
     {
-        // The written lengths of the first digit runs, kept for the end.
+        // The leading zeros of the first digit runs, kept for the end.
         constexpr int Kept = 16;
-        qsizetype writtenLengths[Kept];
+        qsizetype zeros[Kept];
         int digitRuns = 0;
+        bool leadingZeros = false;
         qsizetype i = 0;
         for (;;) {
             for (; i < size; ++i) {
@@ -124,31 +124,35 @@ struct NaturalKey
             const qsizetype significant = i;
             while (i < size && isAsciiDigit(text[i]))
                 ++i;
-            out.put(char16_t(((i - significant) >> 16) + 1));
-            out.put(char16_t((i - significant) & 0xFFFF));
+            putCount(i - significant, out);
             for (qsizetype k = significant; k < i; ++k)
                 out.put(text[k]);
             if (digitRuns < Kept)
-                writtenLengths[digitRuns] = i - start;
+                zeros[digitRuns] = significant - start;
             ++digitRuns;
+            leadingZeros |= significant > start;
             if (i == size)
                 break;
         }
         out.put(LineEnd);
+        if (!leadingZeros)
+            return;
         if (digitRuns <= Kept) {
             for (int r = 0; r < digitRuns; ++r)
-                putCount(writtenLengths[r], out);
+                putCount(zeros[r], out);
             return;
         }
-        for (qsizetype k = 0; k < size;) { // too many to keep: read them again
+        for (qsizetype k = 0; k < size;) { // too many to keep: count them again
             if (!isAsciiDigit(text[k])) {
                 ++k;
                 continue;
             }
             const qsizetype start = k;
-            while (k < size && isAsciiDigit(text[k]))
+            while (k < size && text[k] == u'0')
                 ++k;
             putCount(k - start, out);
+            while (k < size && isAsciiDigit(text[k]))
+                ++k;
         }
     }
 };
@@ -165,14 +169,8 @@ struct LeadingNumberKey
 {
     enum Class : char16_t { Negative = 1, Zero = 2, Positive = 3, NoNumber = 4 };
 
-    static qsizetype maxSize(const char16_t *text, qsizetype size)
-    {
-        const Parts parts = parse(text, size);
-        if (parts.kind == Zero || parts.kind == NoNumber)
-            return 1;
-        return 3 + (parts.integerEnd - parts.integer) + (parts.fractionEnd - parts.fraction) +
-               (parts.kind == Negative ? 1 : 0);
-    }
+    // The class, the count, the digits and the end of a negative number.
+    static qsizetype maxSize(qsizetype size) { return size + 4; }
 
     template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
     {

@@ -368,8 +368,9 @@ struct KeyWriter
 };
 
 // Keys every line by a key that Encoding builds from it (see EncodedKeys.h).
-// A first round finds room for the keys, each half of the lines from its own
-// start on; a second one writes them.
+// The keys are packed in one buffer, each half of the lines from its own
+// start on; the buffer is sized for the longest keys the lines can have, but
+// only the units written are ever touched.
 template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -377,33 +378,32 @@ template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progres
     const LineRef *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
-    WorkArray<qsizetype> starts(count);
-    qsizetype halfSizes[2] = {0, 0};
-    inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
-        YieldPacer yield(mayYield, YieldPacer::SortItems);
-        qsizetype at = 0;
-        for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
-            if (texts[i].size() >= LongestLine)
-                throw Failure::outOfMemory();
-            starts[i] = at;
-            at += Encoding::maxSize(unitsOf(texts[i]), texts[i].size());
-            yield();
-        }
-        halfSizes[half] = at;
-    });
+    qsizetype firstHalfRoom = 0;
+    qsizetype room = 0;
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (texts[i].size() >= LongestLine)
+            throw Failure::outOfMemory();
+        if (i == middle)
+            firstHalfRoom = room;
+        room += Encoding::maxSize(texts[i].size());
+        yield();
+    }
 
-    WorkArray<char16_t> keys(halfSizes[0] + halfSizes[1]);
+    WorkArray<char16_t> keys(room);
+    WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
     inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
-        const qsizetype halfStart = half == 0 ? 0 : halfSizes[0];
+        char16_t *key = keys.data() + (half == 0 ? 0 : firstHalfRoom);
         for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
-            starts[i] += halfStart;
-            char16_t *const key = keys.data() + starts[i];
             KeyWriter writer{key};
             Encoding::write(unitsOf(texts[i]), texts[i].size(), writer);
+            Q_ASSERT(writer.at - key <= Encoding::maxSize(texts[i].size()));
             // The entry's offset holds the key's size.
+            starts[i] = key - keys.data();
             entries[i] = textEntry(key, writer.at - key, i, writer.at - key);
+            key = writer.at;
             yield();
         }
     });

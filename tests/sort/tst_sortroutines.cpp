@@ -529,6 +529,12 @@ void tst_SortRoutines::naturalOrder_data()
     // A count of digits beyond 16 bits.
     const QString huge = u"1"_s + QString(70000, u'0');
     addOrder("a run of 70001 digits", {u"x"_s + huge, u"x9"_s}, {u"x9"_s, u"x"_s + huge});
+    // Lines of 0xFFFE units or more count in three units; these have the most
+    // counts a line can have, leading zeros included.
+    const QString manyCounts = u"\uFFFE1"_s.repeated(40000);
+    addOrder("the most counts in a long line",
+             {manyCounts, u"0"_s + manyCounts, u"00"_s + manyCounts},
+             {u"0"_s + manyCounts, u"00"_s + manyCounts, manyCounts});
     addOrder("non-ASCII digits are text", {u"x\u0663"_s, u"x3"_s}, {u"x3"_s, u"x\u0663"_s});
 }
 
