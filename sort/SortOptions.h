@@ -29,8 +29,9 @@ enum class SortKey {
                          // character ("ß" stays "ß"); a lone surrogate stays as it is
     Natural,             // the line in runs: digit runs (ASCII 0-9) by value, the runs between by
                          // code unit; then fewer runs first; then shorter written digit runs first
-    LeadingNumber,       // the decimal number after leading spaces and tabs ([+-]digits[.digits],
-                         // exactly, "-0" equal to "0"); lines without one after every number
+    LeadingNumber,       // the number after leading spaces and tabs: a sign, digits, a dot and
+                         // digits, either side of the dot perhaps empty but not both; compared
+                         // exactly, "-0" equal to "0"; lines without one after every number
 };
 
 // What an option does with the lines.
