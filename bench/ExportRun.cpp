@@ -47,7 +47,7 @@ void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &span
     const auto *units = reinterpret_cast<const char16_t *>(block->constData());
     refs.reserve(refs.size() + qsizetype(spans.size()));
     for (const RowSpan &span : spans)
-        refs.append(LineRef{units + span.offset, span.size, quint64(blocks.size() - 1)});
+        refs.append(LineRef{units + span.offset, quint32(span.size), quint32(blocks.size() - 1)});
 }
 
 QStringList BenchLines::texts() const

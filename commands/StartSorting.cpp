@@ -104,7 +104,7 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
             if (slot >= content.blocks.size() ||
                 content.blocks[slot].get() != ctx.content.blockText(quint32(slot))) {
                 content.blocks.push_back(ctx.content.blocks()[slot]);
-                line->id = content.blocks.size() - 1;
+                line->id = quint32(content.blocks.size() - 1);
             }
         });
         if (!line)

@@ -156,7 +156,7 @@ LineRef RowModel::lineRef(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
     const auto *start = reinterpret_cast<const char16_t *>(m_blocks[row.block].block->constData());
-    return LineRef{start + row.offset, qsizetype(row.size), row.block};
+    return LineRef{start + row.offset, row.size, row.block};
 }
 
 std::vector<TextBlock> RowModel::blocks() const

@@ -545,8 +545,11 @@ LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, 
 {
     LineRefs refs;
     refs.reserve(lines.size());
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        refs.append(LineRef{unitsOf(lines.at(i)), lines.at(i).size(), quint64(i)});
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).size() > MaxIndex || i > MaxIndex)
+            throw Failure::outOfMemory();
+        refs.append(LineRef{unitsOf(lines.at(i)), quint32(lines.at(i).size()), quint32(i)});
+    }
     // The references are always a whole permutation of the lines, also when
     // the sort stopped: the texts take the order the references reached.
     const auto reorder = [&] {

@@ -12,11 +12,12 @@ struct SortOption;
 
 // A line to sort: its text, somewhere that stays put while it is sorted, and
 // a number that says where the line came from.
+// Sixteen bytes: lines and ids are 32-bit, as the sort's line indexes are.
 struct LineRef
 {
     const char16_t *units;
-    qsizetype length;
-    quint64 id;
+    quint32 length;
+    quint32 id;
 
     qsizetype size() const { return length; }
 };

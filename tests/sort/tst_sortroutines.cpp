@@ -46,8 +46,8 @@ QList<qsizetype> engineOrder(const QStringList &lines, int row, qint32 number,
 {
     LineRefs refs;
     for (qsizetype i = 0; i < lines.size(); ++i)
-        refs.append(LineRef{reinterpret_cast<const char16_t *>(lines[i].utf16()), lines[i].size(),
-                            quint64(i)});
+        refs.append(LineRef{reinterpret_cast<const char16_t *>(lines[i].utf16()),
+                            quint32(lines[i].size()), quint32(i)});
     sortLines(refs, option(row), number, marker, progress);
     QList<qsizetype> order;
     for (const LineRef &ref : refs)
