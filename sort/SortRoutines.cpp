@@ -288,6 +288,31 @@ void filterKeys(const LineRef *texts, qsizetype from, qsizetype to, qsizetype at
     }
 }
 
+// Room for keys packed in one buffer, each half of the lines from its own
+// start on: the sum of the most units each line's key can take, and where the
+// second half starts. The buffer is sized for that worst case, but only the
+// units written are ever touched.
+struct KeyRoom
+{
+    qsizetype total = 0;
+    qsizetype secondHalfStart = 0;
+};
+
+template <typename MostUnits>
+KeyRoom keyRoom(const LineRefs &lines, Progress *progress, MostUnits mostUnits)
+{
+    KeyRoom room;
+    const qsizetype middle = lines.size() / 2;
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == middle)
+            room.secondHalfStart = room.total;
+        room.total += mostUnits(lines.at(i).size());
+        yield();
+    }
+    return room;
+}
+
 LineRefs &sortByFilter(LineRefs &lines, CharacterFilter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -295,23 +320,16 @@ LineRefs &sortByFilter(LineRefs &lines, CharacterFilter filter, Progress *progre
     const LineRef *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
-    // A key's tail fits in the units of its line beyond the eighth. The
-    // buffer is sized for that worst case, but the tails are packed from the
-    // start of each half, so only the units written are ever touched.
-    qsizetype total = 0;
-    qsizetype secondHalfStart = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        if (i == middle)
-            secondHalfStart = total;
-        total += std::max<qsizetype>(texts[i].size() - 8, 0);
-    }
-    WorkArray<char16_t> tails(total);
+    // A key's tail fits in the units of its line beyond the eighth.
+    const KeyRoom room =
+        keyRoom(lines, progress, [](qsizetype size) { return std::max<qsizetype>(size - 8, 0); });
+    WorkArray<char16_t> tails(room.total);
     WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
     inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
         const qsizetype from = half == 0 ? 0 : middle;
         const qsizetype to = half == 0 ? middle : count;
-        const qsizetype at = half == 0 ? 0 : secondHalfStart;
+        const qsizetype at = half == 0 ? 0 : room.secondHalfStart;
         // One loop per filter, so that the test of a unit is a constant one.
         switch (filter) {
         case CharacterFilter::KeepEverything:
@@ -367,10 +385,8 @@ struct KeyWriter
     void put(char16_t unit) { *at++ = unit; }
 };
 
-// Keys every line by a key that Encoding builds from it (see EncodedKeys.h).
-// The keys are packed in one buffer, each half of the lines from its own
-// start on; the buffer is sized for the longest keys the lines can have, but
-// only the units written are ever touched.
+// Keys every line by a key that Encoding builds from it (see EncodedKeys.h),
+// packed in one buffer (see keyRoom).
 template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -378,24 +394,18 @@ template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progres
     const LineRef *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
-    qsizetype firstHalfRoom = 0;
-    qsizetype room = 0;
-    YieldPacer yield(progress, YieldPacer::SortItems);
-    for (qsizetype i = 0; i < count; ++i) {
-        if (texts[i].size() >= LongestLine)
+    const KeyRoom room = keyRoom(lines, progress, [](qsizetype size) {
+        if (size >= LongestLine)
             throw Failure::outOfMemory();
-        if (i == middle)
-            firstHalfRoom = room;
-        room += Encoding::maxSize(texts[i].size());
-        yield();
-    }
+        return Encoding::maxSize(size);
+    });
 
-    WorkArray<char16_t> keys(room);
+    WorkArray<char16_t> keys(room.total);
     WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
     inTwoHalves(count, progress, [&](int half, Progress *mayYield) {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
-        char16_t *key = keys.data() + (half == 0 ? 0 : firstHalfRoom);
+        char16_t *key = keys.data() + (half == 0 ? 0 : room.secondHalfStart);
         for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
             KeyWriter writer{key};
             Encoding::write(unitsOf(texts[i]), texts[i].size(), writer);
