@@ -11,7 +11,11 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <poll.h>
 #include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <array>
@@ -180,6 +184,19 @@ public:
         m_progress->yield();
     }
 
+    // Reading input of unknown size: the bar creeps towards the read share.
+    void readSome(qint64 done)
+    {
+        if (!m_progress)
+            return;
+        constexpr double HalfWay = 64 << 20;
+        m_progress->setPosition(ReadShare * double(done) / (double(done) + HalfWay));
+        m_progress->yield();
+    }
+
+    // Splitting goes by this many bytes once they are known.
+    void setTotal(qint64 bytes) { m_bytes = std::max<qint64>(bytes, 1); }
+
     // Called once per line; passes on every LinesPerStep-th.
     void split(qint64 done)
     {
@@ -235,8 +252,8 @@ LoadedText splitRows(QString text, LoadMeter &meter)
 // when a line does not decode (the bytes are not UTF-8). lineFeeds is how many
 // line feed bytes there are.
 template <typename LineDecoder>
-std::optional<LoadedText> splitBytes(QByteArrayView bytes, qint64 lineFeeds,
-                                     LineDecoder decodeLine, LoadMeter &meter)
+std::optional<LoadedText> splitBytes(QByteArrayView bytes, qint64 lineFeeds, LineDecoder decodeLine,
+                                     LoadMeter &meter)
 {
     const auto *p = reinterpret_cast<const uchar *>(bytes.data());
     const uchar *const begin = p;
@@ -322,10 +339,17 @@ Failure outOfMemory(const QString &path)
     return Failure(u"Out of memory while loading "_s + quoted(path));
 }
 
-// A load that would need more than the machine's memory and swap is refused
-// before the system has to kill the program for it.
-bool fitsInMemory(qint64 bytesNeeded)
+Failure sourceOutOfMemory(const QString &source)
 {
+    return Failure(u"Out of memory while loading "_s + source);
+}
+
+// A load that would need more than the machine's memory and swap (or the
+// limit given) is refused before the system has to kill the program for it.
+bool fitsInMemory(qint64 bytesNeeded, qint64 limit = 0)
+{
+    if (limit > 0)
+        return bytesNeeded <= limit;
     struct sysinfo info = {};
     if (sysinfo(&info) != 0)
         return true;
@@ -393,6 +417,47 @@ FileBytes readWholeFile(const QString &path, LoadMeter &meter)
     return read;
 }
 
+// Reads a descriptor to its end. With progress it waits for input in short
+// polls and yields between them, so a pipe that is slow to fill, or a
+// terminal, leaves the window alive.
+FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 memoryLimit)
+{
+    constexpr qsizetype Chunk = qsizetype(1) << 20;
+    constexpr int PollMs = 20;
+    FileBytes read;
+    QByteArray &bytes = read.bytes;
+    qsizetype size = 0;
+    for (;;) {
+        if (meter.active()) {
+            pollfd ready{fd, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, PollMs);
+            if (polled == 0 || (polled < 0 && errno == EINTR)) {
+                meter.readSome(size);
+                continue;
+            }
+        }
+        if (!fitsInMemory(bytesToLoad(size + Chunk, read.lineFeeds), memoryLimit))
+            throw sourceOutOfMemory(source);
+        bytes.resize(size + Chunk);
+        const ssize_t got = ::read(fd, bytes.data() + size, size_t(Chunk));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            throw Failure(u"Cannot read "_s + source + u": "_s +
+                          QString::fromLocal8Bit(std::strerror(error)));
+        }
+        if (got == 0)
+            break;
+        read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(size, got));
+        size += got;
+        meter.readSome(size);
+    }
+    bytes.truncate(size);
+    bytes.squeeze();
+    return read;
+}
+
 } // namespace
 
 QStringList rowsFromBytes(QByteArrayView bytes)
@@ -419,6 +484,48 @@ LoadedText loadTextFile(const QString &path, Progress *progress)
         throw outOfMemory(path);
     } catch (const std::length_error &) {
         throw outOfMemory(path);
+    }
+}
+
+LoadedText loadText(QString text, const QString &source, Progress *progress)
+{
+    try {
+        if (progress) {
+            progress->setPosition(0);
+            progress->setText(u"Loading: "_s + source);
+        }
+        const qint64 lineFeeds = text.count(u'\n');
+        // The text, the copy that loses its carriage returns, and the rows.
+        if (!fitsInMemory(text.size() * 4 + lineFeeds * 32))
+            throw sourceOutOfMemory(source);
+        if (text.contains(u'\r'))
+            text.remove(u'\r');
+        LoadMeter meter(progress, text.size() * 2);
+        return splitRows(std::move(text), meter);
+    } catch (const std::bad_alloc &) {
+        throw sourceOutOfMemory(source);
+    } catch (const std::length_error &) {
+        throw sourceOutOfMemory(source);
+    }
+}
+
+LoadedText loadStream(int fd, const QString &source, Progress *progress, qint64 memoryLimit)
+{
+    try {
+        if (progress) {
+            progress->setPosition(0);
+            progress->setText(u"Loading: "_s + source);
+        }
+        LoadMeter meter(progress, 0);
+        const FileBytes input = readStream(fd, source, meter, memoryLimit);
+        if (!fitsInMemory(bytesToLoad(input.bytes.size(), input.lineFeeds), memoryLimit))
+            throw sourceOutOfMemory(source);
+        meter.setTotal(input.bytes.size());
+        return textOf(input.bytes, input.lineFeeds, meter);
+    } catch (const std::bad_alloc &) {
+        throw sourceOutOfMemory(source);
+    } catch (const std::length_error &) {
+        throw sourceOutOfMemory(source);
     }
 }
 

@@ -37,6 +37,22 @@ struct LoadedText
 // load yields in between (a closed window stops it there, with no row taken).
 LoadedText loadTextFile(const QString &path, Progress *progress = nullptr);
 
+// The rows of a text that was decoded already (a paste, a drop), by the same
+// rules: carriage returns deleted, split at line feeds, lines of spaces only
+// skipped. With progress, the status shows "Loading: " and the source's name
+// and the split yields. Throws Failure when the rows would not fit in memory.
+LoadedText loadText(QString text, const QString &source, Progress *progress = nullptr);
+
+// The rows of everything a descriptor gives until its end (standard input),
+// decoded as a file's bytes are. With progress, the status shows "Loading: "
+// and the source's name, and the read waits for input while the window
+// lives; without it, the read blocks. Since the size is not known ahead, the
+// memory is checked as the bytes arrive: past memoryLimit bytes of need (0:
+// the machine's memory and swap) it throws Failure ("Out of memory") and
+// nothing of the input is kept.
+LoadedText loadStream(int fd, const QString &source, Progress *progress = nullptr,
+                      qint64 memoryLimit = 0);
+
 // The rows of loadTextFile, each a text of its own.
 QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
 

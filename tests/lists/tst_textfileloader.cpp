@@ -1,6 +1,7 @@
 #include "core/Failure.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+#include "support/RecordingProgress.h"
 #include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
@@ -13,8 +14,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +34,36 @@ QByteArray utf16(const QString &text, bool bigEndian)
                            : QByteArray{&lo, 1} + QByteArray{&hi, 1};
     }
     return bytes;
+}
+
+// The rows of a loaded text, each a text of its own.
+QStringList rowsOf(const LoadedText &loaded)
+{
+    RowModel list(false);
+    list.append(loaded.block, loaded.spans);
+    return list.texts();
+}
+
+// The bytes piped in from a second thread, as a shell pipe would bring them.
+QStringList rowsThroughPipe(const QByteArray &bytes, Progress *progress)
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return {u"<no pipe>"_s};
+    std::thread writer([&] {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t wrote =
+                ::write(ends[1], bytes.constData() + done, size_t(bytes.size() - done));
+            if (wrote <= 0)
+                break;
+            done += wrote;
+        }
+        ::close(ends[1]);
+    });
+    QStringList rows = rowsOf(loadStream(ends[0], u"standard input"_s, progress));
+    writer.join();
+    ::close(ends[0]);
+    return rows;
 }
 
 // Uses the reason text as it stands in the error box.
@@ -67,6 +101,7 @@ private slots:
     void unreadable();
     void noPermission();
     void tooLargeForMemory();
+    void endlessInputRunsOutOfMemory();
 
 private:
     QTemporaryDir m_dir;
@@ -144,6 +179,14 @@ void tst_TextFileLoader::rowsOfBytes_data()
         << "\xC0\xAF"_ba << QStringList{u"\u00C0\u00AF"_s};
     QTest::newRow("undefined windows-1252 bytes keep their value")
         << "\x81\x8D\x8F\x90\x9D"_ba << QStringList{u"\u0081\u008D\u008F\u0090\u009D"_s};
+
+    QByteArray large;
+    QStringList largeRows;
+    for (int i = 0; large.size() < 20'000'000; ++i) {
+        largeRows.append(u"line "_s + QString::number(i) + u" \u00E9t\u00E9"_s);
+        large += largeRows.back().toUtf8() + (i % 3 ? "\n" : "\r\n \n");
+    }
+    QTest::newRow("20 MB") << large << largeRows;
 }
 
 void tst_TextFileLoader::rowsOfBytes()
@@ -152,6 +195,12 @@ void tst_TextFileLoader::rowsOfBytes()
     QFETCH(QStringList, rows);
     QCOMPARE(rowsFromBytes(bytes), rows);
     QCOMPARE(rowsFromText(textFromFileBytes(bytes)), rows);
+    // Pasted or dropped, the text the bytes decode to; piped, the bytes.
+    QCOMPARE(rowsOf(loadText(textFromFileBytes(bytes), u"Clipboard"_s)), rows);
+    RecordingProgress progress;
+    QCOMPARE(rowsThroughPipe(bytes, &progress), rows);
+    QCOMPARE(progress.texts.value(0), u"Loading: standard input"_s);
+    QCOMPARE(rowsThroughPipe(bytes, nullptr), rows);
 
     // The same bytes through a file and the list give the same rows, in order.
     const QString path = m_dir.filePath(u"rows.txt"_s);
@@ -346,6 +395,18 @@ void tst_TextFileLoader::tooLargeForMemory()
         failureText([&] { appendTextFile(list, path, dialogs, u"Tarnveil"_s); });
     QCOMPARE(description, u"Out of memory while loading \""_s + path + u'"');
     QCOMPARE(list.count(), 0);
+}
+
+void tst_TextFileLoader::endlessInputRunsOutOfMemory()
+{
+    const int zeros = ::open("/dev/zero", O_RDONLY);
+    QVERIFY(zeros >= 0);
+    RecordingProgress progress;
+    const QString description =
+        failureText([&] { loadStream(zeros, u"standard input"_s, &progress, qint64(64) << 20); });
+    ::close(zeros);
+    QCOMPARE(description, u"Out of memory while loading standard input"_s);
+    QVERIFY(progress.yields > 0);
 }
 
 void tst_TextFileLoader::sizeDiffersFromContent_data()
