@@ -1,7 +1,9 @@
 #include "lists/RowListView.h"
 
+#include "lists/RowListAccessible.h"
 #include "lists/RowModel.h"
 
+#include <QAccessible>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -19,6 +21,18 @@
 
 #include <algorithm>
 
+namespace {
+
+// Tells assistive technology about the cell of one row.
+void tellAboutRow(RowListView *view, QAccessible::Event type, int row)
+{
+    QAccessibleEvent event(view, type);
+    event.setChild(RowListAccessible::childIndexOfRow(view, row));
+    QAccessible::updateAccessibility(&event);
+}
+
+} // namespace
+
 RowListView::RowListView(QWidget *parent)
     : QAbstractItemView(parent), m_header(new QHeaderView(Qt::Horizontal, this))
 {
@@ -30,6 +44,7 @@ RowListView::RowListView(QWidget *parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setAttribute(Qt::WA_MacShowFocusRect);
+    RowListAccessible::installFactory();
 
     // The header looks and behaves as a tree view's: left-aligned text, the last
     // section stretched until told otherwise, and no sorting.
@@ -101,8 +116,15 @@ void RowListView::setHeaderHidden(bool hide)
 void RowListView::setAcceptFileDrops(bool accept)
 {
     m_acceptFileDrops = accept;
-    setAcceptDrops(accept);
-    viewport()->setAcceptDrops(accept);
+    setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
+    viewport()->setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
+}
+
+void RowListView::setAcceptTextDrops(bool accept)
+{
+    m_acceptTextDrops = accept;
+    setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
+    viewport()->setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
 }
 
 QStringList RowListView::localFilePaths(const QMimeData *mime)
@@ -170,6 +192,16 @@ void RowListView::dataChanged(const QModelIndex &topLeft, const QModelIndex &bot
     }
     if (topLeft == bottomRight) {
         QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+        // A ticked or cleared check box is read out; a block of them (all
+        // rows at once) is not told row by row.
+        if (QAccessible::isActive() && (topLeft.flags() & Qt::ItemIsUserCheckable) &&
+            (roles.isEmpty() || roles.contains(Qt::CheckStateRole))) {
+            QAccessible::State changed;
+            changed.checked = true;
+            QAccessibleStateChangeEvent event(this, changed);
+            event.setChild(RowListAccessible::childIndexOfRow(this, topLeft.row()));
+            QAccessible::updateAccessibility(&event);
+        }
         return;
     }
     // A block of rows: repaint it if any of it is in sight (the base class
@@ -315,6 +347,56 @@ void RowListView::paintEvent(QPaintEvent *event)
     }
 }
 
+// --- Assistive technology: where the focus and the selection go, told as the
+// cell of a row (see RowListAccessible), and only while a client listens.
+
+void RowListView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (QAccessible::isActive() && hasFocus() && current.isValid() &&
+        current.parent() == rootIndex())
+        tellAboutRow(this, QAccessible::Focus, current.row());
+}
+
+void RowListView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QAbstractItemView::selectionChanged(selected, deselected);
+    if (!QAccessible::isActive())
+        return;
+    // The first row of each range stands for it, so that selecting a million
+    // rows is one event; the table lists the rest.
+    for (const QItemSelectionRange &range : deselected) {
+        if (range.isValid() && range.parent() == rootIndex())
+            tellAboutRow(this, QAccessible::SelectionRemove, range.top());
+    }
+    QAccessible::Event type =
+        selectionMode() == SingleSelection ? QAccessible::Selection : QAccessible::SelectionAdd;
+    for (const QItemSelectionRange &range : selected) {
+        if (range.isValid() && range.parent() == rootIndex()) {
+            tellAboutRow(this, type, range.top());
+            type = QAccessible::SelectionAdd;
+        }
+    }
+}
+
+void RowListView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractItemView::focusInEvent(event);
+    if (!QAccessible::isActive())
+        return;
+    // The widget itself is told to have the focus after this returns; the
+    // current row's cell is told later, so that it is what a screen reader
+    // reads.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            const QModelIndex current = currentIndex();
+            if (QAccessible::isActive() && hasFocus() && current.isValid())
+                tellAboutRow(this, QAccessible::Focus, current.row());
+        },
+        Qt::QueuedConnection);
+}
+
 // --- Removing rows, drops
 
 void RowListView::removeRow(int row)
@@ -371,9 +453,17 @@ void RowListView::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
 }
 
+bool RowListView::takesDrop(const QMimeData *mime) const
+{
+    if (m_acceptFileDrops && !localFilePaths(mime).isEmpty())
+        return true;
+    return m_acceptTextDrops && mime && mime->hasText() && localFilePaths(mime).isEmpty() &&
+           !busy();
+}
+
 void RowListView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (m_acceptFileDrops && !localFilePaths(event->mimeData()).isEmpty()) {
+    if (takesDrop(event->mimeData())) {
         event->acceptProposedAction();
         return;
     }
@@ -382,7 +472,7 @@ void RowListView::dragEnterEvent(QDragEnterEvent *event)
 
 void RowListView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (m_acceptFileDrops && !localFilePaths(event->mimeData()).isEmpty()) {
+    if (takesDrop(event->mimeData())) {
         event->acceptProposedAction();
         return;
     }
@@ -391,14 +481,20 @@ void RowListView::dragMoveEvent(QDragMoveEvent *event)
 
 void RowListView::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = m_acceptFileDrops ? localFilePaths(event->mimeData()) : QStringList();
-    if (paths.isEmpty()) {
+    const QMimeData *mime = event->mimeData();
+    if (!takesDrop(mime)) {
         QAbstractItemView::dropEvent(event);
         return;
     }
     event->acceptProposedAction();
     // Loading may show message boxes; the drop finishes first, so the program
-    // the files came from is not held up by them.
+    // the files or the text came from is not held up by them.
+    const QStringList paths = m_acceptFileDrops ? localFilePaths(mime) : QStringList();
+    if (!paths.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
+        return;
+    }
     QMetaObject::invokeMethod(
-        this, [this, paths] { emit filesDropped(paths); }, Qt::QueuedConnection);
+        this, [this, text = mime->text()] { emit textDropped(text); }, Qt::QueuedConnection);
 }

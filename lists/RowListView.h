@@ -17,7 +17,9 @@ class RowModel;
 // copying them (RowModel::match).
 // The Delete key (with any modifiers) and a double-click remove a row unless
 // the window is busy. A view may accept files dropped on it and hand their
-// paths on.
+// paths on, and text dropped on it (a drop without files) and hand it on.
+// Assistive technology reads it as a table (RowListAccessible) and is told
+// where the focus and the selection go.
 class RowListView final : public QAbstractItemView
 {
     Q_OBJECT
@@ -47,6 +49,8 @@ public:
 
     void setAcceptFileDrops(bool accept);
     bool acceptsFileDrops() const { return m_acceptFileDrops; }
+    // Text is refused while the window is busy, as a paste is.
+    void setAcceptTextDrops(bool accept);
 
     // The local files of a drop, in the order the drop lists them; empty when
     // the drop carries no local file.
@@ -69,6 +73,7 @@ public slots:
 signals:
     // Emitted after the drop has finished, from the event loop.
     void filesDropped(const QStringList &paths);
+    void textDropped(const QString &text);
 
 protected slots:
     void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
@@ -77,6 +82,9 @@ protected slots:
     void updateGeometries() override;
     void verticalScrollbarValueChanged(int value) override;
     void horizontalScrollbarValueChanged(int value) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void selectionChanged(const QItemSelection &selected,
+                          const QItemSelection &deselected) override;
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
@@ -89,6 +97,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -111,6 +120,8 @@ private:
     bool busy() const { return m_isBusy && m_isBusy(); }
     bool onCheckBox(const QModelIndex &index, const QPoint &pos) const;
     void removeRow(int row);
+    // Whether the view takes what is dragged over it, files before text.
+    bool takesDrop(const QMimeData *mime) const;
 
     QHeaderView *m_header = nullptr;
     QPointer<RowModel> m_model;
@@ -121,4 +132,5 @@ private:
     bool m_placingHeader = false;
     std::function<bool()> m_isBusy;
     bool m_acceptFileDrops = false;
+    bool m_acceptTextDrops = false;
 };

@@ -6,7 +6,10 @@ RUN_PACKAGES=(fonts-liberation libqt6gui6 qt6-qpa-plugins xdg-utils)
 # libreoffice-calc-nogui: soffice --headless --convert-to reads the exported workbooks back.
 # desktop-file-utils, appstream: validate the desktop entry and the metainfo;
 # dpkg-dev, file: cpack -G DEB reads the program's library dependencies.
+# dbus-daemon, dbus-bin, at-spi2-core, python3-pyatspi: the lists read through
+# AT-SPI on a session bus of their own, as a screen reader reads them.
 TEST_PACKAGES=(xvfb xauth x11-utils clang libclang-rt-14-dev libreoffice-calc-nogui
-               desktop-file-utils appstream dpkg-dev file)
+               desktop-file-utils appstream dpkg-dev file
+               dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
 # scripts/screenshot: a virtual X server and a way to grab its screen.
 SCREENSHOT_PACKAGES=(xvfb xauth x11-utils imagemagick)
