@@ -10,14 +10,17 @@ CommandLine readCommandLine(const QStringList &arguments, const QString &version
                             const QString &workingFolder)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Puts lines of text in order. The files given are "
-                                     u"loaded into the content list, in their order."_s);
+    parser.setApplicationDescription(
+        u"Puts lines of text in order. The files given are loaded into the content list, in "
+        u"their order; - reads standard input to its end in its place, as one more file "
+        u"(grep ERROR app.log | tarnveil -)."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays this help."_s);
     const QCommandLineOption showVersion({u"v"_s, u"version"_s},
                                          u"Displays version information."_s);
     parser.addOption(help);
     parser.addOption(showVersion);
-    parser.addPositionalArgument(u"files"_s, u"Text files to load."_s, u"[FILE...]"_s);
+    parser.addPositionalArgument(u"files"_s, u"Text files to load; - for standard input."_s,
+                                 u"[FILE...]"_s);
 
     // The usage line names the program as it is installed, whatever path
     // started it.
@@ -46,7 +49,9 @@ CommandLine readCommandLine(const QStringList &arguments, const QString &version
         line.output = u"tarnveil "_s + version + u'\n';
         return line;
     }
-    for (const QString &file : parser.positionalArguments())
-        line.files.append(QFileInfo(QDir(workingFolder), file).absoluteFilePath());
+    for (const QString &file : parser.positionalArguments()) {
+        line.files.append(file == u"-" ? file
+                                       : QFileInfo(QDir(workingFolder), file).absoluteFilePath());
+    }
     return line;
 }

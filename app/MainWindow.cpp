@@ -12,6 +12,8 @@
 #include "commands/ExternalNames.h"
 #include "commands/LoadSample.h"
 #include "commands/LoadTextFiles.h"
+#include "commands/PasteLines.h"
+#include "commands/ResultsMenu.h"
 #include "commands/SaveSpreadsheet.h"
 #include "commands/SaveTextFile.h"
 #include "commands/ShowHelp.h"
@@ -25,12 +27,15 @@
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -285,6 +290,13 @@ void MainWindow::buildControls()
         runCommand(Element::ContentList, [&] { loadDroppedFiles(*m_context, paths); });
     });
 
+    m_contentView->setAcceptTextDrops(true);
+    connect(m_contentView, &RowListView::textDropped, this, [this](const QString &text) {
+        runCommand(Element::ContentList, [&] { appendDroppedText(*m_context, text); });
+    });
+    buildListMenus();
+    buildShortcuts();
+
     connectCommand(m_clearContentButton, Element::ClearContentButton, &clearContent);
     connectCommand(m_clearResultsButton, Element::ClearResultsButton, &clearResults);
     connectCommand(m_loadFilesButton, Element::LoadFilesButton, &loadTextFiles);
@@ -295,6 +307,122 @@ void MainWindow::buildControls()
     connectCommand(m_saveSpreadsheetButton, Element::SaveSpreadsheetButton,
                    &saveResultsAsSpreadsheet);
     connectCommand(m_sortButton, Element::StartSortingButton, &startSorting);
+}
+
+QAction *MainWindow::addListAction(RowListView *list, const QString &caption,
+                                   const QList<QKeySequence> &keys, Element element,
+                                   const std::function<void()> &command)
+{
+    auto *action = new QAction(caption, list);
+    action->setShortcuts(keys);
+    // Keys act while the list has the focus; the menu shows them.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    list->addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, element, command] { runCommand(element, command); });
+    return action;
+}
+
+void MainWindow::buildListMenus()
+{
+    QList<QKeySequence> pasteKeys = QKeySequence::keyBindings(QKeySequence::Paste);
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}) {
+        if (!pasteKeys.contains(key))
+            pasteKeys.append(key);
+    }
+    const auto copyLineOf = [this](RowListView *list) {
+        return [this, list] { copyLine(*m_context, *list->rowModel(), selectedRow(list)); };
+    };
+
+    auto *contentMenu = new QMenu(m_contentView);
+    QAction *paste = addListAction(m_contentView, u"Paste Lines"_s, pasteKeys, Element::PasteLines,
+                                   [this] { pasteLines(*m_context); });
+    QAction *copyContentLine =
+        addListAction(m_contentView, u"Copy Line"_s, QKeySequence::keyBindings(QKeySequence::Copy),
+                      Element::CopyLine, copyLineOf(m_contentView));
+    contentMenu->addAction(paste);
+    contentMenu->addAction(copyContentLine);
+    connect(contentMenu, &QMenu::aboutToShow, this, [this, paste, copyContentLine] {
+        paste->setEnabled(!m_pointer.busy());
+        copyContentLine->setEnabled(selectedRow(m_contentView) >= 0);
+    });
+
+    auto *resultsMenu = new QMenu(m_resultsView);
+    const QList<QAction *> changing = {
+        addListAction(m_resultsView, u"Check All"_s, {}, Element::ResultsMenu,
+                      [this] { checkAllResults(*m_context); }),
+        addListAction(m_resultsView, u"Uncheck All"_s, {}, Element::ResultsMenu,
+                      [this] { uncheckAllResults(*m_context); }),
+        addListAction(m_resultsView, u"Invert Checks"_s, {}, Element::ResultsMenu,
+                      [this] { invertResultChecks(*m_context); }),
+    };
+    QAction *copyResultsLine =
+        addListAction(m_resultsView, u"Copy Line"_s, QKeySequence::keyBindings(QKeySequence::Copy),
+                      Element::CopyLine, copyLineOf(m_resultsView));
+    QAction *appendChecked =
+        addListAction(m_resultsView, u"Append Checked To Content"_s, {}, Element::ResultsMenu,
+                      [this] { appendCheckedToContent(*m_context); });
+    resultsMenu->addActions(changing);
+    resultsMenu->addSeparator();
+    resultsMenu->addAction(copyResultsLine);
+    resultsMenu->addAction(appendChecked);
+    connect(resultsMenu, &QMenu::aboutToShow, this,
+            [this, changing, copyResultsLine, appendChecked] {
+                const bool idle = !m_pointer.busy();
+                for (QAction *action : changing)
+                    action->setEnabled(idle && m_resultsModel->count() > 0);
+                appendChecked->setEnabled(idle && m_resultsModel->count() > 0);
+                copyResultsLine->setEnabled(selectedRow(m_resultsView) >= 0);
+            });
+
+    for (const auto &[list, menu] :
+         {std::pair{m_contentView, contentMenu}, std::pair{m_resultsView, resultsMenu}}) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [list, menu](const QPoint &pos) {
+            if (!QApplication::activePopupWidget())
+                menu->popup(list->viewport()->mapToGlobal(pos));
+        });
+        // From the keyboard the menu opens at the current row.
+        auto *menuKey = new QAction(list);
+        menuKey->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+        menuKey->setShortcutContext(Qt::WidgetShortcut);
+        list->addAction(menuKey);
+        connect(menuKey, &QAction::triggered, this, [list, menu] {
+            if (QApplication::activePopupWidget())
+                return;
+            const QRect row = list->visualRect(list->currentIndex());
+            const QPoint at = row.isValid() && list->viewport()->rect().intersects(row)
+                                  ? row.bottomLeft()
+                                  : QPoint(0, 0);
+            menu->popup(list->viewport()->mapToGlobal(at));
+        });
+    }
+}
+
+void MainWindow::buildShortcuts()
+{
+    // The desktop's keys for the commands that have one, wherever the focus is.
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {m_loadFilesButton, QKeySequence(QKeySequence::Open)},
+        {m_saveTextFileButton, QKeySequence(QKeySequence::Save)},
+        {m_sortButton, QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto &[button, key] : keys) {
+        auto *action = new QAction(button);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, button, &QPushButton::click);
+    }
+}
+
+int MainWindow::selectedRow(const RowListView *list)
+{
+    const QItemSelectionModel *selection = list->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.front().row();
 }
 
 void MainWindow::startUp()

@@ -22,6 +22,8 @@
 // are shared by all commands.
 
 class Clipboard;
+class QAction;
+class QKeySequence;
 class PointerRules;
 class QComboBox;
 class QGroupBox;
@@ -70,6 +72,13 @@ protected:
 
 private:
     void buildControls();
+    void buildListMenus();
+    void buildShortcuts();
+    QAction *addListAction(RowListView *list, const QString &caption,
+                           const QList<QKeySequence> &keys, Element element,
+                           const std::function<void()> &command);
+    // The list's selected row, -1 for none.
+    static int selectedRow(const RowListView *list);
     void startUp();
     void rememberSortOption();
     void connectCommand(QPushButton *button, Element element, void (*command)(CommandContext &));

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 bool SystemClipboard::clear()
 {
@@ -13,4 +14,12 @@ bool SystemClipboard::setText(const QString &text)
 {
     QGuiApplication::clipboard()->setText(text);
     return true;
+}
+
+std::optional<QString> SystemClipboard::plainText()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasText())
+        return std::nullopt;
+    return mime->text();
 }

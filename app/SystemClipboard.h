@@ -8,4 +8,5 @@ class SystemClipboard final : public Clipboard
 public:
     bool clear() override;
     bool setText(const QString &text) override;
+    std::optional<QString> plainText() override;
 };

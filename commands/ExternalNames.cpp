@@ -33,6 +33,10 @@ constexpr Names Table[] = {
     {Element::ClearResultsButton,    u"PushButton2",  u"Form1", u"PushButton2_Click"},
     {Element::StatusBar,             u"ProgressBar1", {},       {}},
     {Element::TextFileWriter,        {},              u"Main",  u"SaveListviewProperlySpaced"},
+    {Element::LinesFileWriter,       {},              u"Main",  u"SaveListviewLinesOnly"},
+    {Element::PasteLines,            {},              u"Form1", u"ListView1_Paste"},
+    {Element::CopyLine,              {},              u"Form1", u"ListView_CopyLine"},
+    {Element::ResultsMenu,           {},              u"Form1", u"ListView2_ContextMenu"},
 };
 // clang-format on
 

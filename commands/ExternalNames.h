@@ -25,7 +25,11 @@ enum class Element {
     CopyButton,
     ClearResultsButton,
     StatusBar,
-    TextFileWriter, // a procedure of its own, no control
+    TextFileWriter,  // a procedure of its own, no control
+    LinesFileWriter, // the same, for "Lines only" files
+    PasteLines,      // the clipboard's text appended to the content list
+    CopyLine,        // a row's text copied from either list
+    ResultsMenu,     // the results list's context menu
 };
 
 // The object name of a control.

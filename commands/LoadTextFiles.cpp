@@ -1,36 +1,21 @@
 #include "commands/LoadTextFiles.h"
 
+#include "commands/BusyStatus.h"
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
 #include "core/Progress.h"
+#include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 using Step = LoadTextFilesStep;
-
-// The status line, with the hourglass shown again after every yield: a
-// command that ran meanwhile may have put the pointer back at rest.
-class BusyStatus final : public Progress
-{
-public:
-    explicit BusyStatus(CommandContext &ctx) : m_ctx(ctx) {}
-
-    void setPosition(double percent) override { m_ctx.status.setPosition(percent); }
-    void setText(const QString &text) override { m_ctx.status.setText(text); }
-    void yield() override
-    {
-        m_ctx.status.yield();
-        m_ctx.pointer.set(WindowPointer::Shape::Hourglass);
-    }
-
-private:
-    CommandContext &m_ctx;
-};
 
 // Loads the chosen files into the content list under the hourglass. Each file
 // shows "Loading: " and its name while it is read, decoded and split, with
@@ -39,6 +24,11 @@ void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &pa
 {
     BusyStatus status(ctx);
     const auto load = [&](const QString &path) {
+        if (path == standardInputArgument()) {
+            const LoadedText loaded = loadStream(STDIN_FILENO, u"standard input"_s, &status);
+            ctx.content.append(loaded.block, loaded.spans);
+            return;
+        }
         appendTextFile(ctx.content, path, ctx.dialogs, ctx.shortTitle, &status);
     };
 
@@ -74,6 +64,11 @@ void loadTextFiles(CommandContext &ctx)
     if (paths.isEmpty())
         return; // cancelled: the pointer stays as it is
     loadChosenFiles(ctx, trap, paths);
+}
+
+QString standardInputArgument()
+{
+    return u"-"_s;
 }
 
 void loadGivenFiles(CommandContext &ctx, const QStringList &paths)

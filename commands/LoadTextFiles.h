@@ -19,8 +19,10 @@ enum class LoadTextFilesStep {
 void loadTextFiles(CommandContext &ctx);
 
 // Files named on the command line load as if chosen in the open dialog of
-// "Load Text From File".
+// "Load Text From File"; standardInputArgument() among them reads standard
+// input to its end in its place, as one more file.
 void loadGivenFiles(CommandContext &ctx, const QStringList &paths);
+QString standardInputArgument();
 
 // Files dropped on the content list load as if chosen in the open dialog.
 void loadDroppedFiles(CommandContext &ctx, const QStringList &paths);

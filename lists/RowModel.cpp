@@ -43,6 +43,29 @@ void RowModel::setChecked(int index, bool checked)
     emit dataChanged(at, at, {Qt::CheckStateRole});
 }
 
+void RowModel::setAllChecked(bool checked)
+{
+    std::fill(m_checked.begin(), m_checked.end(), checked);
+    allChecksChanged();
+}
+
+void RowModel::invertChecks()
+{
+    m_checked.flip();
+    allChecksChanged();
+}
+
+int RowModel::checkedCount() const
+{
+    return int(std::count(m_checked.begin(), m_checked.end(), true));
+}
+
+void RowModel::allChecksChanged()
+{
+    if (m_checkable && count() > 0)
+        emit dataChanged(index(0), index(count() - 1), {Qt::CheckStateRole});
+}
+
 void RowModel::checkRoomFor(qsizetype more) const
 {
     if (more > std::numeric_limits<int>::max() - count())
@@ -150,6 +173,32 @@ void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &line
         ++m_blocks[slot].rows;
     }
     endBatch(lines.size());
+}
+
+void RowModel::appendChecked(const RowModel &from)
+{
+    const qsizetype size = from.checkedCount();
+    if (size == 0)
+        return;
+    // Room and slots first: nothing may fail once the rows are announced.
+    makeRoom(size);
+    std::vector<quint32> slotOf(from.m_blocks.size(), std::numeric_limits<quint32>::max());
+    for (size_t i = 0; i < from.m_rows.size(); ++i) {
+        const quint32 theirs = from.m_rows[i].block;
+        if (from.m_checked[i] && slotOf[theirs] == std::numeric_limits<quint32>::max())
+            slotOf[theirs] = slotFor(from.m_blocks[theirs].block);
+    }
+    beginBatch(size);
+    const size_t rows = from.m_rows.size(); // from may be this list
+    for (size_t i = 0; i < rows; ++i) {
+        if (!from.m_checked[i])
+            continue;
+        Row row = from.m_rows[i];
+        row.block = slotOf[row.block];
+        m_rows.push_back(row);
+        ++m_blocks[row.block].rows;
+    }
+    endBatch(size);
 }
 
 LineRef RowModel::lineRef(int index) const

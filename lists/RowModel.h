@@ -48,6 +48,10 @@ public:
     // Every row's text in row order, each a text of its own.
     QStringList texts() const;
     void setChecked(int index, bool checked);
+    // Every row's check mark at once, told to the views as one change.
+    void setAllChecked(bool checked);
+    void invertChecks();
+    int checkedCount() const;
 
     // One insertion for the whole batch. Throws Failure ("Out of memory") when
     // the list would grow past the largest row count a view can address.
@@ -57,6 +61,9 @@ public:
     void append(const TextBlock &block, const std::vector<RowSpan> &spans);
     // Rows read as line references, each naming its block in blocks.
     void append(const std::vector<TextBlock> &blocks, const LineRefs &lines);
+    // The checked rows of another list, in its order, in one insertion; they
+    // point into the same blocks, no text is copied.
+    void appendChecked(const RowModel &from);
     void removeAt(int index);
     void clear();
 
@@ -95,6 +102,7 @@ private:
     };
 
     void checkRoomFor(qsizetype more) const;
+    void allChecksChanged();
     quint32 slotFor(const TextBlock &block);
     void makeRoom(qsizetype size);
     void beginBatch(qsizetype size);

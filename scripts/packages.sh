@@ -7,9 +7,10 @@ RUN_PACKAGES=(fonts-liberation libqt6gui6 qt6-qpa-plugins xdg-utils)
 # desktop-file-utils, appstream: validate the desktop entry and the metainfo;
 # dpkg-dev, file: cpack -G DEB reads the program's library dependencies.
 # dbus-daemon, dbus-bin, at-spi2-core, python3-pyatspi: the lists read through
-# AT-SPI on a session bus of their own, as a screen reader reads them.
+# AT-SPI on a session bus of their own, as a screen reader reads them;
+# xdotool, xclip: keys typed and the clipboard held on a virtual X server.
 TEST_PACKAGES=(xvfb xauth x11-utils clang libclang-rt-14-dev libreoffice-calc-nogui
                desktop-file-utils appstream dpkg-dev file
-               dbus-daemon dbus-bin at-spi2-core python3-pyatspi)
+               dbus-daemon dbus-bin at-spi2-core python3-pyatspi xdotool xclip)
 # scripts/screenshot: a virtual X server and a way to grab its screen.
 SCREENSHOT_PACKAGES=(xvfb xauth x11-utils imagemagick)

@@ -36,6 +36,8 @@ void tst_CommandLine::answers_data()
     QTest::newRow("-v") << QStringList{u"-v"_s} << 0 << u"tarnveil 1.2.3"_s << QString();
     QTest::newRow("--help") << QStringList{u"--help"_s} << 0 << u"Usage: tarnveil [options]"_s
                             << QString();
+    QTest::newRow("--help names standard input")
+        << QStringList{u"--help"_s} << 0 << u"- for standard input"_s << QString();
     QTest::newRow("help among files")
         << QStringList{u"a.txt"_s, u"-h"_s} << 0 << u"--version"_s << QString();
     QTest::newRow("unknown option")
@@ -64,12 +66,13 @@ void tst_CommandLine::answers()
 
 void tst_CommandLine::filesBecomeWholePaths()
 {
-    const CommandLine line = readCommandLine(
-        {u"tarnveil"_s, u"b.txt"_s, u"/data/a.txt"_s, u"sub/../c d.txt"_s, u"--"_s, u"-e.txt"_s},
-        u"1.0"_s, u"/home/me"_s);
+    const CommandLine line = readCommandLine({u"tarnveil"_s, u"b.txt"_s, u"-"_s, u"/data/a.txt"_s,
+                                              u"sub/../c d.txt"_s, u"--"_s, u"-e.txt"_s, u"-"_s},
+                                             u"1.0"_s, u"/home/me"_s);
     QVERIFY(!line.exitCode);
-    QCOMPARE(line.files, (QStringList{u"/home/me/b.txt"_s, u"/data/a.txt"_s, u"/home/me/c d.txt"_s,
-                                      u"/home/me/-e.txt"_s}));
+    // "-" stays in its place: standard input.
+    QCOMPARE(line.files, (QStringList{u"/home/me/b.txt"_s, u"-"_s, u"/data/a.txt"_s,
+                                      u"/home/me/c d.txt"_s, u"/home/me/-e.txt"_s, u"-"_s}));
 }
 
 // Two files given on the command line arrive as if chosen in the open

@@ -4,7 +4,10 @@
 #include "support/TestFiles.h"
 #include "support/WindowFixture.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -44,6 +47,11 @@ private slots:
     void drop_data();
     void drop();
     void checkBoxes();
+    void clipboardKeys_data();
+    void clipboardKeys();
+    void contextMenus_data();
+    void contextMenus();
+    void windowShortcuts();
 
 private:
     RowListView *list(Element element) const { return control<RowListView>(*m_window, element); }
@@ -271,20 +279,43 @@ void tst_ListWindow::loadFiles()
 void tst_ListWindow::drop_data()
 {
     QTest::addColumn<Element>("listElement");
+    QTest::addColumn<bool>("files");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("busy");
     QTest::addColumn<QStringList>("rows");
-    QTest::newRow("on the content list")
-        << Element::ContentList << QStringList{u"3a"_s, u"1a"_s, u"1b"_s};
-    QTest::newRow("on the results list") << Element::ResultsList << QStringList();
+    const QStringList fileRows{u"3a"_s, u"1a"_s, u"1b"_s};
+    const QString text = u"t1\r\n  \nt2"_s;
+    QTest::newRow("files on the content list")
+        << Element::ContentList << true << QString() << false << fileRows;
+    QTest::newRow("files on the results list")
+        << Element::ResultsList << true << QString() << false << QStringList();
+    QTest::newRow("text on the content list")
+        << Element::ContentList << false << text << false << QStringList{u"t1"_s, u"t2"_s};
+    QTest::newRow("text on the results list")
+        << Element::ResultsList << false << text << false << QStringList();
+    QTest::newRow("files and their names as text")
+        << Element::ContentList << true << text << false << fileRows;
+    QTest::newRow("text while busy")
+        << Element::ContentList << false << text << true << QStringList();
 }
 
 void tst_ListWindow::drop()
 {
     QFETCH(Element, listElement);
+    QFETCH(bool, files);
+    QFETCH(QString, text);
+    QFETCH(bool, busy);
     QFETCH(QStringList, rows);
 
     QMimeData mime;
-    mime.setUrls(
-        {QUrl::fromLocalFile(path(u"three.txt"_s)), QUrl::fromLocalFile(path(u"one.txt"_s))});
+    if (files) {
+        mime.setUrls(
+            {QUrl::fromLocalFile(path(u"three.txt"_s)), QUrl::fromLocalFile(path(u"one.txt"_s))});
+    }
+    if (!text.isEmpty())
+        mime.setText(text);
+    if (busy)
+        m_window->pointer().set(Shape::Hourglass);
     QWidget *target = list(listElement)->viewport();
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
@@ -296,8 +327,119 @@ void tst_ListWindow::drop()
     }
     QTRY_COMPARE(m_window->content().texts(), rows);
     QCOMPARE(m_window->results().count(), 0);
-    QCOMPARE(m_window->pointer().shape(), Shape::Default);
+    QCOMPARE(m_window->pointer().shape(), busy ? Shape::Hourglass : Shape::Default);
     QVERIFY(m_dialogs->shown.empty());
+}
+
+void tst_ListWindow::clipboardKeys_data()
+{
+    QTest::addColumn<Element>("listElement");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QStringList>("content");
+    QTest::addColumn<QString>("clipboard");
+
+    const QStringList pasted{u"c1"_s, u"p1"_s, u"p2"_s};
+    const QString lines = u"p1\np2\n"_s;
+    const QKeySequence paste(Qt::CTRL | Qt::Key_V);
+    const QKeySequence copy(Qt::CTRL | Qt::Key_C);
+    QTest::newRow("ctrl+v on the content list")
+        << Element::ContentList << paste << false << pasted << lines;
+    QTest::newRow("shift+insert on the content list")
+        << Element::ContentList << QKeySequence(Qt::SHIFT | Qt::Key_Insert) << false << pasted
+        << lines;
+    QTest::newRow("ctrl+v while busy")
+        << Element::ContentList << paste << true << QStringList{u"c1"_s} << lines;
+    QTest::newRow("ctrl+v on the results list")
+        << Element::ResultsList << paste << false << QStringList{u"c1"_s} << lines;
+    QTest::newRow("ctrl+c on the content list")
+        << Element::ContentList << copy << false << QStringList{u"c1"_s} << u"c1"_s;
+    QTest::newRow("ctrl+c on the results list, busy")
+        << Element::ResultsList << copy << true << QStringList{u"c1"_s} << u"r2"_s;
+}
+
+void tst_ListWindow::clipboardKeys()
+{
+    QFETCH(Element, listElement);
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, busy);
+    QFETCH(QStringList, content);
+    QFETCH(QString, clipboard);
+
+    m_window->content().append(u"c1"_s);
+    m_window->results().append(QStringList{u"r1"_s, u"r2"_s});
+    m_fixture->clipboard.text = u"p1\np2\n"_s;
+    RowListView *view = list(listElement);
+    view->setFocus();
+    view->setCurrentIndex(model(listElement).index(model(listElement).count() - 1));
+    if (busy)
+        m_window->pointer().set(Shape::Hourglass);
+
+    QTest::keySequence(view, keys);
+    QCOMPARE(m_window->content().texts(), content);
+    QCOMPARE(m_fixture->clipboard.text, clipboard);
+    QVERIFY(m_dialogs->shown.empty());
+}
+
+void tst_ListWindow::contextMenus_data()
+{
+    QTest::addColumn<Element>("listElement");
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QStringList>("enabledEntries");
+
+    const QStringList content{u"Paste Lines"_s, u"Copy Line"_s};
+    const QStringList results{u"Check All"_s, u"Uncheck All"_s, u"Invert Checks"_s, u"Copy Line"_s,
+                              u"Append Checked To Content"_s};
+    QTest::newRow("content list, menu key")
+        << Element::ContentList << QKeySequence(Qt::Key_Menu) << false << content;
+    QTest::newRow("results list, shift+f10")
+        << Element::ResultsList << QKeySequence(Qt::SHIFT | Qt::Key_F10) << false << results;
+    QTest::newRow("results list, busy: only copying")
+        << Element::ResultsList << QKeySequence(Qt::Key_Menu) << true
+        << QStringList{u"Copy Line"_s};
+}
+
+void tst_ListWindow::contextMenus()
+{
+    QFETCH(Element, listElement);
+    QFETCH(QKeySequence, keys);
+    QFETCH(bool, busy);
+    QFETCH(QStringList, enabledEntries);
+
+    m_window->content().append(u"c1"_s);
+    m_window->results().append(QStringList{u"r1"_s, u"r2"_s});
+    RowListView *view = list(listElement);
+    view->setFocus();
+    view->setCurrentIndex(model(listElement).index(0));
+    if (busy)
+        m_window->pointer().set(Shape::Hourglass);
+
+    QTest::keySequence(view, keys);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QStringList enabled;
+    for (const QAction *action : menu->actions()) {
+        if (action->isEnabled() && !action->isSeparator())
+            enabled.append(action->text());
+    }
+    QCOMPARE(enabled, enabledEntries);
+    menu->close();
+}
+
+// The desktop's keys reach the commands wherever the focus is.
+void tst_ListWindow::windowShortcuts()
+{
+    m_window->content().append(QStringList{u"b"_s, u"a"_s});
+    QWidget *focus = control(*m_window, Element::SortOptionList);
+    focus->setFocus();
+    QTest::keySequence(focus, QKeySequence(Qt::CTRL | Qt::Key_O));
+    QTest::keySequence(focus, QKeySequence(Qt::CTRL | Qt::Key_S));
+    QCOMPARE(m_dialogs->shown.size(), size_t(2));
+    QCOMPARE(m_dialogs->shown[0].kind, ScriptedDialogs::Shown::Kind::OpenFiles);
+    QCOMPARE(m_dialogs->shown[1].kind, ScriptedDialogs::Shown::Kind::SaveFile);
+    QTest::keyClick(focus, Qt::Key_F5);
+    QCOMPARE(m_window->results().texts(), (QStringList{u"a"_s, u"b"_s}));
 }
 
 void tst_ListWindow::checkBoxes()

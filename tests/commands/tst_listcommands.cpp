@@ -2,6 +2,8 @@
 #include "commands/ClearResults.h"
 #include "commands/LoadSample.h"
 #include "commands/LoadTextFiles.h"
+#include "commands/PasteLines.h"
+#include "commands/ResultsMenu.h"
 #include "support/CommandFixture.h"
 #include "support/TestFiles.h"
 
@@ -10,7 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QSignalSpy>
+
 #include <algorithm>
+#include <optional>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -51,6 +58,12 @@ private slots:
     void loadingShowsItsProgress();
     void closedWhileLoading();
     void noPermission();
+    void pasteAndDrop_data();
+    void pasteAndDrop();
+    void standardInputAmongFiles();
+    void resultsMenu_data();
+    void resultsMenu();
+    void copyLineOfEitherList();
 
 private:
     QTemporaryDir m_dir;
@@ -234,6 +247,166 @@ void tst_ListCommands::noPermission()
     QCOMPARE(c.dialogs.messages().size(), 1);
     QVERIFY(c.dialogs.messages().front().startsWith(u"Cannot read \""_s + locked.fileName()));
     QVERIFY(c.dialogs.messages().front().contains(u"at line 134"_s));
+}
+
+void tst_ListCommands::pasteAndDrop_data()
+{
+    QTest::addColumn<bool>("drop"); // or else a paste
+    QTest::addColumn<std::optional<QString>>("text");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("statuses");
+
+    const std::optional<QString> lines = u"b\r\n  \n\nc"_s;
+    const QStringList bc{u"b"_s, u"c"_s};
+    QTest::newRow("paste") << false << lines << false << bc
+                           << QStringList{u"Loading: Clipboard"_s, u"Progress Bar"_s};
+    QTest::newRow("drop") << true << lines << false << bc
+                          << QStringList{u"Loading: Dropped text"_s, u"Progress Bar"_s};
+    QTest::newRow("paste while busy") << false << lines << true << QStringList() << QStringList();
+    QTest::newRow("drop while busy") << true << lines << true << QStringList() << QStringList();
+    QTest::newRow("clipboard without text")
+        << false << std::optional<QString>() << false << QStringList() << QStringList();
+    QTest::newRow("clipboard with an empty text")
+        << false << std::optional<QString>(QString()) << false << QStringList() << QStringList();
+    QTest::newRow("only blank lines")
+        << false << std::optional<QString>(u" \r\n\n"_s) << false << QStringList()
+        << QStringList{u"Loading: Clipboard"_s, u"Progress Bar"_s};
+}
+
+void tst_ListCommands::pasteAndDrop()
+{
+    QFETCH(bool, drop);
+    QFETCH(std::optional<QString>, text);
+    QFETCH(bool, busy);
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, statuses);
+
+    CommandFixture c;
+    c.content.append(u"kept"_s);
+    c.clipboard.text = text;
+    c.pointer.set(busy ? Shape::Hourglass : Shape::Default);
+    c.pointerShapes.clear();
+    QSignalSpy inserted(&c.content, &QAbstractItemModel::rowsInserted);
+
+    if (drop)
+        appendDroppedText(c.ctx, text.value_or(QString()));
+    else
+        pasteLines(c.ctx);
+
+    QCOMPARE(c.content.texts(), QStringList{u"kept"_s} + added);
+    QCOMPARE(inserted.size(), added.isEmpty() ? 0 : 1);
+    QCOMPARE(c.status.texts, statuses);
+    QVERIFY(c.dialogs.shown.empty());
+    if (statuses.isEmpty()) {
+        QVERIFY(c.pointerShapes.empty());
+    } else {
+        QCOMPARE(c.pointerShapes.front(), Shape::Hourglass);
+        QCOMPARE(c.pointerShapes.back(), Shape::Default);
+    }
+}
+
+// "-" among the files reads standard input in its place.
+void tst_ListCommands::standardInputAmongFiles()
+{
+    int ends[2];
+    QVERIFY(::pipe(ends) == 0);
+    const int savedInput = ::dup(STDIN_FILENO);
+    QVERIFY(::dup2(ends[0], STDIN_FILENO) >= 0);
+    ::close(ends[0]);
+    QVERIFY(::write(ends[1], "s1\r\n\ns2", 7) == 7);
+    ::close(ends[1]);
+
+    CommandFixture c;
+    loadGivenFiles(c.ctx, {path(u"a.txt"_s), standardInputArgument(), path(u"b.txt"_s)});
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+
+    QCOMPARE(c.content.texts(), (QStringList{u"a1"_s, u"a2"_s, u"s1"_s, u"s2"_s, u"b1"_s}));
+    QCOMPARE(c.status.texts, (QStringList{u"Loading: a.txt"_s, u"Loading: standard input"_s,
+                                          u"Loading: b.txt"_s, u"Progress Bar"_s}));
+    QVERIFY(c.dialogs.shown.empty());
+}
+
+void tst_ListCommands::resultsMenu_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("busy");
+    QTest::addColumn<QStringList>("resultsAfter"); // "-" before an unchecked row
+    QTest::addColumn<QStringList>("contentAfter");
+
+    const QStringList before{u"-b"_s, u"a"_s, u"-c"_s, u"a"_s};
+    const QStringList checked{u"b"_s, u"a"_s, u"c"_s, u"a"_s};
+    const QStringList unchecked{u"-b"_s, u"-a"_s, u"-c"_s, u"-a"_s};
+    const QStringList content{u"x"_s};
+    QTest::newRow("check all") << u"check"_s << false << checked << content;
+    QTest::newRow("uncheck all") << u"uncheck"_s << false << unchecked << content;
+    QTest::newRow("invert") << u"invert"_s << false << QStringList{u"b"_s, u"-a"_s, u"c"_s, u"-a"_s}
+                            << content;
+    QTest::newRow("append checked")
+        << u"append"_s << false << before << QStringList{u"x"_s, u"a"_s, u"a"_s};
+    QTest::newRow("check all while busy") << u"check"_s << true << before << content;
+    QTest::newRow("append while busy") << u"append"_s << true << before << content;
+}
+
+void tst_ListCommands::resultsMenu()
+{
+    QFETCH(QString, entry);
+    QFETCH(bool, busy);
+    QFETCH(QStringList, resultsAfter);
+    QFETCH(QStringList, contentAfter);
+
+    CommandFixture c;
+    c.content.append(u"x"_s);
+    c.addResults({u"-b"_s, u"a"_s, u"-c"_s, u"a"_s});
+    c.pointer.set(busy ? Shape::Hourglass : Shape::Default);
+    QSignalSpy changed(&c.results, &QAbstractItemModel::dataChanged);
+
+    if (entry == u"check")
+        checkAllResults(c.ctx);
+    else if (entry == u"uncheck")
+        uncheckAllResults(c.ctx);
+    else if (entry == u"invert")
+        invertResultChecks(c.ctx);
+    else
+        appendCheckedToContent(c.ctx);
+
+    QStringList marked;
+    for (int i = 0; i < c.results.count(); ++i)
+        marked.append((c.results.isChecked(i) ? u""_s : u"-"_s) + c.results.text(i));
+    QCOMPARE(marked, resultsAfter);
+    QCOMPARE(c.content.texts(), contentAfter);
+    const bool marksChange = !busy && entry != u"append";
+    QCOMPARE(changed.size(), marksChange ? 1 : 0);
+    if (marksChange) {
+        QCOMPARE(changed.front().at(0).toModelIndex().row(), 0);
+        QCOMPARE(changed.front().at(1).toModelIndex().row(), 3);
+    }
+    // Appended rows point into the results' own text block.
+    if (contentAfter.size() > 1)
+        QCOMPARE(c.content.lineRef(1).units, c.results.lineRef(1).units);
+    QVERIFY(c.dialogs.shown.empty());
+}
+
+void tst_ListCommands::copyLineOfEitherList()
+{
+    CommandFixture c;
+    c.content.append(QStringList{u"  first "_s, u"second\t"_s});
+    c.addResults({u"-unchecked"_s});
+    c.pointer.set(Shape::Hourglass); // copying changes no list: it works while busy
+
+    copyLine(c.ctx, c.content, 1);
+    QCOMPARE(c.clipboard.text, u"second\t"_s);
+    copyLine(c.ctx, c.results, 0);
+    QCOMPARE(c.clipboard.text, u"unchecked"_s);
+    copyLine(c.ctx, c.results, 1); // no such row
+    QCOMPARE(c.clipboard.text, u"unchecked"_s);
+    QVERIFY(c.dialogs.shown.empty());
+
+    c.clipboard.busyAttempts = 1000;
+    copyLine(c.ctx, c.content, 0);
+    QCOMPARE(c.dialogs.messages().size(), 1);
+    QVERIFY(c.dialogs.messages().front().contains(u"Form1.ListView_CopyLine at line 100"_s));
 }
 
 QTEST_GUILESS_MAIN(tst_ListCommands)

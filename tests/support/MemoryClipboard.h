@@ -41,4 +41,6 @@ public:
         text = newText;
         return true;
     }
+
+    std::optional<QString> plainText() override { return text; }
 };
