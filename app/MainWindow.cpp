@@ -139,12 +139,12 @@ public:
         stopIfClosed();
         return paths;
     }
-    QString saveFile(const QString &title, const QStringList &filters) override
+    SaveChoice saveFile(const QString &title, const QStringList &filters) override
     {
         stopIfClosed();
-        QString path = m_dialogs.saveFile(title, filters);
+        SaveChoice choice = m_dialogs.saveFile(title, filters);
         stopIfClosed();
-        return path;
+        return choice;
     }
 
 private:

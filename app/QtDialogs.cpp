@@ -4,6 +4,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include <algorithm>
+
 void QtDialogs::setParentWindow(QWidget *parent)
 {
     m_parent = parent;
@@ -32,8 +34,12 @@ QStringList QtDialogs::openFiles(const QString &title, const QStringList &filter
                                          filters.join(QStringLiteral(";;")));
 }
 
-QString QtDialogs::saveFile(const QString &title, const QStringList &filters)
+UserDialogs::SaveChoice QtDialogs::saveFile(const QString &title, const QStringList &filters)
 {
-    return QFileDialog::getSaveFileName(m_parent, title, QString(),
-                                        filters.join(QStringLiteral(";;")));
+    QString chosenFilter;
+    SaveChoice choice;
+    choice.path = QFileDialog::getSaveFileName(m_parent, title, QString(),
+                                               filters.join(QStringLiteral(";;")), &chosenFilter);
+    choice.filter = std::max(int(filters.indexOf(chosenFilter)), 0);
+    return choice;
 }

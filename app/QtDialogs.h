@@ -15,7 +15,7 @@ public:
     void message(const QString &text, const QString &caption, Icon icon) override;
     std::optional<QString> input(const QString &prompt, const QString &caption) override;
     QStringList openFiles(const QString &title, const QStringList &filters) override;
-    QString saveFile(const QString &title, const QStringList &filters) override;
+    SaveChoice saveFile(const QString &title, const QStringList &filters) override;
 
 private:
     QWidget *m_parent = nullptr;

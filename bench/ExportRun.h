@@ -7,6 +7,7 @@
 #include "commands/ExternalNames.h"
 #include "commands/SaveSpreadsheet.h"
 #include "commands/SaveTextFile.h"
+#include "commands/WriteLinesFile.h"
 #include "core/Progress.h"
 #include "export/XlsxSpreadsheet.h"
 #include "lists/RowModel.h"
@@ -45,8 +46,8 @@ struct BenchLines
 };
 
 // What tarnveil-bench writes: the sorted lines, or what an export makes of
-// the results list.
-enum class Format { Lines, Text, Clipboard, Xlsx };
+// the results list (Plain: the "Lines only" text file).
+enum class Format { Lines, Text, Plain, Clipboard, Xlsx };
 
 // The window's progress bar stands still here; the passes still call it.
 class SilentProgress final : public Progress
@@ -80,8 +81,10 @@ public:
                                             },
                                             QFileInfo(out).absolutePath())
     {
-        if (format == Format::Text)
+        if (format == Format::Text || format == Format::Plain)
             m_dialogs.saveAnswers = {out};
+        if (format == Format::Plain)
+            m_dialogs.saveFilterAnswers = {int(TextFileType::LinesOnly)};
     }
 
     UserDialogs &dialogs() { return m_dialogs; }
@@ -89,13 +92,17 @@ public:
     Clipboard &clipboard() { return m_clipboard; }
     SpreadsheetAutomation &spreadsheet() { return m_spreadsheet; }
 
-    // Runs the command on ctx; returns its time.
+    // Runs the command on ctx (for Plain the lines-only writer that the
+    // command calls, without the dialog); returns its time.
     double run(CommandContext &ctx)
     {
         const Clock::time_point start = Clock::now();
         switch (m_format) {
         case Format::Text:
             saveResultsAsTextFile(ctx);
+            break;
+        case Format::Plain:
+            writeLinesFile(ctx.results, m_out, &ctx.status, ctx.dialogs);
             break;
         case Format::Clipboard:
             copyResultsToClipboard(ctx);
@@ -118,8 +125,9 @@ public:
         settleWindow();
         const size_t before = dialogs.shown.size();
         dialogs.saveAnswers = m_dialogs.saveAnswers;
+        dialogs.saveFilterAnswers = m_dialogs.saveFilterAnswers;
         Element button = Element::SaveSpreadsheetButton;
-        if (m_format == Format::Text)
+        if (m_format == Format::Text || m_format == Format::Plain)
             button = Element::SaveTextFileButton;
         else if (m_format == Format::Clipboard)
             button = Element::CopyButton;

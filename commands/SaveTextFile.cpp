@@ -3,6 +3,7 @@
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
 #include "commands/WindowPointer.h"
+#include "commands/WriteLinesFile.h"
 #include "commands/WritePaddedTextFile.h"
 #include "core/ErrorTrap.h"
 
@@ -12,14 +13,20 @@ void saveResultsAsTextFile(CommandContext &ctx)
 {
     using Step = SaveTextFileStep;
     ErrorTrap trap(ctx.dialogs, locationOf(Element::SaveTextFileButton));
-    QString path;
+    UserDialogs::SaveChoice choice;
     trap.run(Step::AskForFile, [&] {
-        path = ctx.dialogs.saveFile(u"Save"_s, {u"Text Files (*.txt)"_s, u"All Files (*)"_s});
+        // In the order of TextFileType.
+        choice = ctx.dialogs.saveFile(
+            u"Save"_s, {u"Text Files (*.txt)"_s, u"All Files (*)"_s, u"Lines only (*.txt)"_s});
     });
-    if (path.isEmpty())
+    if (choice.path.isEmpty())
         return;
     trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
-    trap.run(Step::WriteFile,
-             [&] { writePaddedTextFile(ctx.results, path, &ctx.status, ctx.dialogs); });
+    trap.run(Step::WriteFile, [&] {
+        if (choice.filter == int(TextFileType::LinesOnly))
+            writeLinesFile(ctx.results, choice.path, &ctx.status, ctx.dialogs);
+        else
+            writePaddedTextFile(ctx.results, choice.path, &ctx.status, ctx.dialogs);
+    });
     trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
 }

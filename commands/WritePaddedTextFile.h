@@ -2,12 +2,10 @@
 
 #include "commands/ExternalNames.h"
 #include "core/ErrorTrap.h"
-#include "core/Files.h"
 #include "core/Progress.h"
 #include "core/Yielding.h"
 #include "export/PaddedTextFile.h"
 
-#include <QSaveFile>
 #include <QString>
 
 #include <algorithm>
@@ -60,24 +58,14 @@ template <typename List>
 void writePaddedTextFile(const List &list, const QString &path, Progress *bar, UserDialogs &dialogs)
 {
     using Step = WritePaddedTextFileStep;
-    using namespace Qt::StringLiterals;
     ErrorTrap trap(dialogs, locationOf(Element::TextFileWriter));
-    const QString fileName = fileNameFromPath(path);
+    const WritingStatus status(bar, path);
     YieldPacer yield(bar, YieldPacer::ExportCells);
-    const auto writingStatus = [&](double position) {
-        if (!bar)
-            return;
-        bar->yield();
-        bar->setPosition(position);
-        bar->setText(u"Writing file: "_s + fileName);
-        bar->yield();
-    };
 
-    trap.run(Step::ShowStarting, [&] { writingStatus(1); });
+    trap.run(Step::ShowStarting, [&] { status.show(1); });
 
-    const SaveOrder order(path);
-    QSaveFile file(path);
-    PaddedTextWriter out(file);
+    TextFileSave save(path, bar);
+    PaddedTextWriter out(save.file());
 
     // Column widths: the longest text of each column, header and every row,
     // checked or not. Rows that vanish while this yields end the save after
@@ -107,18 +95,10 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
             break;
     }
 
-    trap.run(Step::ShowMeasured, [&] { writingStatus(10); });
+    trap.run(Step::ShowMeasured, [&] { status.show(10); });
 
-    if (!out.failed()) {
-        trap.run(Step::OpenFile, [&] {
-            // Buffered, a write that the disk refuses at the end would only
-            // show in the commit, which does not report it.
-            if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-                out.discard();
-                throw Failure(file.errorString());
-            }
-        });
-    }
+    if (!out.failed())
+        trap.run(Step::OpenFile, [&] { save.open(out); });
 
     if (!out.failed()) {
         trap.run(Step::WriteHeader, [&] {
@@ -128,7 +108,7 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
             }
         });
         trap.run(Step::EndHeaderLine, [&] { out.endLine(); });
-        trap.run(Step::ShowHeaderWritten, [&] { writingStatus(20); });
+        trap.run(Step::ShowHeaderWritten, [&] { status.show(20); });
 
         int rows = 0;
         trap.run(Step::CountRowsToWrite, [&] { rows = list.rowCount(); });
@@ -159,50 +139,13 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
             }
             if (gone)
                 break;
-            if (bar) {
-                trap.run(Step::ShowRowProgress, [&] {
-                    const int now = std::max(list.rowCount(), 1);
-                    bar->setPosition((double(r + 1) + now / 2000) / now * 100);
-                    if ((r + 1) % 1000 == 0)
-                        bar->setText(u"Writing file: "_s + fileName + u" ("_s +
-                                     QString::number(r + 1) + u')');
-                });
-            }
+            trap.run(Step::ShowRowProgress, [&] { status.showRow(r, list.rowCount()); });
             trap.run(Step::EndLine, [&] { out.endLine(); });
         }
     }
 
-    if (bar) {
-        trap.run(Step::ShowDone, [&] {
-            bar->setPosition(100);
-            bar->setText(u"Done."_s);
-        });
-    }
-
+    trap.run(Step::ShowDone, [&] { status.showDone(); });
     // An earlier failure has been reported already; the old file stays.
-    trap.run(Step::Commit, [&] {
-        if (out.failed()) {
-            if (file.isOpen())
-                file.cancelWriting();
-            return;
-        }
-        out.flush();
-        syncWhileYielding(file, bar);
-        if (order.overtaken()) {
-            file.cancelWriting();
-            return;
-        }
-        ReplacedFile replaced(path, bar);
-        if (!file.commit())
-            throw Failure(file.errorString());
-        order.committed();
-        replaced.letGoWhileYielding(bar);
-    });
-
-    if (bar) {
-        trap.run(Step::RestoreStatus, [&] {
-            bar->setPosition(0);
-            bar->setText(u"Progress Bar"_s);
-        });
-    }
+    trap.run(Step::Commit, [&] { save.commit(out); });
+    trap.run(Step::RestoreStatus, [&] { status.restore(); });
 }

@@ -12,6 +12,14 @@ class UserDialogs
 public:
     enum class Icon { None, Warning };
 
+    // What a save dialog gave: the full path, empty when cancelled, and the
+    // filter chosen with it, counted from 0 in the order they were offered.
+    struct SaveChoice
+    {
+        QString path;
+        int filter = 0;
+    };
+
     virtual ~UserDialogs() = default;
 
     // A modal message box with an OK button only.
@@ -25,7 +33,6 @@ public:
     // empty when cancelled. Filters are Qt name filters, the first one shown first.
     virtual QStringList openFiles(const QString &title, const QStringList &filters) = 0;
 
-    // Save dialog; the full path, or the empty text when cancelled. The dialog
-    // asks before an existing file is replaced.
-    virtual QString saveFile(const QString &title, const QStringList &filters) = 0;
+    // Save dialog. The dialog asks before an existing file is replaced.
+    virtual SaveChoice saveFile(const QString &title, const QStringList &filters) = 0;
 };

@@ -15,42 +15,21 @@
 
 class Progress;
 
-// The pieces of a padded text file: UTF-8 without a byte-order mark, every
-// cell padded with spaces to its column's width and followed by a TAB, CR LF
-// after every line. Lengths count UTF-16 code units.
+// The pieces that the saves of text files share, and the padded file's lines.
 
-// Lines are encoded to UTF-8 straight into one reused buffer, which goes to
-// the file whenever it holds a good chunk.
-class PaddedTextWriter
+// Texts encoded to UTF-8 straight into one reused buffer, which goes to the
+// file whenever it holds a good chunk. Every text is encoded on its own: a
+// lone surrogate at either end of one becomes U+FFFD in its place and never
+// pairs with one at an end of the next.
+class ChunkedTextWriter
 {
 public:
     static constexpr qsizetype ChunkBytes = 1 << 20;
 
-    explicit PaddedTextWriter(QSaveFile &file)
-        : m_file(file), m_encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless),
+    explicit ChunkedTextWriter(QSaveFile &file)
+        : m_encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless), m_file(file),
           m_buffer(ChunkBytes, Qt::Uninitialized)
     {
-    }
-
-    // text, spaces up to width, TAB; a text longer than its width gets no spaces.
-    void appendCell(QStringView text, qsizetype width)
-    {
-        const qsizetype spaces = std::max(width - text.size(), qsizetype(0));
-        reserve(m_encoder.requiredSpace(text.size()) + spaces + 1);
-        char *out = m_encoder.appendToBuffer(m_buffer.data() + m_used, text);
-        std::memset(out, ' ', size_t(spaces));
-        out += spaces;
-        *out++ = '\t';
-        m_used = out - m_buffer.data();
-    }
-
-    void endLine()
-    {
-        reserve(2);
-        m_buffer[m_used++] = '\r';
-        m_buffer[m_used++] = '\n';
-        if (m_used >= ChunkBytes)
-            flush();
     }
 
     // Throws the file's error; after a failure nothing more is written. The
@@ -77,18 +56,59 @@ public:
         m_used = 0;
     }
 
-private:
-    void reserve(qsizetype bytes)
+protected:
+    // Where the next bytes go, with room for at least that many.
+    char *room(qsizetype bytes)
     {
         if (m_buffer.size() - m_used < bytes)
             m_buffer.resize(m_used + std::max(bytes, ChunkBytes));
+        return m_buffer.data() + m_used;
+    }
+    // The buffer now holds everything before end.
+    void filledTo(const char *end) { m_used = end - m_buffer.constData(); }
+    void flushWhenFull()
+    {
+        if (m_used >= ChunkBytes)
+            flush();
     }
 
-    QSaveFile &m_file;
     QStringEncoder m_encoder;
+
+private:
+    QSaveFile &m_file;
     QByteArray m_buffer;
     qsizetype m_used = 0;
     bool m_failed = false;
+};
+
+// The lines of a padded text file: UTF-8 without a byte-order mark, every
+// cell padded with spaces to its column's width and followed by a TAB, CR LF
+// after every line. Lengths count UTF-16 code units.
+class PaddedTextWriter final : public ChunkedTextWriter
+{
+public:
+    using ChunkedTextWriter::ChunkedTextWriter;
+
+    // text, spaces up to width, TAB; a text longer than its width gets no spaces.
+    void appendCell(QStringView text, qsizetype width)
+    {
+        const qsizetype spaces = std::max(width - text.size(), qsizetype(0));
+        char *out = room(m_encoder.requiredSpace(text.size()) + spaces + 1);
+        out = m_encoder.appendToBuffer(out, text);
+        std::memset(out, ' ', size_t(spaces));
+        out += spaces;
+        *out++ = '\t';
+        filledTo(out);
+    }
+
+    void endLine()
+    {
+        char *out = room(2);
+        *out++ = '\r';
+        *out++ = '\n';
+        filledTo(out);
+        flushWhenFull();
+    }
 };
 
 // Saves of one file can overlap: a second save may start, and end, while an
@@ -142,4 +162,50 @@ public:
 
 private:
     int m_fd = -1;
+};
+
+// One save of a text file. It is written next to its place through QSaveFile
+// and renamed over it once complete, so that a failed save leaves the old
+// file as it was; of overlapping saves of one file the one started last wins
+// (SaveOrder). With progress, the slow parts of the commit yield.
+class TextFileSave
+{
+public:
+    TextFileSave(const QString &path, Progress *bar);
+
+    QSaveFile &file() { return m_file; }
+
+    // Creates the file; throws the reason when it cannot, and out then
+    // writes nothing.
+    void open(ChunkedTextWriter &out);
+
+    // Writes the rest of out and puts the file in its place. After a failure
+    // of out (reported already) the old file stays and nothing is left behind.
+    void commit(ChunkedTextWriter &out);
+
+private:
+    QString m_path;
+    Progress *m_bar;
+    SaveOrder m_order;
+    QSaveFile m_file;
+};
+
+// What a text file save shows on the progress bar, when there is one:
+// "Writing file: " and the file's name, then the count of rows every
+// thousand rows, "Done." and at last "Progress Bar".
+class WritingStatus
+{
+public:
+    WritingStatus(Progress *bar, const QString &path);
+
+    // "Writing file: " at position, with a yield before and after.
+    void show(double position) const;
+    // After the row of that index was written, of rowCount rows.
+    void showRow(int row, int rowCount) const;
+    void showDone() const;
+    void restore() const;
+
+private:
+    Progress *m_bar;
+    QString m_writing;
 };

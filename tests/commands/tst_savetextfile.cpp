@@ -162,7 +162,8 @@ void tst_SaveTextFile::commandAsksAndShowsTheHourglass()
     const ScriptedDialogs::Shown &dialog = f.dialogs.shown.front();
     QCOMPARE(dialog.kind, ScriptedDialogs::Shown::Kind::SaveFile);
     QCOMPARE(dialog.text, u"Save"_s);
-    QCOMPARE(dialog.filters, (QStringList{u"Text Files (*.txt)"_s, u"All Files (*)"_s}));
+    QCOMPARE(dialog.filters,
+             (QStringList{u"Text Files (*.txt)"_s, u"All Files (*)"_s, u"Lines only (*.txt)"_s}));
     QVERIFY(hourglassWhileWriting);
     QCOMPARE(f.pointerShapes,
              (std::vector{WindowPointer::Shape::Hourglass, WindowPointer::Shape::Default}));

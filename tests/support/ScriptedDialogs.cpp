@@ -39,12 +39,15 @@ QStringList ScriptedDialogs::openFiles(const QString &title, const QStringList &
     return takeFirst<QStringList>(openAnswers, {});
 }
 
-QString ScriptedDialogs::saveFile(const QString &title, const QStringList &filters)
+UserDialogs::SaveChoice ScriptedDialogs::saveFile(const QString &title, const QStringList &filters)
 {
     shown.push_back({Shown::Kind::SaveFile, title, QString(), Icon::None, filters});
     if (onShown)
         onShown(shown.back());
-    return takeFirst<QString>(saveAnswers, {});
+    SaveChoice choice;
+    choice.path = takeFirst<QString>(saveAnswers, {});
+    choice.filter = takeFirst<int>(saveFilterAnswers, 0);
+    return choice;
 }
 
 QStringList ScriptedDialogs::messages() const

@@ -30,6 +30,8 @@ public:
     std::vector<std::optional<QString>> inputAnswers;
     std::vector<QStringList> openAnswers;
     std::vector<QString> saveAnswers;
+    // The filter chosen with each save answer; the first one once it is empty.
+    std::vector<int> saveFilterAnswers;
 
     // Called after a dialog was recorded and before it answers, as if the user
     // did something while the modal box was up.
@@ -38,7 +40,7 @@ public:
     void message(const QString &text, const QString &caption, Icon icon) override;
     std::optional<QString> input(const QString &prompt, const QString &caption) override;
     QStringList openFiles(const QString &title, const QStringList &filters) override;
-    QString saveFile(const QString &title, const QStringList &filters) override;
+    SaveChoice saveFile(const QString &title, const QStringList &filters) override;
 
     // The texts of the message boxes shown so far, in order.
     QStringList messages() const;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "export/PaddedTextFile.h"
+
+#include <QStringView>
+
+// The lines of a lines-only text file: each text in UTF-8 followed by LF, as
+// it is; no header, no byte-order mark, no padding.
+class LinesTextWriter final : public ChunkedTextWriter
+{
+public:
+    // How many lines ahead of the one appended the next text is fetched.
+    static constexpr int FetchAhead = 16;
+
+    using ChunkedTextWriter::ChunkedTextWriter;
+
+    // The text of a line to be appended FetchAhead lines from now: the
+    // memory fetches it meanwhile. Sorted rows lie anywhere in their text
+    // blocks, and waiting for each row's text took about a third of the time.
+    static void fetchAhead(QStringView text)
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(text.data());
+#else
+        Q_UNUSED(text);
+#endif
+    }
+
+    void appendLine(QStringView text)
+    {
+        char *out = room(m_encoder.requiredSpace(text.size()) + 1);
+        out = m_encoder.appendToBuffer(out, text);
+        *out++ = '\n';
+        filledTo(out);
+        flushWhenFull();
+    }
+};
