@@ -18,36 +18,26 @@ printf 'pear\r\n\r\n   \nApple\rfig\n\xc3\xa9t\xc3\xa9\n  banana \n\tkiwi' >"$wo
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     set -euo pipefail
-    window() { # waits for the main window to map and gives its id
-        for _ in $(seq 100); do
-            id=$(xwininfo -root -tree | awk "/\"Tarnveil\": \\(\"tarnveil\"/ { print \$1; exit }")
-            if [ -n "$id" ] && xwininfo -id "$id" | grep -q "Map State: IsViewable"; then
-                echo "$id"
-                return 0
-            fi
-            sleep 0.2
+    # The viewable top-level windows titled Tarnveil: the main window, and a
+    # message box while one is up.
+    windows() {
+        xwininfo -root -tree | awk "/\"Tarnveil\": \\(\"tarnveil\"/ { print \$1 }" |
+            while read -r id; do
+                if xwininfo -id "$id" | grep -q "Map State: IsViewable"; then echo "$id"; fi
+            done
+    }
+    wait_for() { # count: waits until that many such windows show, at most 20 s
+        for _ in $(seq 200); do
+            [ "$(windows | wc -l)" -eq "$1" ] && return 0
+            sleep 0.1
         done
-        echo "no window titled Tarnveil within 20 s" >&2
+        echo "no $1 window(s) titled Tarnveil within 20 s" >&2
         return 1
     }
-    sort_and_copy() { # mode: F5, close "Done.", click the copy button, close its box
-        local id=$1 mode=$2
-        xdotool windowfocus --sync "$id"
-        sleep 0.5
-        if [ "$mode" = paste ]; then
-            xdotool key ctrl+v
-            sleep 0.5
-        fi
-        xdotool key F5
-        sleep 1
+    answer_box() { # the box that the command shows: OK, and it goes
+        wait_for 2
         xdotool key Return
-        sleep 0.5
-        # "Copy Results To Clipboard": 120 twips in, 6840 down, 3840 by 405.
-        xdotool mousemove --window "$id" 100 469 click 1
-        sleep 1
-        xdotool key Return
-        sleep 0.5
-        xclip -o -selection clipboard >"$WORK/copied.$mode"
+        wait_for 1
     }
     for mode in file paste pipe; do
         case $mode in
@@ -57,8 +47,17 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
             pipe) cat "$WORK/lines.txt" | "$PROGRAM" - & ;;
         esac
         pid=$!
-        id=$(window)
-        sort_and_copy "$id" "$mode"
+        wait_for 1
+        id=$(windows)
+        xdotool windowfocus --sync "$id"
+        sleep 0.5 # the files named on the command line load once the window is up
+        [ "$mode" = paste ] && xdotool key ctrl+v
+        xdotool key F5
+        answer_box # "Done."
+        # "Copy Results To Clipboard": 120 twips in, 6840 down, 3840 by 405.
+        xdotool mousemove --window "$id" 100 469 click 1
+        answer_box # "Results have been copied ..."
+        xclip -o -selection clipboard >"$WORK/copied.$mode"
         kill $pid 2>/dev/null || true
         wait $pid 2>/dev/null || true
     done

@@ -348,8 +348,6 @@ void tst_ListWindow::clipboardKeys_data()
     QTest::newRow("shift+insert on the content list")
         << Element::ContentList << QKeySequence(Qt::SHIFT | Qt::Key_Insert) << false << pasted
         << lines;
-    QTest::newRow("ctrl+v while busy")
-        << Element::ContentList << paste << true << QStringList{u"c1"_s} << lines;
     QTest::newRow("ctrl+v on the results list")
         << Element::ResultsList << paste << false << QStringList{u"c1"_s} << lines;
     QTest::newRow("ctrl+c on the content list")

@@ -85,8 +85,6 @@ private slots:
 
     void readsRows_data();
     void readsRows();
-    void selectsRows_data();
-    void selectsRows();
     void answersForNewRows_data();
     void answersForNewRows();
     void tenMillionRows();
@@ -147,7 +145,6 @@ void tst_RowListAccessible::readsRows_data()
     QTest::newRow("results list, second box cleared")
         << true << false << QStringList{u"b"_s, u"a"_s, u"c"_s} << QList<int>{1};
     QTest::newRow("header hidden") << false << true << QStringList{u"x"_s, u"y"_s} << QList<int>();
-    QTest::newRow("no rows") << true << false << QStringList() << QList<int>();
 }
 
 void tst_RowListAccessible::readsRows()
@@ -207,39 +204,6 @@ void tst_RowListAccessible::readsRows()
     QVERIFY(!rows->cellAt(0, 1));
 }
 
-void tst_RowListAccessible::selectsRows_data()
-{
-    QTest::addColumn<QAbstractItemView::SelectionMode>("mode");
-    QTest::addColumn<QList<int>>("selected");
-
-    QTest::newRow("one row at a time") << QAbstractItemView::SingleSelection << QList<int>{3};
-    QTest::newRow("many rows") << QAbstractItemView::MultiSelection << QList<int>{0, 3};
-    QTest::newRow("no selection") << QAbstractItemView::NoSelection << QList<int>();
-}
-
-void tst_RowListAccessible::selectsRows()
-{
-    QFETCH(QAbstractItemView::SelectionMode, mode);
-    QFETCH(QList<int>, selected);
-
-    RowModel model(false);
-    model.append(QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s});
-    m_view->setSelectionMode(mode);
-    show(&model);
-    QAccessibleTableInterface *rows = table()->tableInterface();
-    QCOMPARE(rows->selectRow(3), mode != QAbstractItemView::NoSelection);
-    rows->selectRow(0);
-    rows->selectRow(3);
-    QCOMPARE(rows->selectedRows(), selected);
-    QCOMPARE(rows->selectedRowCount(), selected.size());
-    for (int row = 0; row < model.count(); ++row) {
-        QCOMPARE(rows->isRowSelected(row), selected.contains(row));
-        QCOMPARE(bool(rows->cellAt(row, 0)->state().selected), selected.contains(row));
-    }
-    QCOMPARE(rows->unselectRow(3), !selected.isEmpty());
-    QCOMPARE(rows->isRowSelected(3), false);
-}
-
 void tst_RowListAccessible::answersForNewRows_data()
 {
     QTest::addColumn<Change>("change");
@@ -249,9 +213,6 @@ void tst_RowListAccessible::answersForNewRows_data()
     QTest::newRow("first row removed")
         << Change([](RowModel &rows, auto, auto &) { rows.removeAt(0); }) << u"RowsRemoved"_s
         << QStringList{u"b"_s, u"c"_s};
-    QTest::newRow("last row removed")
-        << Change([](RowModel &rows, auto, auto &) { rows.removeAt(2); }) << u"RowsRemoved"_s
-        << QStringList{u"a"_s, u"b"_s};
     QTest::newRow("list cleared") << Change([](RowModel &rows, auto, auto &) { rows.clear(); })
                                   << u"ModelReset"_s << QStringList();
     QTest::newRow("row appended") << Change([](RowModel &rows, auto, auto &) {
