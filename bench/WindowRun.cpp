@@ -3,21 +3,68 @@
 #include "app/MainWindow.h"
 #include "app/StatusLine.h"
 #include "commands/ExternalNames.h"
+#include "commands/LoadTextFiles.h"
 #include "lists/RowModel.h"
 #include "support/MemoryClipboard.h"
 #include "support/RecordingSpreadsheet.h"
+#include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <thread>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray bytesOf(const QStringList &inputs)
+{
+    QByteArray bytes;
+    for (const QString &path : inputs) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes += file.readAll();
+    }
+    return bytes;
+}
+
+// Runs the load while a second thread pipes the bytes into standard input.
+void loadThroughPipe(MainWindow &window, const QByteArray &bytes)
+{
+    int ends[2];
+    if (::pipe(ends) != 0)
+        return;
+    const int savedInput = ::dup(STDIN_FILENO);
+    ::dup2(ends[0], STDIN_FILENO);
+    ::close(ends[0]);
+    std::thread writer([&bytes, end = ends[1]] {
+        for (qsizetype done = 0; done < bytes.size();) {
+            const ssize_t wrote =
+                ::write(end, bytes.constData() + done, size_t(bytes.size() - done));
+            if (wrote <= 0)
+                break;
+            done += wrote;
+        }
+        ::close(end);
+    });
+    window.loadFiles({standardInputArgument()});
+    writer.join();
+    ::dup2(savedInput, STDIN_FILENO);
+    ::close(savedInput);
+}
+
+} // namespace
 
 WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,
                         const WindowAfterSort &then)
@@ -30,10 +77,10 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     for (const QString &answer : answers)
         dialogs.inputAnswers.push_back(answer);
     // Exports the run does not take part in go nowhere.
-    MemoryClipboard unusedClipboard;
+    MemoryClipboard ownClipboard;
     RecordingSpreadsheet unusedSpreadsheet;
-    MainWindow window({dialogs, then.clipboard ? *then.clipboard : unusedClipboard,
-                       then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
+    Clipboard &clipboard = then.clipboard ? *then.clipboard : ownClipboard;
+    MainWindow window({dialogs, clipboard, then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
                        QCoreApplication::applicationDirPath()});
     window.show();
     QCoreApplication::processEvents();
@@ -41,10 +88,42 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
 
     WindowRun run;
     QElapsedTimer clock;
-    dialogs.openAnswers.push_back(inputs);
+    QByteArray piped;
+    QAction *paste = nullptr;
+    switch (then.load) {
+    case WindowAfterSort::Load::Files:
+        dialogs.openAnswers.push_back(inputs);
+        break;
+    case WindowAfterSort::Load::Paste: {
+        QString text;
+        for (const QString &path : inputs)
+            text += readWholeTextFile(path);
+        clipboard.setText(text);
+        const auto *list = window.findChild<QWidget *>(objectNameOf(Element::ContentList));
+        for (QAction *action : list->actions()) {
+            if (action->text() == u"Paste Lines")
+                paste = action;
+        }
+        break;
+    }
+    case WindowAfterSort::Load::Pipe:
+        piped = bytesOf(inputs);
+        break;
+    }
     window.statusLine().resetGaps();
     clock.start();
-    window.findChild<QPushButton *>(objectNameOf(Element::LoadFilesButton))->click();
+    switch (then.load) {
+    case WindowAfterSort::Load::Files:
+        window.findChild<QPushButton *>(objectNameOf(Element::LoadFilesButton))->click();
+        break;
+    case WindowAfterSort::Load::Paste:
+        if (paste)
+            paste->trigger();
+        break;
+    case WindowAfterSort::Load::Pipe:
+        loadThroughPipe(window, piped);
+        break;
+    }
     run.loadMs = clock.elapsed();
     run.loadGapMs =
         std::max(window.statusLine().longestGapMs(), window.statusLine().msSinceLastRun());

@@ -12,9 +12,9 @@ class ScriptedDialogs;
 class SpreadsheetAutomation;
 
 // Loading and Start Sorting driven through the real window (needs a
-// QApplication, the offscreen platform serves): "Load Text From File" is
-// clicked and its dialog answers with the input files, the option is chosen
-// in the sort option list, and "Start Sorting" is clicked.
+// QApplication, the offscreen platform serves): the input reaches the content
+// list, the option is chosen in the sort option list, and "Start Sorting" is
+// clicked.
 struct WindowRun
 {
     qint64 loadMs = 0;        // the load command, click until it returns
@@ -34,6 +34,13 @@ struct WindowRun
 // after the sort (an export button, say).
 struct WindowAfterSort
 {
+    // How the input reaches the content list: "Load Text From File" clicked
+    // with its dialog answering the input files; "Paste Lines" with the
+    // clipboard holding the files' decoded texts one after another; or the
+    // files' bytes one after another piped into standard input, loaded as
+    // "tarnveil -" loads it.
+    enum class Load { Files, Paste, Pipe };
+    Load load = Load::Files;
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
     std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;

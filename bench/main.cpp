@@ -2,7 +2,7 @@
 // the sort options and writes the result, timing each step.
 //
 //   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|plain|clipboard|xlsx]
-//                  [--window | --window-only] --out FILE INPUT...
+//                  [--window | --window-only] [--load files|paste|pipe] --out FILE INPUT...
 //
 // --format lines writes the sorted rows, one per line. The other formats put
 // the sorted rows into a results list, all checked, and write what the export
@@ -31,6 +31,10 @@
 // "window_write_ms=..." (click until it returns), "window_write_gap_ms=..."
 // (the longest time the event loop waited during the export) and
 // "window_write_ratio=..." (window_write_ms/write_ms) are added.
+// --load says how the window gets the input: "Load Text From File" with the
+// files chosen (files, the default), "Paste Lines" with the clipboard holding
+// their decoded texts (paste), or their bytes piped into "tarnveil -" (pipe);
+// window_load_ms and window_load_gap_ms then time that way in.
 // --window-only skips the direct read, sort and export, so that
 // peak_rss_kb is the window's own (the read_ms, sort_ms and write_ms are 0).
 // Exit codes:
@@ -68,7 +72,7 @@ namespace {
 
 constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
                          "[--format lines|text|plain|clipboard|xlsx] [--window | --window-only] "
-                         "--out FILE INPUT...\n";
+                         "[--load files|paste|pipe] --out FILE INPUT...\n";
 
 struct Arguments
 {
@@ -79,6 +83,7 @@ struct Arguments
     QStringList inputs;
     bool window = false;
     bool windowOnly = false; // no direct run beside the window's
+    WindowAfterSort::Load load = WindowAfterSort::Load::Files;
 };
 
 std::optional<Format> formatNamed(const QString &name)
@@ -131,6 +136,15 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
             if (!format)
                 return std::nullopt;
             args.format = *format;
+        } else if (word == u"--load") {
+            if (value == u"files")
+                args.load = WindowAfterSort::Load::Files;
+            else if (value == u"paste")
+                args.load = WindowAfterSort::Load::Paste;
+            else if (value == u"pipe")
+                args.load = WindowAfterSort::Load::Pipe;
+            else
+                return std::nullopt;
         } else if (word == u"--out") {
             args.out = value;
         } else {
@@ -269,6 +283,7 @@ int main(int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         WindowAfterSort then;
+        then.load = args->load;
         if (args->windowOnly)
             then.keep = args->format == Format::Lines ? WindowAfterSort::Keep::Rows
                                                       : WindowAfterSort::Keep::Nothing;

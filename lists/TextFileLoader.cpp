@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
@@ -427,6 +429,11 @@ FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 mem
     FileBytes read;
     QByteArray &bytes = read.bytes;
     qsizetype size = 0;
+    // A pipe that holds more at a time takes fewer turns of its writer and
+    // this reader; where the system says no, it keeps its size.
+    struct stat info = {};
+    if (::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode))
+        ::fcntl(fd, F_SETPIPE_SZ, int(Chunk));
     for (;;) {
         if (meter.active()) {
             pollfd ready{fd, POLLIN, 0};
@@ -454,7 +461,6 @@ FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 mem
         meter.readSome(size);
     }
     bytes.truncate(size);
-    bytes.squeeze();
     return read;
 }
 
