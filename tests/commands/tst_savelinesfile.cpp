@@ -7,9 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace Qt::StringLiterals;
 
 // The "Lines only" file of "Save Results As Text File": the checked rows as
@@ -24,8 +21,6 @@ private slots:
     void chosenFileType_data();
     void chosenFileType();
     void status();
-    void failedWriteKeepsTheOldFile_data();
-    void failedWriteKeepsTheOldFile();
     void clearedWhileWritingKeepsTheOldFile();
 };
 
@@ -125,48 +120,6 @@ void tst_SaveLinesFile::status()
     QCOMPARE(f.status.positions[2999], (3000.0 + 1) / 3000 * 100);
     QCOMPARE(f.status.positions[3001], 0.0);
     QVERIFY(f.status.yields >= 3000 / 100);
-}
-
-void tst_SaveLinesFile::failedWriteKeepsTheOldFile_data()
-{
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<qint64>("room"); // bytes a file may hold; -1: all but the last byte
-    QTest::addColumn<int>("line");
-
-    QTest::newRow("full in the middle") << 200000 << qint64(256 * 1024) << 110;
-    QTest::newRow("the last byte does not fit") << 200000 << qint64(-1) << 116;
-}
-
-void tst_SaveLinesFile::failedWriteKeepsTheOldFile()
-{
-    QFETCH(int, rows);
-    QFETCH(qint64, room);
-    QFETCH(int, line);
-    CommandFixture f;
-    f.addResults(QStringList(rows, u"a row of the results"_s));
-    if (room < 0)
-        room = qint64(rows) * 21 - 1;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"old.txt"_s);
-    QVERIFY(writeFile(path, "keep me\n"));
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(room);
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    writeLinesFile(f.results, path, &f.status, f.dialogs);
-
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    const QStringList messages = f.dialogs.messages();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages.front().contains(u".Main.SaveListviewLinesOnly at line %1\r\r"_s.arg(line)),
-             qPrintable(messages.front()));
-    QCOMPARE(readFile(path), "keep me\n"_ba);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.txt"_s});
-    QCOMPARE(f.status.texts.last(), u"Progress Bar"_s);
 }
 
 // The results list's "Clear List" works while the rows are written: one
