@@ -225,10 +225,13 @@ bool blank(QStringView line)
 }
 
 // Finds the rows of a text without carriage returns: the stretches between
-// its line feeds, lines of spaces only skipped.
-LoadedText splitRows(QString text, LoadMeter &meter)
+// its line feeds (lineFeeds of them, when known), lines of spaces only
+// skipped.
+LoadedText splitRows(QString text, LoadMeter &meter, qint64 lineFeeds = -1)
 {
     LoadedText loaded;
+    if (lineFeeds >= 0)
+        loaded.spans.reserve(std::size_t(lineFeeds + 1));
     const QStringView all(text);
     qsizetype from = 0;
     for (;;) {
@@ -500,14 +503,35 @@ LoadedText loadText(QString text, const QString &source, Progress *progress)
             progress->setPosition(0);
             progress->setText(u"Loading: "_s + source);
         }
-        const qint64 lineFeeds = text.count(u'\n');
-        // The text, the copy that loses its carriage returns, and the rows.
+        LoadMeter meter(progress, text.size() * 2);
+        // A large text is gone through in pieces, with the window alive in
+        // between: once to count its lines, once more when it has carriage
+        // returns to lose.
+        constexpr qsizetype Piece = qsizetype(4) << 20;
+        const QStringView all(text);
+        qint64 lineFeeds = 0;
+        bool carriageReturns = false;
+        for (qsizetype at = 0; at < all.size(); at += Piece) {
+            meter.read(at);
+            const QStringView piece = all.sliced(at, std::min(Piece, all.size() - at));
+            lineFeeds += piece.count(u'\n');
+            carriageReturns = carriageReturns || piece.contains(u'\r');
+        }
+        // The text, the copy without carriage returns, and the rows.
         if (!fitsInMemory(text.size() * 4 + lineFeeds * 32))
             throw sourceOutOfMemory(source);
-        if (text.contains(u'\r'))
-            text.remove(u'\r');
-        LoadMeter meter(progress, text.size() * 2);
-        return splitRows(std::move(text), meter);
+        if (carriageReturns) {
+            QString kept(text.size(), Qt::Uninitialized);
+            auto *out = reinterpret_cast<char16_t *>(kept.data());
+            for (qsizetype at = 0; at < all.size(); at += Piece) {
+                meter.read(all.size() + at);
+                const QStringView piece = all.sliced(at, std::min(Piece, all.size() - at));
+                out = std::remove_copy(piece.utf16(), piece.utf16() + piece.size(), out, u'\r');
+            }
+            kept.truncate(out - reinterpret_cast<const char16_t *>(kept.constData()));
+            text = std::move(kept);
+        }
+        return splitRows(std::move(text), meter, lineFeeds);
     } catch (const std::bad_alloc &) {
         throw sourceOutOfMemory(source);
     } catch (const std::length_error &) {
