@@ -370,15 +370,24 @@ void MainWindow::buildListMenus()
     resultsMenu->addAction(appendChecked);
     connect(resultsMenu, &QMenu::aboutToShow, this,
             [this, changing, copyResultsLine, appendChecked] {
-                const bool idle = !m_pointer.busy();
+                const bool changes = !m_pointer.busy() && m_resultsModel->count() > 0;
                 for (QAction *action : changing)
-                    action->setEnabled(idle && m_resultsModel->count() > 0);
-                appendChecked->setEnabled(idle && m_resultsModel->count() > 0);
+                    action->setEnabled(changes);
+                appendChecked->setEnabled(changes);
                 copyResultsLine->setEnabled(selectedRow(m_resultsView) >= 0);
             });
 
-    for (const auto &[list, menu] :
+    for (const auto &listAndMenu :
          {std::pair{m_contentView, contentMenu}, std::pair{m_resultsView, resultsMenu}}) {
+        RowListView *const list = listAndMenu.first;
+        QMenu *const menu = listAndMenu.second;
+        // The entries carry the lists' keys: what the menu showed disabled
+        // takes its keys again once it has gone (the commands themselves
+        // refuse a busy window).
+        connect(menu, &QMenu::aboutToHide, this, [menu] {
+            for (QAction *action : menu->actions())
+                action->setEnabled(true);
+        });
         list->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(list, &QWidget::customContextMenuRequested, this, [list, menu](const QPoint &pos) {
             if (!QApplication::activePopupWidget())
@@ -412,6 +421,8 @@ void MainWindow::buildShortcuts()
     for (const auto &[button, key] : keys) {
         auto *action = new QAction(button);
         action->setShortcut(key);
+        // A key held down starts the command once, not again in its yields.
+        action->setAutoRepeat(false);
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
         connect(action, &QAction::triggered, button, &QPushButton::click);

@@ -116,13 +116,17 @@ void RowListView::setHeaderHidden(bool hide)
 void RowListView::setAcceptFileDrops(bool accept)
 {
     m_acceptFileDrops = accept;
-    setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
-    viewport()->setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
+    acceptDropsAsSet();
 }
 
 void RowListView::setAcceptTextDrops(bool accept)
 {
     m_acceptTextDrops = accept;
+    acceptDropsAsSet();
+}
+
+void RowListView::acceptDropsAsSet()
+{
     setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
     viewport()->setAcceptDrops(m_acceptFileDrops || m_acceptTextDrops);
 }
@@ -453,6 +457,15 @@ void RowListView::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
 }
 
+// The list copies what is dropped on it and takes nothing away: a drag
+// that the other program would end as a move (deleting the text it
+// dragged) is answered as a copy.
+void RowListView::acceptAsCopy(QDropEvent *event)
+{
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
 bool RowListView::takesDrop(const QMimeData *mime) const
 {
     if (m_acceptFileDrops && !localFilePaths(mime).isEmpty())
@@ -464,7 +477,7 @@ bool RowListView::takesDrop(const QMimeData *mime) const
 void RowListView::dragEnterEvent(QDragEnterEvent *event)
 {
     if (takesDrop(event->mimeData())) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
         return;
     }
     QAbstractItemView::dragEnterEvent(event);
@@ -473,7 +486,7 @@ void RowListView::dragEnterEvent(QDragEnterEvent *event)
 void RowListView::dragMoveEvent(QDragMoveEvent *event)
 {
     if (takesDrop(event->mimeData())) {
-        event->acceptProposedAction();
+        acceptAsCopy(event);
         return;
     }
     QAbstractItemView::dragMoveEvent(event);
@@ -486,7 +499,7 @@ void RowListView::dropEvent(QDropEvent *event)
         QAbstractItemView::dropEvent(event);
         return;
     }
-    event->acceptProposedAction();
+    acceptAsCopy(event);
     // Loading may show message boxes; the drop finishes first, so the program
     // the files or the text came from is not held up by them.
     const QStringList paths = m_acceptFileDrops ? localFilePaths(mime) : QStringList();

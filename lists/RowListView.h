@@ -122,6 +122,8 @@ private:
     void removeRow(int row);
     // Whether the view takes what is dragged over it, files before text.
     bool takesDrop(const QMimeData *mime) const;
+    static void acceptAsCopy(QDropEvent *event);
+    void acceptDropsAsSet();
 
     QHeaderView *m_header = nullptr;
     QPointer<RowModel> m_model;

@@ -318,12 +318,16 @@ void tst_ListWindow::drop()
         m_window->pointer().set(Shape::Hourglass);
     QWidget *target = list(listElement)->viewport();
     const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    // An editor offers to move the text it drags: the list only ever copies.
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, {});
     QCoreApplication::sendEvent(target, &enter);
     QCOMPARE(enter.isAccepted(), !rows.isEmpty());
     if (enter.isAccepted()) {
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(QPointF(at), offered, &mime, Qt::LeftButton, {});
         QCoreApplication::sendEvent(target, &drop);
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }
     QTRY_COMPARE(m_window->content().texts(), rows);
     QCOMPARE(m_window->results().count(), 0);
@@ -423,6 +427,9 @@ void tst_ListWindow::contextMenus()
     }
     QCOMPARE(enabled, enabledEntries);
     menu->close();
+    // The keys of the entries it showed disabled work again.
+    for (const QAction *action : menu->actions())
+        QVERIFY(action->isEnabled());
 }
 
 // The desktop's keys reach the commands wherever the focus is.
