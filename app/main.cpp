@@ -9,7 +9,11 @@
 #include <QDir>
 #include <QTimer>
 
+#include <cerrno>
 #include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 // Reads the command line, then builds the real services (Qt's dialogs, the
 // desktop's clipboard and spreadsheet application) and hands them to the
@@ -27,6 +31,12 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(line.errorOutput), stderr);
         return *line.exitCode;
     }
+
+    // Started with standard input closed, the program would find its first
+    // own descriptor (the display's connection) where "-" reads; an empty
+    // input stands in.
+    if (::fcntl(STDIN_FILENO, F_GETFD) < 0 && errno == EBADF)
+        ::open("/dev/null", O_RDONLY);
 
     QApplication app(argc, argv);
     QtDialogs dialogs;

@@ -422,6 +422,12 @@ FileBytes readWholeFile(const QString &path, LoadMeter &meter)
     return read;
 }
 
+Failure streamFailure(const QString &source, int error)
+{
+    return Failure(u"Cannot read "_s + source + u": "_s +
+                   QString::fromLocal8Bit(std::strerror(error)));
+}
+
 // Reads a descriptor to its end. With progress it waits for input in short
 // polls and yields between them, so a pipe that is slow to fill, or a
 // terminal, leaves the window alive.
@@ -441,7 +447,9 @@ FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 mem
         if (meter.active()) {
             pollfd ready{fd, POLLIN, 0};
             const int polled = ::poll(&ready, 1, PollMs);
-            if (polled == 0 || (polled < 0 && errno == EINTR)) {
+            if (polled < 0 && errno != EINTR)
+                throw streamFailure(source, errno);
+            if (polled <= 0) {
                 meter.readSome(size);
                 continue;
             }
@@ -453,9 +461,14 @@ FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 mem
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            const int error = errno;
-            throw Failure(u"Cannot read "_s + source + u": "_s +
-                          QString::fromLocal8Bit(std::strerror(error)));
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // Input left non-blocking by whoever started the program.
+                pollfd ready{fd, POLLIN, 0};
+                if (!meter.active())
+                    ::poll(&ready, 1, -1);
+                continue;
+            }
+            throw streamFailure(source, errno);
         }
         if (got == 0)
             break;
