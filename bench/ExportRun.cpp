@@ -43,6 +43,9 @@ qint64 settleWindow()
 
 void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &spans)
 {
+    // A file without rows (an empty one) has no block either.
+    if (spans.empty())
+        return;
     blocks.push_back(block);
     const auto *units = reinterpret_cast<const char16_t *>(block->constData());
     refs.reserve(refs.size() + qsizetype(spans.size()));

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <csignal>
 #include <thread>
 
 #include <unistd.h>
@@ -59,9 +60,13 @@ void loadThroughPipe(MainWindow &window, const QByteArray &bytes)
         ::close(end);
     });
     window.loadFiles({standardInputArgument()});
-    writer.join();
+    // A load that stopped early (out of memory) leaves the writer blocked:
+    // the pipe's read end goes, and its writes fail instead.
+    const auto oldHandler = std::signal(SIGPIPE, SIG_IGN);
     ::dup2(savedInput, STDIN_FILENO);
     ::close(savedInput);
+    writer.join();
+    std::signal(SIGPIPE, oldHandler);
 }
 
 } // namespace
