@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes through decoding, line splitting and row appending.
 // Checks that the one-pass loader agrees with decoding and splitting done
-// separately by the reference loader of the test support, that no byte is
+// separately by the reference loader of the test support, and with the
+// rows of the decoded text as a paste or a drop gives it, that no byte is
 // lost in decoding, and that every row is a real line: no line break inside,
 // not blank.
 #include "lists/RowModel.h"
@@ -59,6 +60,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList rows = rowsFromBytes(bytes);
     if (rows != rowsFromText(text))
         fail("the one-pass loader disagrees with decoding and splitting");
+    const LoadedText pasted = loadText(text, QStringLiteral("Clipboard"));
+    if (qsizetype(pasted.spans.size()) != rows.size())
+        fail("a paste of the decoded text gives another number of rows");
+    for (size_t i = 0; i < pasted.spans.size(); ++i) {
+        const RowSpan &span = pasted.spans[i];
+        if (QStringView(*pasted.block).sliced(span.offset, span.size) != rows[qsizetype(i)])
+            fail("a paste of the decoded text gives other rows");
+    }
     for (const QString &row : rows) {
         if (row.contains(u'\n') || row.contains(u'\r'))
             fail("a line break inside a row");
