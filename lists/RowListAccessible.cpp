@@ -29,23 +29,13 @@ QRect onScreen(const QWidget *widget, const QRect &local)
     return local.isEmpty() ? QRect() : QRect(widget->mapToGlobal(local.topLeft()), local.size());
 }
 
-// The cell of one row. It keeps the row's number and reads everything else
-// from the model when asked.
-class RowCell final : public QAccessibleInterface,
-                      public QAccessibleTableCellInterface,
-                      public QAccessibleActionInterface
+// A child of the table without children of its own, and without a QObject:
+// a row's cell or the header's.
+class TableLeaf : public QAccessibleInterface
 {
 public:
-    RowCell(RowListView *view, int row) : m_view(view), m_model(view->model()), m_row(row) {}
+    explicit TableLeaf(RowListView *view) : m_view(view) {}
 
-    const RowListView *view() const { return m_view; }
-    int row() const { return m_row; }
-
-    bool isValid() const override
-    {
-        return m_view && m_model && m_view->model() == m_model &&
-               m_row < m_model->rowCount(m_view->rootIndex());
-    }
     QObject *object() const override { return nullptr; }
     QWindow *window() const override { return windowOf(m_view); }
     QAccessibleInterface *childAt(int, int) const override { return nullptr; }
@@ -56,6 +46,28 @@ public:
     QAccessibleInterface *child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+
+protected:
+    QPointer<RowListView> m_view;
+};
+
+// The cell of one row. It keeps the row's number and reads everything else
+// from the model when asked.
+class RowCell final : public TableLeaf,
+                      public QAccessibleTableCellInterface,
+                      public QAccessibleActionInterface
+{
+public:
+    RowCell(RowListView *view, int row) : TableLeaf(view), m_model(view->model()), m_row(row) {}
+
+    const RowListView *view() const { return m_view; }
+    int row() const { return m_row; }
+
+    bool isValid() const override
+    {
+        return m_view && m_model && m_view->model() == m_model &&
+               m_row < m_model->rowCount(m_view->rootIndex());
+    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -160,28 +172,17 @@ private:
                (at.flags() & Qt::ItemIsEnabled) && at.data(Qt::CheckStateRole).isValid();
     }
 
-    QPointer<RowListView> m_view;
     QPointer<QAbstractItemModel> m_model;
     int m_row;
 };
 
 // The header's one section, which names the column.
-class HeaderCell final : public QAccessibleInterface
+class HeaderCell final : public TableLeaf
 {
 public:
-    explicit HeaderCell(RowListView *view) : m_view(view) {}
+    using TableLeaf::TableLeaf;
 
     bool isValid() const override { return m_view; }
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return windowOf(m_view); }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface *parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_view.data());
-    }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override
     {
         return t == QAccessible::Name ? headerText(m_view) : QString();
@@ -202,9 +203,6 @@ public:
         state.invisible = !m_view || m_view->isHeaderHidden();
         return state;
     }
-
-private:
-    QPointer<RowListView> m_view;
 };
 
 QAccessibleInterface *rowListFactory(const QString &className, QObject *object)
