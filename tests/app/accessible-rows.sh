@@ -5,6 +5,7 @@
 # header whose rows are the file's lines, in order.
 # Usage: accessible-rows.sh PATH-TO-PROGRAM
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -67,7 +68,7 @@ print("timed out after 30 s: " + seen, file=sys.stderr)
 sys.exit(1)
 EOF
 
-dbus-run-session -- xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+dbus-run-session -- "$here/on-x-server.sh" bash -c '
     # The accessibility bus, started as a desktop session starts it.
     dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
         org.a11y.Bus.GetAddress >/dev/null || exit 1

@@ -5,6 +5,7 @@
 # To Clipboard" is clicked; the three clipboard texts must be the sorted
 # rows, the same each time. Usage: paste-and-pipe.sh PATH-TO-PROGRAM
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -16,7 +17,7 @@ unset QT_QPA_PLATFORM
 # and a last line without a break.
 printf 'pear\r\n\r\n   \nApple\rfig\n\xc3\xa9t\xc3\xa9\n  banana \n\tkiwi' >"$work/lines.txt"
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$here/on-x-server.sh" bash -c '
     set -euo pipefail
     # The viewable top-level windows titled Tarnveil: the main window, and a
     # message box while one is up.

@@ -2,6 +2,7 @@
 # Starts the built program on a virtual X server and checks that its window
 # maps with the title "Tarnveil". Usage: smoke.sh PATH-TO-PROGRAM
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 program=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -9,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work" XDG_CONFIG_HOME="$work/config"
 unset QT_QPA_PLATFORM
 
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$here/on-x-server.sh" bash -c '
     "$0" & pid=$!
     trap "kill $pid 2>/dev/null; wait $pid 2>/dev/null" EXIT
     for _ in $(seq 100); do
