@@ -2,6 +2,7 @@
 
 #include "commands/CommandContext.h"
 #include "commands/WindowPointer.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 
 #include <sys/resource.h>
@@ -47,10 +48,10 @@ void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &span
     if (spans.empty())
         return;
     blocks.push_back(block);
-    const auto *units = reinterpret_cast<const char16_t *>(block->constData());
+    const char *bytes = block->constData();
     refs.reserve(refs.size() + qsizetype(spans.size()));
     for (const RowSpan &span : spans)
-        refs.append(LineRef{units + span.offset, quint32(span.size), quint32(blocks.size() - 1)});
+        refs.append(LineRef{bytes + span.offset, quint32(span.size), quint32(blocks.size() - 1)});
 }
 
 QStringList BenchLines::texts() const
@@ -58,7 +59,7 @@ QStringList BenchLines::texts() const
     QStringList texts;
     texts.reserve(refs.size());
     for (const LineRef &ref : refs)
-        texts.append(QStringView(ref.units, ref.length).toString());
+        texts.append(Utf8::toUtf16(ref.text()));
     return texts;
 }
 

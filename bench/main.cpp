@@ -48,6 +48,7 @@
 #include "core/Failure.h"
 #include "core/Files.h"
 #include "core/NumberText.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
 #include "sort/SortOptions.h"
@@ -196,31 +197,30 @@ std::optional<QString> sortRows(int row, const std::optional<QString> &answer, B
     return std::nullopt;
 }
 
-// Each row in UTF-8 followed by LF, encoded into one reused block; each row
-// on its own, so that a lone surrogate at its end becomes U+FFFD before its
-// LF.
+// Each row's bytes followed by LF, gathered into one reused block; a lone
+// surrogate becomes U+FFFD in its place.
 bool writeLines(const BenchLines &rows, QFile &file)
 {
     constexpr qsizetype BlockSize = 1 << 22;
-    QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
     QByteArray block(BlockSize, Qt::Uninitialized);
     char *const start = block.data();
     char *out = start;
     for (const LineRef &ref : rows.refs) {
-        const QStringView row(ref.units, ref.length);
-        const qsizetype needed = encoder.requiredSpace(row.size()) + 1;
+        const qsizetype needed = ref.size() + 1;
         if (out - start + needed > block.size()) {
             if (file.write(start, out - start) < 0)
                 return false;
             out = start;
             if (needed > block.size()) {
-                const QByteArray bytes = encoder.encode(row);
-                if (file.write(bytes) < 0 || file.write("\n", 1) < 0)
+                QByteArray bytes(needed, Qt::Uninitialized);
+                char *const end = Utf8::copyReplacingSurrogates(ref.text(), bytes.data());
+                *end = '\n';
+                if (file.write(bytes) < 0)
                     return false;
                 continue;
             }
         }
-        out = encoder.appendToBuffer(out, row);
+        out = Utf8::copyReplacingSurrogates(ref.text(), out);
         *out++ = '\n';
     }
     return file.write(start, out - start) >= 0;

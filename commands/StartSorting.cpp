@@ -7,6 +7,7 @@
 #include "core/Failure.h"
 #include "core/Files.h"
 #include "core/NumberText.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 
@@ -117,7 +118,7 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
                 QString &next = status[size_t(i % 2)];
                 next.resize(0);
                 next.append(u"Processing: ");
-                next.append(fileNameFromPath(QStringView(line->units, line->length)));
+                next.append(fileNameFromPath(Utf8::toUtf16(line->text())));
                 ctx.status.setText(next);
             }
             ctx.status.yield();

@@ -4,6 +4,7 @@
 #include "core/ErrorTrap.h"
 #include "core/Failure.h"
 #include "core/Progress.h"
+#include "export/ListReader.h"
 #include "export/SpreadsheetAutomation.h"
 
 #include <QString>
@@ -66,11 +67,10 @@ void writeListToSheet(const List &list, SpreadsheetApplication &app, ErrorTrap &
                 trap.run(Step::YieldBeforeCell, [&] { status.yield(); });
                 if (c == 0)
                     trap.run(Step::WriteFirstCell,
-                             [&] { app.setCell(j, i, QStringView(list.cell(r, c)).toString()); });
+                             [&] { app.setCell(j, i, ListReader::textOf(list.cell(r, c))); });
                 else
                     trap.run(Step::WriteOtherCell, [&] {
-                        app.setCell(j, i,
-                                    withoutEqualSigns(QStringView(list.cell(r, c)).toString()));
+                        app.setCell(j, i, withoutEqualSigns(ListReader::textOf(list.cell(r, c))));
                     });
                 ++i;
             }

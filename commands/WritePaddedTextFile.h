@@ -4,6 +4,7 @@
 #include "core/ErrorTrap.h"
 #include "core/Progress.h"
 #include "core/Yielding.h"
+#include "export/ListReader.h"
 #include "export/PaddedTextFile.h"
 
 #include <QString>
@@ -83,7 +84,7 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
             bool gone = false;
             trap.run(Step::MeasureCell, [&] {
                 gone = !list.has(r);
-                w = std::max(w, list.cell(r, c).size());
+                w = std::max(w, ListReader::unitCount(list.cell(r, c)));
             });
             if (gone) {
                 out.discard();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Yielding.h"
+#include "export/ListReader.h"
 
 #include <QString>
 #include <QStringView>
@@ -31,7 +32,7 @@ template <typename List> QString clipboardTextOf(const List &list, Progress *eve
         qsizetype w = 0;
         for (int r = 0; r < rows; ++r) {
             yield();
-            const qsizetype length = list.cell(r, c).size();
+            const qsizetype length = ListReader::unitCount(list.cell(r, c));
             w = std::max(w, length);
             if (c + 1 == columns)
                 lastColumnChars += length;
@@ -54,7 +55,7 @@ template <typename List> QString clipboardTextOf(const List &list, Progress *eve
         const qsizetype lineStart = text.size();
         for (int c = 0; c < columns; ++c) {
             yield();
-            const auto &cell = list.cell(r, c);
+            const QString cell = ListReader::textOf(list.cell(r, c));
             text.append(cell);
             // The last cell's padding and TAB would be removed again at once.
             if (c + 1 < columns) {

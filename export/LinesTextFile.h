@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/Utf8Text.h"
 #include "export/PaddedTextFile.h"
 
 #include <QStringView>
+
+#include <string_view>
 
 // The lines of a lines-only text file: each text in UTF-8 followed by LF, as
 // it is; no header, no byte-order mark, no padding.
@@ -24,6 +27,26 @@ public:
 #else
         Q_UNUSED(text);
 #endif
+    }
+
+    static void fetchAhead(std::string_view bytes)
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(bytes.data());
+#else
+        Q_UNUSED(bytes);
+#endif
+    }
+
+    // A row's UTF-8 bytes, as they are but for a lone surrogate, which
+    // becomes U+FFFD.
+    void appendLine(std::string_view bytes)
+    {
+        char *out = room(qsizetype(bytes.size()) + 1);
+        out = Utf8::copyReplacingSurrogates(bytes, out);
+        *out++ = '\n';
+        filledTo(out);
+        flushWhenFull();
     }
 
     void appendLine(QStringView text)

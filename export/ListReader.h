@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Failure.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 
 #include <QAbstractItemModel>
@@ -9,6 +10,7 @@
 #include <QStringView>
 
 #include <memory>
+#include <string_view>
 
 // Read access to a list for the exports: columns with header texts, rows with
 // one text per column and the check mark of the first column. The export
@@ -58,6 +60,28 @@ private:
     QMetaObject::Connection m_connections[4];
 };
 
+// A cell as a reader gives it: a text of its own, or the UTF-8 bytes of a
+// row. Its length counts UTF-16 code units.
+inline qsizetype unitCount(QStringView text)
+{
+    return text.size();
+}
+
+inline qsizetype unitCount(std::string_view bytes)
+{
+    return Utf8::utf16Size(bytes);
+}
+
+inline QString textOf(const QString &text)
+{
+    return text;
+}
+
+inline QString textOf(std::string_view bytes)
+{
+    return Utf8::toUtf16(bytes);
+}
+
 // The rows and the one column of a RowModel, without QVariant round trips.
 class RowModelReader
 {
@@ -69,12 +93,13 @@ public:
     QString header(int) const { return m_model.header(); }
     bool has(int row) const { return !m_left() && row >= 0 && row < m_model.count(); }
 
-    // Valid until the list changes: read it before the next yield.
-    QStringView cell(int row, int) const
+    // The row's UTF-8 bytes, valid until the list changes: read them before
+    // the next yield.
+    std::string_view cell(int row, int) const
     {
         if (!has(row))
             throw rowGone();
-        return m_model.view(row);
+        return m_model.bytes(row);
     }
     bool checked(int row) const
     {

@@ -2,12 +2,16 @@
 
 #include "core/Failure.h"
 
+#include "core/Utf8Text.h"
 #include <QByteArray>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QString>
+
 #include <QStringEncoder>
 #include <QStringView>
+
+#include <string_view>
 
 #include <algorithm>
 #include <cstring>
@@ -95,6 +99,19 @@ public:
         const qsizetype spaces = std::max(width - text.size(), qsizetype(0));
         char *out = room(m_encoder.requiredSpace(text.size()) + spaces + 1);
         out = m_encoder.appendToBuffer(out, text);
+        std::memset(out, ' ', size_t(spaces));
+        out += spaces;
+        *out++ = '\t';
+        filledTo(out);
+    }
+
+    // The same for a row's UTF-8 bytes, written as they are but for a lone
+    // surrogate, which becomes U+FFFD.
+    void appendCell(std::string_view bytes, qsizetype width)
+    {
+        const qsizetype spaces = std::max(width - Utf8::utf16Size(bytes), qsizetype(0));
+        char *out = room(qsizetype(bytes.size()) + spaces + 1);
+        out = Utf8::copyReplacingSurrogates(bytes, out);
         std::memset(out, ' ', size_t(spaces));
         out += spaces;
         *out++ = '\t';

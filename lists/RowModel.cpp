@@ -1,6 +1,7 @@
 #include "lists/RowModel.h"
 
 #include "core/Failure.h"
+#include "core/Utf8Text.h"
 
 #include <algorithm>
 #include <limits>
@@ -18,10 +19,15 @@ void RowModel::setHeader(const QString &header)
     emit headerDataChanged(Qt::Horizontal, 0, 0);
 }
 
-QStringView RowModel::view(int index) const
+std::string_view RowModel::bytes(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
-    return QStringView(*m_blocks[row.block].block).sliced(row.offset, row.size);
+    return {m_blocks[row.block].block->constData() + row.offset, row.size};
+}
+
+QString RowModel::text(int index) const
+{
+    return Utf8::toUtf16(bytes(index));
 }
 
 QStringList RowModel::texts() const
@@ -29,7 +35,7 @@ QStringList RowModel::texts() const
     QStringList texts;
     texts.reserve(count());
     for (int i = 0; i < count(); ++i)
-        texts.append(view(i).toString());
+        texts.append(text(i));
     return texts;
 }
 
@@ -125,16 +131,18 @@ void RowModel::append(const QStringList &texts)
         return;
     qsizetype total = 0;
     for (const QString &text : texts)
-        total += text.size();
-    QString joined;
-    joined.reserve(total);
+        total += text.size() * 3;
+    QByteArray joined(total, Qt::Uninitialized);
     std::vector<RowSpan> spans;
     spans.reserve(size_t(texts.size()));
+    char *out = joined.data();
     for (const QString &text : texts) {
-        spans.push_back(RowSpan{joined.size(), text.size()});
-        joined.append(text);
+        char *const end = Utf8::appendUnits(text, out);
+        spans.push_back(RowSpan{out - joined.constData(), end - out});
+        out = end;
     }
-    append(std::make_shared<const QString>(std::move(joined)), spans);
+    joined.truncate(out - joined.constData());
+    append(std::make_shared<const QByteArray>(std::move(joined)), spans);
 }
 
 void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
@@ -168,8 +176,8 @@ void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &line
     beginBatch(lines.size());
     for (const LineRef &line : lines) {
         const quint32 slot = slotOf[line.id];
-        const auto *start = reinterpret_cast<const char16_t *>(blocks[line.id]->constData());
-        m_rows.push_back(Row{slot, quint32(line.length), qsizetype(line.units - start)});
+        const char *start = blocks[line.id]->constData();
+        m_rows.push_back(Row{slot, quint32(line.length), qsizetype(line.bytes - start)});
         ++m_blocks[slot].rows;
     }
     endBatch(lines.size());
@@ -204,8 +212,7 @@ void RowModel::appendChecked(const RowModel &from)
 LineRef RowModel::lineRef(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
-    const auto *start = reinterpret_cast<const char16_t *>(m_blocks[row.block].block->constData());
-    return LineRef{start + row.offset, row.size, row.block};
+    return LineRef{m_blocks[row.block].block->constData() + row.offset, row.size, row.block};
 }
 
 std::vector<TextBlock> RowModel::blocks() const
@@ -258,7 +265,7 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return view(index.row()).toString();
+        return text(index.row());
     case Qt::CheckStateRole:
         if (m_checkable)
             return m_checked[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;
@@ -309,9 +316,18 @@ QModelIndexList RowModel::match(const QModelIndex &start, int role, const QVaria
     const int from = start.row();
     const bool wrap = flags.testFlag(Qt::MatchWrap);
     QModelIndexList found;
+    // Only the start of a row is converted, as far as the wanted text can
+    // reach: no unit takes more than three bytes.
+    const qsizetype reach = wanted.size() * 3;
+    std::vector<char16_t> rowStart(std::size_t(reach) + 1);
     const auto search = [&](int first, int end) {
         for (int r = first; r < end && (hits == -1 || found.size() < hits); ++r) {
-            if (view(r).startsWith(wanted, cs))
+            const std::string_view row = bytes(r);
+            const qsizetype size = std::min<qsizetype>(qsizetype(row.size()), reach);
+            const char16_t *const units = rowStart.data();
+            const qsizetype written =
+                Utf8::writeUnits(row.substr(0, size_t(size)), rowStart.data()) - units;
+            if (QStringView(units, written).startsWith(wanted, cs))
                 found.append(index(r));
         }
     };

@@ -9,14 +9,17 @@
 #include <QStringView>
 
 #include <memory>
+#include <string_view>
 #include <vector>
 
-// An immutable run of text that rows point into: the decoded text of one
-// loaded file, the sample, or a batch of appended texts. Rows of both lists
-// share it; it goes when the last row that points into it has left.
-using TextBlock = std::shared_ptr<const QString>;
+// An immutable run of UTF-8 text that rows point into: the bytes of one
+// loaded file (converted to UTF-8 when it was not), the sample, or a batch of
+// appended texts. Rows of both lists share it; it goes when the last row
+// that points into it has left. A lone surrogate from a 16-bit file is held
+// as its three bytes (see core/Utf8Text.h).
+using TextBlock = std::shared_ptr<const QByteArray>;
 
-// Where a row's text is: a stretch of one block.
+// Where a row's text is: a stretch of one block, in bytes.
 struct RowSpan
 {
     qsizetype offset;
@@ -41,9 +44,9 @@ public:
 
     // Zero-based access for the code; the user's positions are these plus one.
     int count() const { return static_cast<int>(m_rows.size()); }
-    // The row's text, valid until the list changes.
-    QStringView view(int index) const;
-    QString text(int index) const { return view(index).toString(); }
+    // The row's UTF-8 bytes, valid until the list changes.
+    std::string_view bytes(int index) const;
+    QString text(int index) const;
     bool isChecked(int index) const { return m_checked.at(static_cast<size_t>(index)); }
     // Every row's text in row order, each a text of its own.
     QStringList texts() const;
@@ -72,7 +75,7 @@ public:
     // readable after the rows left the list.
     LineRef lineRef(int index) const;
     std::vector<TextBlock> blocks() const;
-    const QString *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
+    const QByteArray *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -111,7 +114,7 @@ private:
     std::vector<Row> m_rows;
     std::vector<bool> m_checked;
     std::vector<Slot> m_blocks;
-    QHash<const QString *, quint32> m_slotOfBlock;
+    QHash<const QByteArray *, quint32> m_slotOfBlock;
     std::vector<quint32> m_freeSlots;
     QString m_header;
     bool m_checkable;

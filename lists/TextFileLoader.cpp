@@ -4,6 +4,7 @@
 #include "core/Files.h"
 #include "core/Progress.h"
 #include "core/UserDialogs.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 
 #include <QDir>
@@ -48,85 +49,72 @@ constexpr std::array<char16_t, 256> makeWindows1252Table()
 
 constexpr std::array<char16_t, 256> Windows1252 = makeWindows1252Table();
 
-// The decoders turn a run of bytes into UTF-16 code units at out and give the
-// end of what they wrote. With dropCarriageReturns set they delete carriage
-// returns on the way, so that splitting needs no second pass for them.
-
-char16_t *windows1252Units(const uchar *p, const uchar *end, char16_t *out,
-                           bool dropCarriageReturns)
-{
-    for (; p < end; ++p) {
-        *out = Windows1252[*p];
-        out += (dropCarriageReturns && *p == '\r') ? 0 : 1;
-    }
-    return out;
-}
-
 constexpr quint64 HighBits = 0x8080808080808080ull;
-constexpr quint64 LowBits = 0x0101010101010101ull;
-
-bool holdsCarriageReturn(quint64 eightBytes)
-{
-    const quint64 x = eightBytes ^ (LowBits * '\r');
-    return ((x - LowBits) & ~x & HighBits) != 0;
-}
 
 bool continuation(uchar b)
 {
     return (b & 0xC0) == 0x80;
 }
 
-// Strict UTF-8: no overlong forms, no encoded surrogates, nothing above
-// U+10FFFF, no sequence cut off at the end. Gives nullptr as soon as the bytes
-// turn out not to be UTF-8. Never writes more units than it reads bytes.
-char16_t *utf8Units(const uchar *p, const uchar *end, char16_t *out, bool dropCarriageReturns)
+// Where strict UTF-8 ends in [p, end): no overlong forms, no encoded
+// surrogates, nothing above U+10FFFF, no sequence cut off at the end. Gives
+// end when all of it is UTF-8.
+const uchar *endOfUtf8(const uchar *p, const uchar *end)
 {
     while (p < end) {
         if (end - p >= 8) {
             quint64 word;
             std::memcpy(&word, p, sizeof word);
-            if ((word & HighBits) == 0 && !(dropCarriageReturns && holdsCarriageReturn(word))) {
-                for (int i = 0; i < 8; ++i)
-                    out[i] = p[i];
-                out += 8;
+            if ((word & HighBits) == 0) {
                 p += 8;
                 continue;
             }
         }
         const uchar b = *p;
         if (b < 0x80) {
-            if (!(dropCarriageReturns && b == '\r'))
-                *out++ = b;
             ++p;
         } else if (b < 0xC2) {
-            return nullptr;
+            return p;
         } else if (b < 0xE0) {
             if (end - p < 2 || !continuation(p[1]))
-                return nullptr;
-            *out++ = char16_t(((b & 0x1F) << 6) | (p[1] & 0x3F));
+                return p;
             p += 2;
         } else if (b < 0xF0) {
             if (end - p < 3 || !continuation(p[1]) || !continuation(p[2]))
-                return nullptr;
+                return p;
             if ((b == 0xE0 && p[1] < 0xA0) || (b == 0xED && p[1] >= 0xA0))
-                return nullptr;
-            *out++ = char16_t(((b & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+                return p;
             p += 3;
         } else if (b < 0xF5) {
             if (end - p < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
-                return nullptr;
+                return p;
             if ((b == 0xF0 && p[1] < 0x90) || (b == 0xF4 && p[1] >= 0x90))
-                return nullptr;
-            const char32_t c = char32_t((b & 0x07) << 18) | char32_t((p[1] & 0x3F) << 12) |
-                               char32_t((p[2] & 0x3F) << 6) | char32_t(p[3] & 0x3F);
-            *out++ = QChar::highSurrogate(c);
-            *out++ = QChar::lowSurrogate(c);
+                return p;
             p += 4;
         } else {
-            return nullptr;
+            return p;
         }
     }
-    return out;
+    return end;
+}
+
+// Windows-1252 bytes as UTF-8, carriage returns deleted.
+QByteArray windows1252ToUtf8(QByteArrayView bytes)
+{
+    QByteArray text(bytes.size() * 3, Qt::Uninitialized);
+    char *out = text.data();
+    for (const char c : bytes) {
+        const auto b = uchar(c);
+        if (b < 0x80) {
+            *out = c;
+            out += b != '\r';
+        } else {
+            const char16_t unit = Windows1252[b];
+            out = Utf8::appendUnits(QStringView(&unit, 1), out);
+        }
+    }
+    text.truncate(out - text.constData());
+    return text;
 }
 
 bool isUtf16(QByteArrayView bytes)
@@ -135,12 +123,9 @@ bool isUtf16(QByteArrayView bytes)
     return first == 0xFF || first == 0xFE;
 }
 
-QByteArrayView withoutUtf8Mark(QByteArrayView bytes)
-{
-    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
-}
-
-QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
+// 16-bit units as UTF-8, carriage returns deleted; a lone surrogate is kept
+// as its three bytes.
+QByteArray utf16ToUtf8(QByteArrayView bytes)
 {
     const auto *in = reinterpret_cast<const uchar *>(bytes.data());
     const bool twoBytes = bytes.size() >= 2;
@@ -158,9 +143,8 @@ QString fromUtf16Bytes(QByteArrayView bytes, bool dropCarriageReturns)
         qFromLittleEndian<char16_t>(in + start, units, out);
     if (oddByte)
         out[units] = QChar::ReplacementCharacter;
-    if (dropCarriageReturns)
-        text.truncate(std::remove(out, out + text.size(), u'\r') - out);
-    return text;
+    text.truncate(std::remove(out, out + text.size(), u'\r') - out);
+    return Utf8::fromUtf16(text);
 }
 
 // Reports how far the load of one file is: reading is the first part of the
@@ -219,76 +203,73 @@ private:
     int m_lines = 0;
 };
 
-bool blank(QStringView line)
+bool blank(const char *begin, const char *end)
 {
-    return std::all_of(line.begin(), line.end(), [](QChar c) { return c == u' '; });
+    return std::all_of(begin, end, [](char c) { return c == ' ' || c == '\r'; });
 }
 
-// Finds the rows of a text without carriage returns: the stretches between
-// its line feeds (lineFeeds of them, when known), lines of spaces only
-// skipped.
-LoadedText splitRows(QString text, LoadMeter &meter, qint64 lineFeeds = -1)
+// Splits UTF-8 text at its line feeds into rows, in place: the text becomes
+// the block, its carriage returns deleted on the way, lines of spaces only
+// skipped; the rows start from `start` on (after a mark). With check set, the
+// text is checked to be strict UTF-8 as it goes; when it is not, nothing is
+// given and the text is left whole, with no carriage return before the point
+// where the check stopped. lineFeeds is how many line feeds there are.
+std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lineFeeds, bool check,
+                                    LoadMeter &meter, QByteArray *unchecked = nullptr)
 {
-    LoadedText loaded;
-    if (lineFeeds >= 0)
-        loaded.spans.reserve(std::size_t(lineFeeds + 1));
-    const QStringView all(text);
-    qsizetype from = 0;
-    for (;;) {
-        meter.split(from * 2);
-        qsizetype lineFeed = all.indexOf(u'\n', from);
-        const bool last = lineFeed < 0;
-        if (last)
-            lineFeed = all.size();
-        if (!blank(all.sliced(from, lineFeed - from)))
-            loaded.spans.push_back(RowSpan{from, lineFeed - from});
-        if (last)
-            break;
-        from = lineFeed + 1;
-    }
-    loaded.block = std::make_shared<const QString>(std::move(text));
-    return loaded;
-}
-
-// Splits bytes at their line feeds and decodes each line into one text block,
-// carriage returns deleted and lines of spaces only skipped; every other line
-// becomes a row, a stretch of the block. A line feed byte is never part of a
-// longer UTF-8 sequence, so splitting before decoding is safe. Gives nothing
-// when a line does not decode (the bytes are not UTF-8). lineFeeds is how many
-// line feed bytes there are.
-template <typename LineDecoder>
-std::optional<LoadedText> splitBytes(QByteArrayView bytes, qint64 lineFeeds, LineDecoder decodeLine,
-                                     LoadMeter &meter)
-{
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
-    const uchar *const begin = p;
-    const uchar *const end = p + bytes.size();
-    // No decoder writes more units than it reads bytes.
-    QString text(bytes.size(), Qt::Uninitialized);
-    char16_t *const first = reinterpret_cast<char16_t *>(text.data());
-    char16_t *out = first;
     LoadedText loaded;
     loaded.spans.reserve(std::size_t(lineFeeds + 1));
+    char *const first = text.data();
+    const char *p = first + start;
+    const char *const end = first + text.size();
+    char *out = first + start; // where kept bytes go, once a carriage return was deleted
     for (;;) {
-        meter.split(p - begin);
-        const auto *lineFeed = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
-        const uchar *const lineEnd = lineFeed ? lineFeed : end;
-        const bool spacesOnly =
-            std::all_of(p, lineEnd, [](uchar b) { return b == ' ' || b == '\r'; });
-        if (!spacesOnly) {
-            char16_t *const start = out;
-            out = decodeLine(p, lineEnd, out);
-            if (!out)
+        meter.split(p - first);
+        const auto *lineFeed = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *const lineEnd = lineFeed ? lineFeed : end;
+        if (check) {
+            const auto *valid = reinterpret_cast<const uchar *>(p);
+            if (endOfUtf8(valid, valid + (lineEnd - p)) !=
+                reinterpret_cast<const uchar *>(lineEnd)) {
+                std::memmove(out, p, size_t(end - p));
+                text.truncate(out + (end - p) - first);
+                *unchecked = std::move(text);
                 return std::nullopt;
-            loaded.spans.push_back(RowSpan{start - first, out - start});
+            }
+        }
+        const char *const carriageReturn =
+            static_cast<const char *>(std::memchr(p, '\r', size_t(lineEnd - p)));
+        const char *const next = lineFeed ? lineFeed + 1 : end;
+        if (blank(p, lineEnd)) {
+            if (out == p) // nothing has moved yet: the line stays where it is
+                out = const_cast<char *>(next);
+            else if (lineFeed)
+                *out++ = '\n';
+        } else if (!carriageReturn && out == p) {
+            loaded.spans.push_back(RowSpan{p - first, lineEnd - p});
+            out = const_cast<char *>(next);
+        } else {
+            char *const row = out;
+            if (out != p)
+                std::memmove(out, p, size_t(lineEnd - p));
+            char *const rowEnd = std::remove(row, row + (lineEnd - p), '\r');
+            loaded.spans.push_back(RowSpan{row - first, rowEnd - row});
+            out = rowEnd;
+            if (lineFeed)
+                *out++ = '\n';
         }
         if (!lineFeed)
             break;
-        p = lineFeed + 1;
+        p = next;
     }
     text.truncate(out - first);
-    loaded.block = std::make_shared<const QString>(std::move(text));
+    loaded.block = std::make_shared<const QByteArray>(std::move(text));
     return loaded;
+}
+
+LoadedText splitText(QByteArray text, qint64 lineFeeds, LoadMeter &meter)
+{
+    return *splitRows(std::move(text), 0, lineFeeds, false, meter);
 }
 
 // The bytes of a file, and how many of them are line feeds.
@@ -303,21 +284,23 @@ qint64 lineFeedsIn(QByteArrayView bytes)
     return std::count(bytes.begin(), bytes.end(), '\n');
 }
 
-LoadedText textOf(QByteArrayView bytes, qint64 lineFeeds, LoadMeter &meter)
+// The rows of a file's bytes, which become the block when they are UTF-8.
+LoadedText textOf(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter)
 {
     if (bytes.isEmpty())
         return {};
     if (isUtf16(bytes))
-        return splitRows(fromUtf16Bytes(bytes, true), meter);
-
-    std::optional<LoadedText> utf8 = splitBytes(
-        withoutUtf8Mark(bytes), lineFeeds,
-        [](auto p, auto end, auto out) { return utf8Units(p, end, out, true); }, meter);
+        return splitText(utf16ToUtf8(bytes), lineFeeds, meter);
+    const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    QByteArray notUtf8;
+    std::optional<LoadedText> utf8 =
+        splitRows(std::move(bytes), mark, lineFeeds, true, meter, &notUtf8);
     if (utf8)
         return std::move(*utf8);
-    return *splitBytes(
-        bytes, lineFeeds,
-        [](auto p, auto end, auto out) { return windows1252Units(p, end, out, true); }, meter);
+    // Deleting carriage returns changed nothing that Windows-1252 reads.
+    QByteArray converted = windows1252ToUtf8(notUtf8);
+    notUtf8 = QByteArray();
+    return splitText(std::move(converted), lineFeeds, meter);
 }
 
 QStringList rowsOf(const LoadedText &loaded)
@@ -325,7 +308,8 @@ QStringList rowsOf(const LoadedText &loaded)
     QStringList rows;
     rows.reserve(qsizetype(loaded.spans.size()));
     for (const RowSpan &span : loaded.spans)
-        rows.append(QStringView(*loaded.block).sliced(span.offset, span.size).toString());
+        rows.append(Utf8::toUtf16(
+            std::string_view(loaded.block->constData() + span.offset, std::size_t(span.size))));
     return rows;
 }
 
@@ -362,9 +346,10 @@ bool fitsInMemory(qint64 bytesNeeded, qint64 limit = 0)
     return double(bytesNeeded) <= total;
 }
 
-// The file's bytes and its decoded block (two bytes a character) live side by
-// side for a moment, with two small records a row: where it is in the block,
-// and the list's own.
+// A UTF-8 file's bytes are its block; other files live beside their UTF-8
+// block for a moment (up to three bytes a byte, counted as two: those files
+// are mostly ASCII). Each row takes two small records: where it is in the
+// block, and the list's own.
 qint64 bytesToLoad(qint64 fileSize, qint64 lines)
 {
     return fileSize * 3 + lines * 32;
@@ -485,7 +470,7 @@ FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 mem
 QStringList rowsFromBytes(QByteArrayView bytes)
 {
     LoadMeter quiet(nullptr, bytes.size());
-    return rowsOf(textOf(bytes, lineFeedsIn(bytes), quiet));
+    return rowsOf(textOf(QByteArray(bytes.data(), bytes.size()), lineFeedsIn(bytes), quiet));
 }
 
 LoadedText loadTextFile(const QString &path, Progress *progress)
@@ -498,10 +483,10 @@ LoadedText loadTextFile(const QString &path, Progress *progress)
             progress->setText(u"Loading: "_s + fileNameFromPath(path));
         }
         LoadMeter meter(progress, QFileInfo(path).size());
-        const FileBytes file = readWholeFile(path, meter);
+        FileBytes file = readWholeFile(path, meter);
         if (!fitsInMemory(bytesToLoad(file.bytes.size(), file.lineFeeds)))
             throw outOfMemory(path);
-        return textOf(file.bytes, file.lineFeeds, meter);
+        return textOf(std::move(file.bytes), file.lineFeeds, meter);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
@@ -518,33 +503,34 @@ LoadedText loadText(QString text, const QString &source, Progress *progress)
         }
         LoadMeter meter(progress, text.size() * 2);
         // A large text is gone through in pieces, with the window alive in
-        // between: once to count its lines, once more when it has carriage
-        // returns to lose.
+        // between: once to count its lines, once more to turn it into UTF-8
+        // without its carriage returns.
         constexpr qsizetype Piece = qsizetype(4) << 20;
         const QStringView all(text);
         qint64 lineFeeds = 0;
-        bool carriageReturns = false;
         for (qsizetype at = 0; at < all.size(); at += Piece) {
             meter.read(at);
-            const QStringView piece = all.sliced(at, std::min(Piece, all.size() - at));
-            lineFeeds += piece.count(u'\n');
-            carriageReturns = carriageReturns || piece.contains(u'\r');
+            lineFeeds += all.sliced(at, std::min(Piece, all.size() - at)).count(u'\n');
         }
-        // The text, the copy without carriage returns, and the rows.
-        if (!fitsInMemory(text.size() * 4 + lineFeeds * 32))
+        // The text, its UTF-8 (at most three bytes a unit) and the rows.
+        if (!fitsInMemory(text.size() * 5 + lineFeeds * 32))
             throw sourceOutOfMemory(source);
-        if (carriageReturns) {
-            QString kept(text.size(), Qt::Uninitialized);
-            auto *out = reinterpret_cast<char16_t *>(kept.data());
-            for (qsizetype at = 0; at < all.size(); at += Piece) {
-                meter.read(all.size() + at);
-                const QStringView piece = all.sliced(at, std::min(Piece, all.size() - at));
-                out = std::remove_copy(piece.utf16(), piece.utf16() + piece.size(), out, u'\r');
-            }
-            kept.truncate(out - reinterpret_cast<const char16_t *>(kept.constData()));
-            text = std::move(kept);
+        QByteArray bytes(text.size() * 3, Qt::Uninitialized);
+        char *out = bytes.data();
+        for (qsizetype at = 0; at < all.size();) {
+            meter.read(all.size() + at);
+            qsizetype size = std::min(Piece, all.size() - at);
+            // A pair of surrogates stays in one piece.
+            if (at + size < all.size() && all[at + size - 1].isHighSurrogate())
+                ++size;
+            char *const pieceStart = out;
+            out = Utf8::appendUnits(all.sliced(at, size), out);
+            out = std::remove(pieceStart, out, '\r');
+            at += size;
         }
-        return splitRows(std::move(text), meter, lineFeeds);
+        bytes.truncate(out - bytes.constData());
+        text = QString();
+        return splitText(std::move(bytes), lineFeeds, meter);
     } catch (const std::bad_alloc &) {
         throw sourceOutOfMemory(source);
     } catch (const std::length_error &) {
@@ -560,11 +546,11 @@ LoadedText loadStream(int fd, const QString &source, Progress *progress, qint64 
             progress->setText(u"Loading: "_s + source);
         }
         LoadMeter meter(progress, 0);
-        const FileBytes input = readStream(fd, source, meter, memoryLimit);
+        FileBytes input = readStream(fd, source, meter, memoryLimit);
         if (!fitsInMemory(bytesToLoad(input.bytes.size(), input.lineFeeds), memoryLimit))
             throw sourceOutOfMemory(source);
         meter.setTotal(input.bytes.size());
-        return textOf(input.bytes, input.lineFeeds, meter);
+        return textOf(std::move(input.bytes), input.lineFeeds, meter);
     } catch (const std::bad_alloc &) {
         throw sourceOutOfMemory(source);
     } catch (const std::length_error &) {

@@ -2,10 +2,13 @@
 
 #include "core/Progress.h"
 #include "core/Yielding.h"
-#include "sort/SortRoutines.h"
+#include "sort/UnitLines.h"
+
+#include <QRandomGenerator>
 
 #include <QtGlobal>
 
+#include <cstring>
 #include <exception>
 #include <string>
 #include <utility>
@@ -55,25 +58,67 @@ template <typename T> void reverseInSteps(T *items, qsizetype count, Progress *p
     }
 }
 
+// Whether two lines have the same text, unit for unit; the same bytes are
+// the same units.
+inline bool sameText(const UnitLine &a, const UnitLine &b)
+{
+    return a.length == b.length &&
+           std::char_traits<char16_t>::compare(a.units, b.units, std::size_t(a.length)) == 0;
+}
+
+inline bool sameText(const LineRef &a, const LineRef &b)
+{
+    return a.length == b.length && std::memcmp(a.bytes, b.bytes, a.length) == 0;
+}
+
 // Puts the lines in a uniformly random order (Fisher-Yates, drawn from
 // QRandomGenerator::global()), yielding as it goes; a yield that throws
 // leaves every line once.
-void shuffleLines(LineRefs &lines, Progress *progress);
+template <typename Line> void shuffleLines(LineList<Line> &lines, Progress *progress)
+{
+    Line *const items = lines.data();
+    QRandomGenerator *const random = QRandomGenerator::global();
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype i = lines.size() - 1; i > 0; --i) {
+        // Each line in turn, from the last, swaps with one of those before it
+        // or stays: every order is equally likely.
+        std::swap(items[i], items[random->bounded(qint64(i) + 1)]);
+        yield();
+    }
+}
 
 // The dropping steps end once begun: a yield that throws meanwhile is passed
 // on when the kept lines are in place.
 
 // Keeps the first of each run of identical neighbours, in order.
-void dropRepeatedNeighbours(LineRefs &lines, Progress *progress);
+template <typename Line> void dropRepeatedNeighbours(LineList<Line> &lines, Progress *progress)
+{
+    Line *const items = lines.data();
+    DeferredYield yield(progress, YieldPacer::SortItems);
+    qsizetype kept = lines.size() > 0 ? 1 : 0;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (!sameText(items[i], items[kept - 1]))
+            items[kept++] = items[i];
+        yield();
+    }
+    lines.truncate(kept);
+    yield.finish();
+}
 
 // Keeps the lines whose dropped[i] is false, in order.
-void dropMarkedLines(LineRefs &lines, const bool *dropped, Progress *progress);
-
-// Whether two lines have the same text, unit for unit.
-inline bool sameText(const LineRef &a, const LineRef &b)
+template <typename Line>
+void dropMarkedLines(LineList<Line> &lines, const bool *dropped, Progress *progress)
 {
-    return a.length == b.length &&
-           std::char_traits<char16_t>::compare(a.units, b.units, std::size_t(a.length)) == 0;
+    Line *const items = lines.data();
+    DeferredYield yield(progress, YieldPacer::SortItems);
+    qsizetype kept = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!dropped[i])
+            items[kept++] = items[i];
+        yield();
+    }
+    lines.truncate(kept);
+    yield.finish();
 }
 
 } // namespace SortEngine

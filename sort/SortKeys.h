@@ -2,9 +2,10 @@
 
 #include "core/Failure.h"
 
-#include "sort/SortRoutines.h"
+#include "sort/UnitLines.h"
 
 #include <QString>
+#include <QtEndian>
 #include <QtGlobal>
 
 #include <cstring>
@@ -56,7 +57,7 @@ inline const char16_t *unitsOf(const QString &text)
     return reinterpret_cast<const char16_t *>(text.constData());
 }
 
-inline const char16_t *unitsOf(const LineRef &line)
+inline const char16_t *unitsOf(const UnitLine &line)
 {
     return line.units;
 }
@@ -70,20 +71,84 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
                  quint32(offset)};
 }
 
+// Packs the next units of a key into a refining key's heads.
+inline void packUnitHeads(Entry &key, const char16_t *units, qsizetype left)
+{
+    key.head0 = packHead(units, left);
+    key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
+}
+
+// UTF-8 compares as UTF-16 units do once the lead bytes EE and EF (U+E000 to
+// U+FFFF) sort above F0 to F4 (the characters above U+FFFF, two units from
+// D800 on): code point order and unit order differ only there. A lone
+// surrogate (ED A0..BF) against a character above U+FFFF is the one case
+// this cannot settle; such lines are sorted as units.
+inline constexpr unsigned char unitOrderByte(unsigned char b)
+{
+    return b == 0xEE ? 0xFE : b == 0xEF ? 0xFF : b;
+}
+
+// Up to eight bytes in unit order, most significant first, zero padded: as
+// packHead, comparing two packed values agrees with comparing the texts
+// whenever they differ.
+inline quint64 packBytes(const char *text, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(text);
+    quint64 bytes = 0;
+    if (size >= 8) {
+        std::memcpy(&bytes, p, sizeof bytes);
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+            bytes = qbswap(bytes);
+        if ((bytes & 0x8080808080808080ull) == 0)
+            return bytes;
+        bytes = 0;
+    }
+    for (qsizetype i = 0; i < 8; ++i)
+        bytes = (bytes << 8) | (i < size ? unitOrderByte(p[i]) : 0u);
+    return bytes;
+}
+
+// The entry of a UTF-8 key whose first bytes are key[0, size).
+inline Entry byteEntry(const char *key, qsizetype size, qsizetype line, qsizetype offset)
+{
+    if (offset > MaxIndex)
+        throw Failure::outOfMemory();
+    return Entry{packBytes(key, size), size > 8 ? packBytes(key + 8, size - 8) : 0, quint32(line),
+                 quint32(offset)};
+}
+
 // Where the keys' units beyond their heads are, for the groups of entries
-// whose heads tie: size(e) is the key's size, units(e, from) its units from
-// from on (from >= 8).
+// whose heads tie: size(e) is the key's size, packHeads() puts its units
+// from `from` on (a multiple of PerLevel, what two heads hold) into a
+// refining key's heads.
 
 // The lines' own texts from an offset on.
 struct LineSuffixes
 {
     static constexpr bool HeadsAreWhole = false;
+    static constexpr qsizetype PerLevel = 8;
+    const UnitLine *lines;
+
+    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
+    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
+    {
+        packUnitHeads(key, unitsOf(lines[entry.line]) + entry.offset + from, left);
+    }
+};
+
+// UTF-8 lines from an offset on, in unit order (see unitOrderByte).
+struct ByteSuffixes
+{
+    static constexpr bool HeadsAreWhole = false;
+    static constexpr qsizetype PerLevel = 16;
     const LineRef *lines;
 
     qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
-    const char16_t *units(const Entry &entry, qsizetype from) const
+    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
     {
-        return unitsOf(lines[entry.line]) + entry.offset + from;
+        const char *bytes = lines[entry.line].bytes + entry.offset + from;
+        key.head0 = packBytes(bytes, left);
+        key.head1 = left > 8 ? packBytes(bytes + 8, left - 8) : 0;
     }
 };
 
@@ -93,13 +158,14 @@ struct LineSuffixes
 struct FilteredTails
 {
     static constexpr bool HeadsAreWhole = false;
+    static constexpr qsizetype PerLevel = 8;
     const char16_t *tails;
     const qsizetype *starts;
 
     qsizetype size(const Entry &entry) const { return entry.offset; }
-    const char16_t *units(const Entry &entry, qsizetype from) const
+    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
     {
-        return tails + starts[entry.line] + (from - 8);
+        packUnitHeads(key, tails + starts[entry.line] + (from - 8), left);
     }
 };
 
@@ -108,13 +174,14 @@ struct FilteredTails
 struct StoredKeys
 {
     static constexpr bool HeadsAreWhole = false;
+    static constexpr qsizetype PerLevel = 8;
     const char16_t *keys;
     const qsizetype *starts;
 
     qsizetype size(const Entry &entry) const { return entry.offset; }
-    const char16_t *units(const Entry &entry, qsizetype from) const
+    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
     {
-        return keys + starts[entry.line] + from;
+        packUnitHeads(key, keys + starts[entry.line] + from, left);
     }
 };
 

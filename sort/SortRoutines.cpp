@@ -4,12 +4,14 @@
 #include "core/Yielding.h"
 #include "sort/CharacterFilters.h"
 #include "sort/EncodedKeys.h"
+#include "sort/EntrySort.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
 #include "sort/SortKeys.h"
 #include "sort/SortOptions.h"
 #include "sort/TieRefinement.h"
 #include "sort/TwoThreads.h"
+#include "sort/UnitLines.h"
 #include "sort/WorkArray.h"
 
 #include <algorithm>
@@ -34,132 +36,9 @@ using namespace SortEngine;
 
 namespace {
 
-// Begins pass 1. Returns false when there is nothing to compare.
-bool beginSort(LineRefs &lines, Progress *progress)
-{
-    beginPass(progress, 1);
-    if (lines.size() < 2)
-        return false;
-    if (lines.size() > MaxIndex)
-        throw Failure::outOfMemory();
-    return true;
-}
-
-inline void prefetch(const void *address)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    Q_UNUSED(address);
-#endif
-}
-
-// Puts the lines in the order of the sorted entries; walls keep their index.
-// Line references are plain values, so they are copied aside as bytes and copied back in their new
-// order: sequential writes, reads prefetched ahead, no reference counting. Only the first step can
-// fail, before anything moved, so no line is lost or doubled: a window closed during the moving is
-// only reported once every line object is back in the list. scratch, when not null, has room for
-// every line object.
-void applyOrder(LineRefs &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
-                std::byte *scratch, Progress *progress)
-{
-    static_assert(std::is_trivially_copyable_v<LineRef>);
-    constexpr std::size_t Size = sizeof(LineRef);
-    constexpr qsizetype Ahead = 16;
-    const qsizetype count = lines.size();
-    std::unique_ptr<WorkArray<std::byte>> aside;
-    if (!scratch) {
-        aside = std::make_unique<WorkArray<std::byte>>(count * qsizetype(Size));
-        scratch = aside->data();
-    }
-    std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
-    // Aside in steps: fresh scratch memory is slow to touch. Nothing has
-    // moved yet, so a closed window may stop the sort here.
-    for (qsizetype done = 0; done < count;) {
-        const qsizetype step = std::min(YieldPacer::SortItems, count - done);
-        std::memcpy(scratch + done * Size, texts + done * Size, std::size_t(step) * Size);
-        done += step;
-        if (progress)
-            progress->yield();
-    }
-
-    const std::byte *const from = scratch;
-    const Entry *const end = sorted + (count - qsizetype(walls.size()));
-    auto wall = walls.begin();
-    DeferredYield yield(progress, YieldPacer::SortItems);
-    for (qsizetype k = 0; k < count; ++k) {
-        yield();
-        qsizetype line = k;
-        if (wall != walls.end() && *wall == k) {
-            ++wall;
-        } else {
-            if (end - sorted > Ahead)
-                prefetch(from + sorted[Ahead].line * Size);
-            line = sorted->line;
-            ++sorted;
-        }
-        std::memcpy(texts + k * Size, from + line * Size, Size);
-    }
-    yield.finish();
-}
-
-// Sorts the entries stably by their keys, each segment on its own, and hands
-// use() the sorted entries and the merge array that does not hold them (null
-// when no merge round was needed). Pass 1 has begun.
-template <typename Texts, typename Use>
-void sortEntriesThen(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
-                     const Texts &texts, Progress *progress, Use use)
-{
-    MergeSorter sorter(entries, segmentEnds, HeadLess{});
-    Entry *sorted = sorter.sort(progress);
-    if constexpr (!Texts::HeadsAreWhole)
-        refineTies(sorted, segmentEnds, texts, progress);
-    use(sorted, sorter.spare(sorted));
-}
-
-enum class Direction {
-    Ascending,
-    Descending, // largest key first, equal keys still in input order
-};
-
-// Sorts the lines by their entries (the lines that take part, in line order);
-// the walls, ascending, stay where they are. Only an ascending sort has walls.
-// Pass 1 has begun.
-template <typename Texts>
-void sortEntries(LineRefs &lines, WorkArray<Entry> &entries, const std::vector<qsizetype> &walls,
-                 Texts texts, Progress *progress, Direction direction = Direction::Ascending)
-{
-    std::vector<qsizetype> segmentEnds;
-    segmentEnds.reserve(walls.size() + 1);
-    // A wall at line w ends the segment of the entries before it.
-    YieldPacer yield(progress, YieldPacer::SortItems);
-    for (std::size_t w = 0; w < walls.size(); ++w) {
-        segmentEnds.push_back(walls[w] - qsizetype(w));
-        yield();
-    }
-    const qsizetype count = entries.size();
-    segmentEnds.push_back(count);
-
-    // A stable ascending sort of the entries last line first, read backwards,
-    // is the stable descending order: equal keys come out in input order.
-    const bool descending = direction == Direction::Descending;
-    Q_ASSERT(!descending || walls.empty());
-    if (descending)
-        reverseInSteps(entries.data(), count, progress);
-    sortEntriesThen(entries, segmentEnds, texts, progress, [&](Entry *sorted, Entry *spare) {
-        if (descending)
-            reverseInSteps(sorted, count, progress);
-        // Without walls there are as many entries as lines, and an entry is as
-        // large as a line object, so the spare merge array can hold them all.
-        static_assert(sizeof(Entry) >= sizeof(LineRef));
-        std::byte *scratch = walls.empty() ? reinterpret_cast<std::byte *>(spare) : nullptr;
-        applyOrder(lines, sorted, walls, scratch, progress);
-    });
-}
-
 // Sorting by a position below 1 is an invalid call, reported once two lines
 // would be compared.
-LineRefs &failInvalidArgument(LineRefs &lines, Progress *progress)
+UnitLines &failInvalidArgument(UnitLines &lines, Progress *progress)
 {
     beginPass(progress, 1);
     if (lines.size() >= 2)
@@ -170,10 +49,10 @@ LineRefs &failInvalidArgument(LineRefs &lines, Progress *progress)
 // The entries of every line keyed by its text from 0-based offset
 // keyStart(text) on. Pass 1 has begun.
 template <typename KeyStart>
-void suffixKeys(const LineRefs &lines, WorkArray<Entry> &entries, Progress *progress,
+void suffixKeys(const UnitLines &lines, WorkArray<Entry> &entries, Progress *progress,
                 KeyStart keyStart)
 {
-    const LineRef *texts = lines.constData();
+    const UnitLine *texts = lines.constData();
     inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
         const qsizetype middle = lines.size() / 2;
@@ -196,8 +75,8 @@ qsizetype lineStart(const char16_t *, qsizetype)
 
 // Keys every line by its text from 0-based offset keyStart(text) on.
 template <typename KeyStart>
-LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart,
-                       Direction direction = Direction::Ascending)
+UnitLines &sortBySuffix(UnitLines &lines, Progress *progress, KeyStart keyStart,
+                        Direction direction = Direction::Ascending)
 {
     if (!beginSort(lines, progress))
         return lines;
@@ -207,7 +86,7 @@ LineRefs &sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart,
     return lines;
 }
 
-LineRefs &sortFromCharacter(LineRefs &lines, qsizetype start, Progress *progress)
+UnitLines &sortFromCharacter(UnitLines &lines, qsizetype start, Progress *progress)
 {
     if (start < 1)
         return failInvalidArgument(lines, progress);
@@ -228,7 +107,7 @@ inline qsizetype nthSpace(const char16_t *text, qsizetype size, qsizetype spaces
 
 // Keys every line by its text from its skip-th space on (skip >= 1), that
 // space included; lines with fewer spaces are walls.
-LineRefs &sortFromWord(LineRefs &lines, qsizetype skip, Progress *progress)
+UnitLines &sortFromWord(UnitLines &lines, qsizetype skip, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
@@ -239,7 +118,7 @@ LineRefs &sortFromWord(LineRefs &lines, qsizetype skip, Progress *progress)
     // into fresh memory, which is slow to touch; reserved room that is never
     // used is never touched.
     walls.reserve(std::size_t(lines.size()));
-    const LineRef *texts = lines.constData();
+    const UnitLine *texts = lines.constData();
     YieldPacer yield(progress, YieldPacer::SortItems);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const char16_t *units = unitsOf(texts[i]);
@@ -259,7 +138,7 @@ LineRefs &sortFromWord(LineRefs &lines, qsizetype skip, Progress *progress)
 // The entries of lines [from, to) keyed by filter, their tails packed into
 // tails from at on.
 template <CharacterFilter filter>
-void filterKeys(const LineRef *texts, qsizetype from, qsizetype to, qsizetype at,
+void filterKeys(const UnitLine *texts, qsizetype from, qsizetype to, qsizetype at,
                 WorkArray<Entry> &entries, WorkArray<char16_t> &tails, WorkArray<qsizetype> &starts,
                 Progress *mayYield)
 {
@@ -299,7 +178,7 @@ struct KeyRoom
 };
 
 template <typename MostUnits>
-KeyRoom keyRoom(const LineRefs &lines, Progress *progress, MostUnits mostUnits)
+KeyRoom keyRoom(const UnitLines &lines, Progress *progress, MostUnits mostUnits)
 {
     KeyRoom room;
     const qsizetype middle = lines.size() / 2;
@@ -313,11 +192,11 @@ KeyRoom keyRoom(const LineRefs &lines, Progress *progress, MostUnits mostUnits)
     return room;
 }
 
-LineRefs &sortByFilter(LineRefs &lines, CharacterFilter filter, Progress *progress)
+UnitLines &sortByFilter(UnitLines &lines, CharacterFilter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
-    const LineRef *texts = lines.constData();
+    const UnitLine *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
     // A key's tail fits in the units of its line beyond the eighth.
@@ -355,7 +234,7 @@ LineRefs &sortByFilter(LineRefs &lines, CharacterFilter filter, Progress *progre
 
 // Keys every line by its text from word wordNumber on, the space before it
 // included; lines with fewer words are walls.
-LineRefs &sortFromWordNumber(LineRefs &lines, qint32 wordNumber, Progress *progress)
+UnitLines &sortFromWordNumber(UnitLines &lines, qint32 wordNumber, Progress *progress)
 {
     if (wordNumber < 1)
         return failInvalidArgument(lines, progress);
@@ -366,7 +245,7 @@ LineRefs &sortFromWordNumber(LineRefs &lines, qint32 wordNumber, Progress *progr
 
 // Keys every line by its text from the first occurrence of marker on, or by
 // the whole line when it has none.
-LineRefs &sortAfterMarker(LineRefs &lines, const QString &marker, Progress *progress)
+UnitLines &sortAfterMarker(UnitLines &lines, const QString &marker, Progress *progress)
 {
     if (marker.isEmpty()) // found at character 1 of every line
         return sortFromCharacter(lines, 1, progress);
@@ -387,11 +266,11 @@ struct KeyWriter
 
 // Keys every line by a key that Encoding builds from it (see EncodedKeys.h),
 // packed in one buffer (see keyRoom).
-template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progress *progress)
+template <typename Encoding> UnitLines &sortByEncodedKey(UnitLines &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
-    const LineRef *texts = lines.constData();
+    const UnitLine *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
     const KeyRoom room = keyRoom(lines, progress, [](qsizetype size) {
@@ -422,40 +301,23 @@ template <typename Encoding> LineRefs &sortByEncodedKey(LineRefs &lines, Progres
 }
 
 // Keeps the first of each run of identical lines of the sorted lines.
-LineRefs &sortRemovingDuplicates(LineRefs &lines, Progress *progress)
+UnitLines &sortRemovingDuplicates(UnitLines &lines, Progress *progress)
 {
     sortBySuffix(lines, progress, lineStart);
     dropRepeatedNeighbours(lines, progress);
     return lines;
 }
 
-// Marks every line that is the same as the line before it in sorted, the
-// whole lines' entries sorted stably; the first of each run stays unmarked.
-void markRepeats(const Entry *sorted, qsizetype count, const LineRef *texts, bool *repeated,
-                 Progress *progress)
-{
-    YieldPacer yield(progress, YieldPacer::SortItems);
-    repeated[sorted[0].line] = false;
-    for (qsizetype k = 1; k < count; ++k) {
-        const Entry &previous = sorted[k - 1];
-        const Entry &entry = sorted[k];
-        // Lines whose first eight units differ are not compared further.
-        repeated[entry.line] = entry.head0 == previous.head0 && entry.head1 == previous.head1 &&
-                               sameText(texts[entry.line], texts[previous.line]);
-        yield();
-    }
-}
-
 // Keeps the first occurrence of every distinct line, in input order: a stable
 // sort of the lines' entries (the lines stay where they are) puts identical
 // lines next to each other, first occurrence first, and marks all but the
 // first; then the marked lines go.
-LineRefs &removeDuplicates(LineRefs &lines, Progress *progress)
+UnitLines &removeDuplicates(UnitLines &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
     const qsizetype count = lines.size();
-    const LineRef *texts = lines.constData();
+    const UnitLine *texts = lines.constData();
     WorkArray<Entry> entries(count);
     suffixKeys(lines, entries, progress, lineStart);
     WorkArray<bool> dropped(count);
@@ -468,21 +330,21 @@ LineRefs &removeDuplicates(LineRefs &lines, Progress *progress)
     return lines;
 }
 
-LineRefs &reverseLines(LineRefs &lines, Progress *progress)
+UnitLines &reverseLines(UnitLines &lines, Progress *progress)
 {
     beginPass(progress, 1);
     reverseInSteps(lines.data(), lines.size(), progress);
     return lines;
 }
 
-LineRefs &shuffle(LineRefs &lines, Progress *progress)
+UnitLines &shuffle(UnitLines &lines, Progress *progress)
 {
     beginPass(progress, 1);
     shuffleLines(lines, progress);
     return lines;
 }
 
-LineRefs &sortByLength(LineRefs &lines, Progress *progress)
+UnitLines &sortByLength(UnitLines &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return lines;
@@ -497,8 +359,8 @@ LineRefs &sortByLength(LineRefs &lines, Progress *progress)
 }
 
 // Sorts the lines stably by the option's key.
-LineRefs &sortByKey(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
-                    Progress *progress)
+UnitLines &sortByKey(UnitLines &lines, const SortOption &option, qint32 number, const QString &text,
+                     Progress *progress)
 {
     const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
     switch (option.key) {
@@ -530,8 +392,8 @@ LineRefs &sortByKey(LineRefs &lines, const SortOption &option, qint32 number, co
 
 } // namespace
 
-LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
-                    Progress *progress)
+UnitLines &sortUnitLines(UnitLines &lines, const SortOption &option, qint32 number,
+                         const QString &text, Progress *progress)
 {
     switch (option.operation) {
     case LineOperation::None:
@@ -553,24 +415,24 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress)
 {
-    LineRefs refs;
+    UnitLines refs;
     refs.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines.at(i).size() > MaxIndex || i > MaxIndex)
             throw Failure::outOfMemory();
-        refs.append(LineRef{unitsOf(lines.at(i)), quint32(lines.at(i).size()), quint32(i)});
+        refs.append(UnitLine{unitsOf(lines.at(i)), quint32(lines.at(i).size()), quint32(i)});
     }
     // The references are always a whole permutation of the lines, also when
     // the sort stopped: the texts take the order the references reached.
     const auto reorder = [&] {
         LineArray sorted;
         sorted.reserve(lines.size());
-        for (const LineRef &ref : refs)
+        for (const UnitLine &ref : refs)
             sorted.append(std::move(lines[qsizetype(ref.id)]));
         lines = std::move(sorted);
     };
     try {
-        sortLines(refs, option, number, text, progress);
+        sortUnitLines(refs, option, number, text, progress);
     } catch (...) {
         reorder();
         throw;

@@ -17,7 +17,7 @@ namespace {
 constexpr qsizetype LargeGroup = 1 << 15;
 
 // A group of entries [begin, end) still to order by their units from
-// depth * 8 on; the units before tie.
+// depth * PerLevel on; the units before tie.
 struct Group
 {
     qsizetype begin;
@@ -61,7 +61,7 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
         const Group at = groups.back();
         groups.pop_back();
         const qsizetype size = at.end - at.begin;
-        const qsizetype from = at.depth * 8;
+        const qsizetype from = at.depth * Texts::PerLevel;
         std::unique_ptr<WorkArray<Entry>> largeKeys;
         Entry *keys = nullptr;
         if (size >= LargeGroup) {
@@ -75,12 +75,9 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
             const Entry &entry = entries[i];
             const qsizetype left = texts.size(entry) - from;
             Entry key{entry.head0, entry.head1, quint32(i - at.begin),
-                      quint32(std::min<qsizetype>(left, 9))};
-            if (at.depth > 0) { // at depth 0 the heads are the units already
-                const char16_t *units = texts.units(entry, from);
-                key.head0 = packHead(units, left);
-                key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
-            }
+                      quint32(std::min<qsizetype>(left, Texts::PerLevel + 1))};
+            if (at.depth > 0) // at depth 0 the heads are the units already
+                texts.packHeads(key, entry, from, left);
             keys[i - at.begin] = key;
             yield();
         }
@@ -108,7 +105,7 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
             qsizetype m = k + 1;
             while (m < size && !less(sorted[k], sorted[m]))
                 ++m;
-            if (m - k > 1 && sorted[k].offset > 8)
+            if (m - k > 1 && sorted[k].offset > Texts::PerLevel)
                 groups.push_back(Group{at.begin + k, at.begin + m, at.depth + 1});
             k = m;
         }
@@ -119,6 +116,8 @@ template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizetype> &,
                                        const LineSuffixes &, Progress *);
 template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
                                         const FilteredTails &, Progress *);
+template void refineTies<ByteSuffixes>(Entry *, const std::vector<qsizetype> &,
+                                       const ByteSuffixes &, Progress *);
 template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &, const StoredKeys &,
                                      Progress *);
 

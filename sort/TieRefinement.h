@@ -10,8 +10,9 @@
 namespace SortEngine {
 
 // Orders each group of entries whose heads tie by the rest of their keys,
-// eight units at a time: the group is keyed again by its next eight units
-// and the number of units left (at most 9, meaning "more than eight"), sorted
+// a level at a time: the group is keyed again by the next units its heads
+// hold (eight units, or sixteen bytes of UTF-8) and the number of units left
+// (at most one more than that, meaning "more than fit"), sorted
 // stably, and every smaller group that still ties with units left goes one
 // level deeper. A level reads each key once, where comparing texts would read
 // two keys at every comparison, far apart in memory. The number of units left
@@ -19,8 +20,8 @@ namespace SortEngine {
 // goes on, even with U+0000.
 //
 // entries holds every segment's entries, sorted by their heads; segmentEnds
-// says where each segment ends. Made for LineSuffixes, FilteredTails and
-// StoredKeys.
+// says where each segment ends. Made for LineSuffixes, ByteSuffixes,
+// FilteredTails and StoredKeys.
 template <typename Texts>
 void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
                 Progress *progress);
@@ -29,6 +30,8 @@ extern template void refineTies<LineSuffixes>(Entry *, const std::vector<qsizety
                                               const LineSuffixes &, Progress *);
 extern template void refineTies<FilteredTails>(Entry *, const std::vector<qsizetype> &,
                                                const FilteredTails &, Progress *);
+extern template void refineTies<ByteSuffixes>(Entry *, const std::vector<qsizetype> &,
+                                              const ByteSuffixes &, Progress *);
 extern template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &,
                                             const StoredKeys &, Progress *);
 

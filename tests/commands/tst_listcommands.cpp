@@ -383,7 +383,7 @@ void tst_ListCommands::resultsMenu()
     }
     // Appended rows point into the results' own text block.
     if (contentAfter.size() > 1)
-        QCOMPARE(c.content.lineRef(1).units, c.results.lineRef(1).units);
+        QCOMPARE(c.content.lineRef(1).bytes, c.results.lineRef(1).bytes);
     QVERIFY(c.dialogs.shown.empty());
 }
 

@@ -15,6 +15,7 @@
 #include "commands/ExternalNames.h"
 #include "commands/StartSorting.h"
 #include "core/ErrorTrap.h"
+#include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 #include "support/CommandFixture.h"
@@ -201,7 +202,9 @@ void checkRow(const RowModel &model, const PlainList &plain, int i)
 {
     const QString &expected = plain[size_t(i)].first;
     require(model.text(i) == expected, "a row's text differs");
-    require(model.view(i) == expected, "view() differs from text()");
+    const QByteArray utf8 = Utf8::fromUtf16(expected);
+    require(model.bytes(i) == std::string_view(utf8.constData(), size_t(utf8.size())),
+            "bytes() are not the text's UTF-8");
     const QModelIndex at = model.index(i);
     require(at.isValid() && at.row() == i && at.column() == 0, "no index for a row");
     const QVariant shown = model.data(at, Qt::DisplayRole);
@@ -238,7 +241,7 @@ void checkList(const RowModel &model, const PlainList &plain, const SignalMirror
         require(model.rowCount(model.index(0)) == 0, "a row with rows under it");
     // The texts in full, cheaply.
     for (int i = 0; i < count; ++i) {
-        require(model.view(i) == plain[size_t(i)].first, "a row's text differs");
+        require(model.text(i) == plain[size_t(i)].first, "a row's text differs");
         if (model.checkable())
             require(model.isChecked(i) == plain[size_t(i)].second, "a row's check mark differs");
     }

@@ -225,9 +225,9 @@ void tst_RowModel::blocksGoWithTheirLastRow()
 
     RowModel content(false);
     RowModel results(true);
-    std::weak_ptr<const QString> watched;
+    std::weak_ptr<const QByteArray> watched;
     {
-        auto block = std::make_shared<const QString>(u"onetwothree"_s);
+        auto block = std::make_shared<const QByteArray>("onetwothree");
         watched = block;
         content.append(block, {RowSpan{0, 3}, RowSpan{3, 3}, RowSpan{6, 5}});
     }
@@ -277,9 +277,8 @@ void tst_RowModel::matchAgreesWithItemModels()
     QFETCH(QString, wanted);
     QFETCH(int, hits);
     QFETCH(int, flags);
-    const QStringList texts{u"apple"_s,      u"Banana"_s, u"apricot"_s, u"band"_s,
-                            u"APE"_s,        u"cherry"_s, u"bang"_s,    u"\U00010400x"_s,
-                            u"ap\0nul"_s};
+    const QStringList texts{u"apple"_s,  u"Banana"_s, u"apricot"_s,     u"band"_s,   u"APE"_s,
+                            u"cherry"_s, u"bang"_s,   u"\U00010400x"_s, u"ap\0nul"_s};
     RowModel model(true);
     model.append(texts);
     QStringListModel plain(texts);

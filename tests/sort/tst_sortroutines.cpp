@@ -1,4 +1,5 @@
 #include "core/Failure.h"
+#include "core/Utf8Text.h"
 #include "sort/CharacterFilters.h"
 #include "sort/SortOptions.h"
 #include "support/RecordingProgress.h"
@@ -44,10 +45,14 @@ LineArray &sortByRow(LineArray &lines, int row, qint32 number, const QString &te
 QList<qsizetype> engineOrder(const QStringList &lines, int row, qint32 number,
                              const QString &marker, Progress *progress)
 {
+    // As the lists hold them: UTF-8, a lone surrogate as its three bytes.
+    std::vector<QByteArray> bytes;
+    bytes.reserve(std::size_t(lines.size()));
     LineRefs refs;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        refs.append(LineRef{reinterpret_cast<const char16_t *>(lines[i].utf16()),
-                            quint32(lines[i].size()), quint32(i)});
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        bytes.push_back(Utf8::fromUtf16(lines[i]));
+        refs.append(LineRef{bytes.back().constData(), quint32(bytes.back().size()), quint32(i)});
+    }
     sortLines(refs, option(row), number, marker, progress);
     QList<qsizetype> order;
     for (const LineRef &ref : refs)
