@@ -157,7 +157,7 @@ void markRepeats(const Entry *sorted, qsizetype count, const Line *texts, bool *
         const Entry &previous = sorted[k - 1];
         const Entry &entry = sorted[k];
         // Lines whose heads differ are not compared further.
-        repeated[entry.line] = entry.head0 == previous.head0 && entry.head1 == previous.head1 &&
+        repeated[entry.line] = entry.head == previous.head &&
                                sameText(texts[entry.line], texts[previous.line]);
         yield();
     }

@@ -15,15 +15,15 @@
 // those units tie.
 namespace SortEngine {
 
-// A line's key as the merge passes see it. The first eight code units of a
-// text key are packed into head0 and head1, so that most comparisons never
-// touch the text; the text itself is found through the line index when the
-// heads tie. A numeric key lives in head0 alone.
+// A line's key as the merge passes see it: sixteen bytes. The first four
+// code units of a text key (eight bytes of a UTF-8 key) are packed into the
+// head, so that most comparisons never touch the text; the text itself is
+// found through the line index when the heads tie. A numeric key is whole in
+// the head.
 struct Entry
 {
-    quint64 head0;
-    quint64 head1;
-    quint32 line;   // index in the LineArray
+    quint64 head;
+    quint32 line;   // index in the lines
     quint32 offset; // where the key starts in its line; a filtered key's size
 };
 
@@ -67,15 +67,13 @@ inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsiz
 {
     if (offset > MaxIndex)
         throw Failure::outOfMemory();
-    return Entry{packHead(key, size), size > 4 ? packHead(key + 4, size - 4) : 0, quint32(line),
-                 quint32(offset)};
+    return Entry{packHead(key, size), quint32(line), quint32(offset)};
 }
 
 // Packs the next units of a key into a refining key's heads.
 inline void packUnitHeads(Entry &key, const char16_t *units, qsizetype left)
 {
-    key.head0 = packHead(units, left);
-    key.head1 = left > 4 ? packHead(units + 4, left - 4) : 0;
+    key.head = packHead(units, left);
 }
 
 // UTF-8 compares as UTF-16 units do once the lead bytes EE and EF (U+E000 to
@@ -113,8 +111,7 @@ inline Entry byteEntry(const char *key, qsizetype size, qsizetype line, qsizetyp
 {
     if (offset > MaxIndex)
         throw Failure::outOfMemory();
-    return Entry{packBytes(key, size), size > 8 ? packBytes(key + 8, size - 8) : 0, quint32(line),
-                 quint32(offset)};
+    return Entry{packBytes(key, size), quint32(line), quint32(offset)};
 }
 
 // Where the keys' units beyond their heads are, for the groups of entries
@@ -126,7 +123,7 @@ inline Entry byteEntry(const char *key, qsizetype size, qsizetype line, qsizetyp
 struct LineSuffixes
 {
     static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 8;
+    static constexpr qsizetype PerLevel = 4;
     const UnitLine *lines;
 
     qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
@@ -140,32 +137,30 @@ struct LineSuffixes
 struct ByteSuffixes
 {
     static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 16;
+    static constexpr qsizetype PerLevel = 8;
     const LineRef *lines;
 
     qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
     void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
     {
-        const char *bytes = lines[entry.line].bytes + entry.offset + from;
-        key.head0 = packBytes(bytes, left);
-        key.head1 = left > 8 ? packBytes(bytes + 8, left - 8) : 0;
+        key.head = packBytes(lines[entry.line].bytes + entry.offset + from, left);
     }
 };
 
 // Filtered keys: the entry's offset holds the key's size, and only what
-// follows the first eight units (which the heads hold) is stored, at
+// follows the first four units (which the head holds) is stored, at
 // tails[starts[line]].
 struct FilteredTails
 {
     static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 8;
+    static constexpr qsizetype PerLevel = 4;
     const char16_t *tails;
     const qsizetype *starts;
 
     qsizetype size(const Entry &entry) const { return entry.offset; }
     void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
     {
-        packUnitHeads(key, tails + starts[entry.line] + (from - 8), left);
+        packUnitHeads(key, tails + starts[entry.line] + (from - 4), left);
     }
 };
 
@@ -174,7 +169,7 @@ struct FilteredTails
 struct StoredKeys
 {
     static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 8;
+    static constexpr qsizetype PerLevel = 4;
     const char16_t *keys;
     const qsizetype *starts;
 
@@ -197,23 +192,20 @@ struct HeadLess
 {
     bool operator()(const Entry &a, const Entry &b) const
     {
-        if (a.head0 != b.head0)
-            return a.head0 < b.head0;
-        return a.head1 < b.head1;
+        return a.head < b.head;
     }
 };
 
 // When refineTies() orders a group of tied heads, it keys the group again:
 // the heads hold the keys' next units, the offset the number of units left
-// (at most 9). They compare by their next units, then by the units left.
+// (at most one more than a head holds). They compare by their next units,
+// then by the units left.
 struct RefinedLess
 {
     bool operator()(const Entry &a, const Entry &b) const
     {
-        if (a.head0 != b.head0)
-            return a.head0 < b.head0;
-        if (a.head1 != b.head1)
-            return a.head1 < b.head1;
+        if (a.head != b.head)
+            return a.head < b.head;
         return a.offset < b.offset;
     }
 };

@@ -146,9 +146,9 @@ void filterKeys(const UnitLine *texts, qsizetype from, qsizetype to, qsizetype a
     for (qsizetype i = from; i < to; ++i) {
         const char16_t *units = unitsOf(texts[i]);
         const char16_t *const end = units + texts[i].size();
-        char16_t head[8];
+        char16_t head[4];
         qsizetype kept = 0;
-        for (; units != end && kept < 8; ++units) {
+        for (; units != end && kept < 4; ++units) {
             head[kept] = *units;
             kept += keepsCharacter(filter, *units);
         }
@@ -199,9 +199,9 @@ UnitLines &sortByFilter(UnitLines &lines, CharacterFilter filter, Progress *prog
     const UnitLine *texts = lines.constData();
     const qsizetype count = lines.size();
     const qsizetype middle = count / 2;
-    // A key's tail fits in the units of its line beyond the eighth.
+    // A key's tail fits in the units of its line beyond the fourth.
     const KeyRoom room =
-        keyRoom(lines, progress, [](qsizetype size) { return std::max<qsizetype>(size - 8, 0); });
+        keyRoom(lines, progress, [](qsizetype size) { return std::max<qsizetype>(size - 4, 0); });
     WorkArray<char16_t> tails(room.total);
     WorkArray<qsizetype> starts(count);
     WorkArray<Entry> entries(count);
@@ -351,7 +351,7 @@ UnitLines &sortByLength(UnitLines &lines, Progress *progress)
     WorkArray<Entry> entries(lines.size());
     YieldPacer yield(progress, YieldPacer::SortItems);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        entries[i] = Entry{quint64(lines.at(i).size()), 0, quint32(i), 0};
+        entries[i] = Entry{quint64(lines.at(i).size()), quint32(i), 0};
         yield();
     }
     sortEntries(lines, entries, {}, NoTexts{}, progress);

@@ -41,8 +41,7 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
     for (const qsizetype end : segmentEnds) {
         for (qsizetype i = begin; i < end;) {
             qsizetype j = i + 1;
-            while (j < end && entries[j].head0 == entries[i].head0 &&
-                   entries[j].head1 == entries[i].head1)
+            while (j < end && entries[j].head == entries[i].head)
                 ++j;
             if (j - i > 1)
                 groups.push_back(Group{i, j, 0});
@@ -74,7 +73,7 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
         for (qsizetype i = at.begin; i < at.end; ++i) {
             const Entry &entry = entries[i];
             const qsizetype left = texts.size(entry) - from;
-            Entry key{entry.head0, entry.head1, quint32(i - at.begin),
+            Entry key{entry.head, quint32(i - at.begin),
                       quint32(std::min<qsizetype>(left, Texts::PerLevel + 1))};
             if (at.depth > 0) // at depth 0 the heads are the units already
                 texts.packHeads(key, entry, from, left);

@@ -10,8 +10,8 @@
 namespace SortEngine {
 
 // Orders each group of entries whose heads tie by the rest of their keys,
-// a level at a time: the group is keyed again by the next units its heads
-// hold (eight units, or sixteen bytes of UTF-8) and the number of units left
+// a level at a time: the group is keyed again by the next units a head
+// holds (four units, or eight bytes of UTF-8) and the number of units left
 // (at most one more than that, meaning "more than fit"), sorted
 // stably, and every smaller group that still ties with units left goes one
 // level deeper. A level reads each key once, where comparing texts would read

@@ -6,15 +6,19 @@
 #include "sort/TwoThreads.h"
 #include "sort/UnitLines.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <optional>
 
 using namespace SortEngine;
 
 // The lines arrive as UTF-8. The keys that take the whole line (ascending,
-// descending, removing duplicates) and the length are found on the bytes
-// themselves; every other key counts characters, words or markers in UTF-16
-// units, and those lines are sorted as units, converted once for the sort.
+// descending, removing duplicates), the text from a character, a word or a
+// marker on, and the length are found on the bytes themselves (positions
+// still count UTF-16 units); the keys built from the line (filtered, folded,
+// natural, leading number) are built from units, the lines converted once for
+// the sort.
 // A lone surrogate (from a 16-bit file) is the one thing UTF-8 cannot order
 // as units do next to a character above U+FFFF: lines that hold one are
 // sorted as units whatever the key.
@@ -115,6 +119,124 @@ bool sortWholeLines(LineRefs &lines, WholeLines how, Progress *progress)
     return true;
 }
 
+// Where a key starts in a line's bytes: an offset, or one of these.
+constexpr qsizetype WallLine = -1; // the line stays in place
+constexpr qsizetype AsUnits = -2;  // the key starts inside a character above U+FFFF
+
+// Keys every line by its bytes from keyStart(line) on; lines that keyStart
+// makes walls stay in place. Gives false, with the lines as they came, when
+// the keys cannot be found on the bytes.
+template <typename KeyStart>
+bool sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart, bool &passBegun)
+{
+    passBegun = true;
+    if (!beginSort(lines, progress))
+        return true;
+    WorkArray<Entry> entries(lines.size());
+    std::vector<qsizetype> walls;
+    // Reserved room that is never used is never touched.
+    walls.reserve(std::size_t(lines.size()));
+    const LineRef *texts = lines.constData();
+    qsizetype count = 0;
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const LineRef &line = texts[i];
+        if (holdsSurrogate(line))
+            return false;
+        const qsizetype at = keyStart(line);
+        if (at == AsUnits)
+            return false;
+        if (at == WallLine)
+            walls.push_back(i);
+        else
+            entries[count++] = byteEntry(line.bytes + at, line.size() - at, i, at);
+        yield();
+    }
+    entries.shrink(count);
+    sortEntries(lines, entries, walls, ByteSuffixes{texts}, progress);
+    return true;
+}
+
+// The offset of the line's 0-based unit `unit` (its end when it is shorter).
+qsizetype offsetOfUnit(const LineRef &line, qsizetype unit)
+{
+    const auto *p = reinterpret_cast<const uchar *>(line.bytes);
+    const qsizetype size = line.size();
+    qsizetype at = 0;
+    qsizetype units = 0;
+    while (at < size && units < unit) {
+        const uchar b = p[at];
+        at += b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        units += b < 0xF0 ? 1 : 2;
+    }
+    return units > unit ? AsUnits : std::min(at, size);
+}
+
+// The offset of the line's spaces-th space, or a wall when it has fewer.
+qsizetype offsetOfSpace(const LineRef &line, qsizetype spaces)
+{
+    const char *p = line.bytes;
+    const char *const end = p + line.size();
+    for (;;) {
+        const auto *space = static_cast<const char *>(std::memchr(p, ' ', std::size_t(end - p)));
+        if (!space)
+            return WallLine;
+        if (--spaces == 0)
+            return space - line.bytes;
+        p = space + 1;
+    }
+}
+
+// The keys that start somewhere in the line, on the bytes where they can be;
+// positions below 1 (which fail), and markers that hold a surrogate, are
+// left to the units.
+bool sortBySuffixKey(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
+                     Progress *progress, bool &passBegun)
+{
+    const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
+    switch (option.key) {
+    case SortKey::FromCharacter:
+        if (position < 1)
+            return false;
+        return sortBySuffix(
+            lines, progress,
+            [unit = qsizetype(position) - 1](const LineRef &line) {
+                return offsetOfUnit(line, unit);
+            },
+            passBegun);
+    case SortKey::FromWord:
+        if (position < 1)
+            return false;
+        if (position == 1) // no space to skip: the whole line is the key
+            return sortBySuffix(
+                lines, progress, [](const LineRef &) { return qsizetype(0); }, passBegun);
+        return sortBySuffix(
+            lines, progress,
+            [spaces = qsizetype(position) - 1](const LineRef &line) {
+                return offsetOfSpace(line, spaces);
+            },
+            passBegun);
+    case SortKey::AfterMarker: {
+        const QString marker = option.asks == SortAnswer::Text ? text : QString();
+        if (std::any_of(marker.begin(), marker.end(), [](QChar c) { return c.isSurrogate(); }))
+            return false;
+        // UTF-8 finds a character only where it begins, so the first match
+        // of the bytes is the first match of the units.
+        const QByteArray bytes = Utf8::fromUtf16(marker);
+        const std::string_view wanted(bytes.constData(), std::size_t(bytes.size()));
+        return sortBySuffix(
+            lines, progress,
+            [wanted](const LineRef &line) {
+                const std::size_t at = line.text().find(wanted);
+                return at == std::string_view::npos ? qsizetype(0) : qsizetype(at);
+            },
+            passBegun);
+    }
+    default:
+        return false;
+    }
+}
+
 LineRefs &sortByLength(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -126,7 +248,7 @@ LineRefs &sortByLength(LineRefs &lines, Progress *progress)
         const qsizetype middle = lines.size() / 2;
         const qsizetype to = half == 0 ? middle : lines.size();
         for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            entries[i] = Entry{quint64(Utf8::utf16Size(texts[i].text())), 0, quint32(i), 0};
+            entries[i] = Entry{quint64(Utf8::utf16Size(texts[i].text())), quint32(i), 0};
             yield();
         }
     });
@@ -134,13 +256,40 @@ LineRefs &sortByLength(LineRefs &lines, Progress *progress)
     return lines;
 }
 
+// Passes everything on but the text of pass 1, for a sort that goes on as
+// units after the bytes' attempt had begun pass 1 already.
+class PassOneBegun final : public Progress
+{
+public:
+    explicit PassOneBegun(Progress *inner) : m_inner(inner) {}
+
+    void setPosition(double percent) override { m_inner->setPosition(percent); }
+    void setText(const QString &text) override
+    {
+        if (!m_skipped && text == u"Sorting: 1") {
+            m_skipped = true;
+            return;
+        }
+        m_inner->setText(text);
+    }
+    bool showsTextNow() const override { return m_inner->showsTextNow(); }
+    void yield() override { m_inner->yield(); }
+
+private:
+    Progress *m_inner;
+    bool m_skipped = false;
+};
+
 // Sorts the lines as UTF-16 units: each line is converted once into one
 // buffer, sorted by the units' rules, and the lines take the order reached,
 // also when the sort stopped (the units are always a whole permutation, or
 // the kept lines once duplicates were removed).
 LineRefs &sortAsUnits(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
-                      Progress *progress)
+                      Progress *progress, bool passOneBegun = false)
 {
+    std::optional<PassOneBegun> begun;
+    if (progress && passOneBegun)
+        progress = &begun.emplace(progress);
     const qsizetype count = lines.size();
     const LineRef *texts = lines.constData();
     qsizetype bytes = 0;
@@ -186,7 +335,7 @@ LineRefs &sortWholeLinesOrUnits(LineRefs &lines, WholeLines how, const SortOptio
 {
     if (sortWholeLines(lines, how, progress))
         return lines;
-    return sortAsUnits(lines, option, 0, QString(), progress);
+    return sortAsUnits(lines, option, 0, QString(), progress, true);
 }
 
 } // namespace
@@ -221,6 +370,14 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
         return sortWholeLinesOrUnits(lines, WholeLines::Descending, option, progress);
     case SortKey::Length:
         return sortByLength(lines, progress);
+    case SortKey::FromCharacter:
+    case SortKey::FromWord:
+    case SortKey::AfterMarker: {
+        bool passBegun = false;
+        if (sortBySuffixKey(lines, option, number, text, progress, passBegun))
+            return lines;
+        return sortAsUnits(lines, option, number, text, progress, passBegun);
+    }
     default:
         break;
     }
