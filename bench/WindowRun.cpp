@@ -71,6 +71,18 @@ void loadThroughPipe(MainWindow &window, const QByteArray &bytes)
 
 } // namespace
 
+// The rows of a list, as references into its blocks; line references name
+// their block by its slot, as blocks() lists them.
+BenchLines rowsOf(const RowModel &list)
+{
+    BenchLines rows;
+    rows.blocks = list.blocks();
+    rows.refs.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i)
+        rows.refs.append(list.lineRef(i));
+    return rows;
+}
+
 WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,
                         const WindowAfterSort &then)
 {
@@ -141,8 +153,8 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     // Read before settling: settleWindow() itself takes a while.
     run.idleGapMs = idle.elapsed();
     run.idleGapMs = std::max(run.idleGapMs, settleWindow());
-    if (then.keep == WindowAfterSort::Keep::Texts)
-        run.loaded = window.content().texts();
+    if (then.keep == WindowAfterSort::Keep::BothLists)
+        run.loadedRows = rowsOf(window.content());
 
     dialogs.onShown = [&](const ScriptedDialogs::Shown &box) {
         if (box.text == u"Done."_s) {
@@ -161,15 +173,8 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     run.doneToIdleMs = clock.elapsed() - returned;
     run.idleGapMs = std::max({run.idleGapMs, run.doneToIdleMs, settleWindow()});
     run.resultCount = window.results().count();
-    if (then.keep == WindowAfterSort::Keep::Texts)
-        run.results = window.results().texts();
-    if (then.keep == WindowAfterSort::Keep::Rows) {
-        // Line references name their block by its slot, as blocks() lists them.
-        run.resultRows.blocks = window.results().blocks();
-        run.resultRows.refs.reserve(window.results().count());
-        for (int i = 0; i < window.results().count(); ++i)
-            run.resultRows.refs.append(window.results().lineRef(i));
-    }
+    if (then.keep != WindowAfterSort::Keep::Nothing)
+        run.resultRows = rowsOf(window.results());
     run.boxes = dialogs.messages();
     if (then.run) {
         dialogs.onShown = {};

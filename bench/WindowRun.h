@@ -20,12 +20,11 @@ struct WindowRun
     qint64 loadMs = 0;        // the load command, click until it returns
     qint64 loadGapMs = 0;     // longest time the event loop waited during the load
     qint64 idleGapMs = 0;     // longest event-loop pass while the lists show new rows
-    QStringList loaded;       // the content list's rows after the load (kept as texts)
+    BenchLines loadedRows;    // the content list's rows after the load (kept as rows)
     qint64 clickToDoneMs = 0; // click until the "Done." box
     qint64 doneToIdleMs = 0;  // the window catching up after "Done." (layout, paint)
     qint64 longestGapMs = 0;  // longest time the event loop waited, "Done." included
     qint64 resultCount = 0;   // how many rows the results list holds
-    QStringList results;      // the results list's rows (kept as texts)
     BenchLines resultRows;    // the results list's rows as the list holds them (kept as rows)
     QStringList boxes;        // texts of the message boxes shown, in order
 };
@@ -44,11 +43,11 @@ struct WindowAfterSort
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
     std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;
-    // What the run keeps of the lists: copies of their texts, to compare
-    // them with the engine's; the results' rows themselves, to write them; or
-    // nothing.
-    enum class Keep { Texts, Rows, Nothing };
-    Keep keep = Keep::Texts;
+    // What the run keeps of the lists (their rows, which share the lists'
+    // text blocks, so nothing is copied): both lists, to compare them with
+    // the engine's; the results, to write them; or nothing.
+    enum class Keep { BothLists, Results, Nothing };
+    Keep keep = Keep::BothLists;
 };
 
 WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList &answers,

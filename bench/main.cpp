@@ -226,6 +226,18 @@ bool writeLines(const BenchLines &rows, QFile &file)
     return file.write(start, out - start) >= 0;
 }
 
+// Whether two row lists hold the same texts in the same order.
+bool sameTexts(const LineRefs &a, const LineRefs &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (a[i].text() != b[i].text())
+            return false;
+    }
+    return true;
+}
+
 bool writeRows(const BenchLines &rows, Format format, const QString &path)
 {
     // A plain write, like other command-line sorters: no temporary file, no
@@ -261,10 +273,11 @@ int main(int argc, char **argv)
     if (!args->windowOnly && !readRows(args->inputs, rows))
         return 1;
     const double readMs = args->windowOnly ? 0 : millisecondsSince(step);
-    // What the window's content list must hold after its load.
-    LineArray loaded;
+    // What the window's content list must hold after its load: the rows in
+    // the order read (references, no texts copied).
+    LineRefs loaded;
     if (args->window && !args->windowOnly)
-        loaded = rows.texts();
+        loaded = rows.refs;
 
     step = Clock::now();
     std::optional<QString> failure;
@@ -285,7 +298,7 @@ int main(int argc, char **argv)
         WindowAfterSort then;
         then.load = args->load;
         if (args->windowOnly)
-            then.keep = args->format == Format::Lines ? WindowAfterSort::Keep::Rows
+            then.keep = args->format == Format::Lines ? WindowAfterSort::Keep::Results
                                                       : WindowAfterSort::Keep::Nothing;
         if (args->format != Format::Lines) {
             windowExport.emplace(args->format, args->out);
@@ -298,15 +311,15 @@ int main(int argc, char **argv)
         WindowRun run =
             runWindowSort(args->inputs, args->row,
                           args->answer ? QStringList{*args->answer} : QStringList(), then);
-        if (!args->windowOnly && run.loaded != loaded)
+        if (!args->windowOnly && !sameTexts(run.loadedRows.refs, loaded))
             std::fprintf(stderr, "tarnveil-bench: the window loaded %lld rows, not the %lld read\n",
-                         static_cast<long long>(run.loaded.size()),
+                         static_cast<long long>(run.loadedRows.size()),
                          static_cast<long long>(loaded.size()));
-        if (!args->windowOnly && run.results.size() != rows.size())
+        if (!args->windowOnly && run.resultRows.size() != rows.size())
             std::fprintf(stderr, "tarnveil-bench: the window gave %lld rows for %lld\n",
-                         static_cast<long long>(run.results.size()),
+                         static_cast<long long>(run.resultRows.size()),
                          static_cast<long long>(rows.size()));
-        if (!args->windowOnly && run.results != rows.texts())
+        if (!args->windowOnly && !sameTexts(run.resultRows.refs, rows.refs))
             std::fprintf(stderr, "tarnveil-bench: the window's order differs from the engine's\n");
         if (run.boxes.isEmpty() || run.boxes.last() != u"Done.")
             std::fprintf(stderr, "tarnveil-bench: the window did not say Done.\n");
