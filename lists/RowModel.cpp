@@ -22,7 +22,7 @@ void RowModel::setHeader(const QString &header)
 std::string_view RowModel::bytes(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
-    return {m_blocks[row.block].block->constData() + row.offset, row.size};
+    return {m_blocks[row.slot()].block->constData() + row.offset(), row.size};
 }
 
 QString RowModel::text(int index) const
@@ -88,6 +88,8 @@ quint32 RowModel::slotFor(const TextBlock &block)
         m_freeSlots.pop_back();
         m_blocks[slot] = Slot{block, 0};
     } else {
+        if (m_blocks.size() >= MaxSlots)
+            throw Failure::outOfMemory();
         slot = quint32(m_blocks.size());
         m_blocks.push_back(Slot{block, 0});
     }
@@ -150,7 +152,7 @@ void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
     if (spans.empty())
         return;
     for (const RowSpan &span : spans) {
-        if (span.size > qsizetype(std::numeric_limits<quint32>::max()))
+        if (span.size > qsizetype(std::numeric_limits<quint32>::max()) || span.offset > MaxOffset)
             throw Failure::outOfMemory();
     }
     makeRoom(qsizetype(spans.size()));
@@ -192,7 +194,7 @@ void RowModel::appendChecked(const RowModel &from)
     makeRoom(size);
     std::vector<quint32> slotOf(from.m_blocks.size(), std::numeric_limits<quint32>::max());
     for (size_t i = 0; i < from.m_rows.size(); ++i) {
-        const quint32 theirs = from.m_rows[i].block;
+        const quint32 theirs = from.m_rows[i].slot();
         if (from.m_checked[i] && slotOf[theirs] == std::numeric_limits<quint32>::max())
             slotOf[theirs] = slotFor(from.m_blocks[theirs].block);
     }
@@ -202,9 +204,9 @@ void RowModel::appendChecked(const RowModel &from)
         if (!from.m_checked[i])
             continue;
         Row row = from.m_rows[i];
-        row.block = slotOf[row.block];
+        row.setSlot(slotOf[row.slot()]);
         m_rows.push_back(row);
-        ++m_blocks[row.block].rows;
+        ++m_blocks[row.slot()].rows;
     }
     endBatch(size);
 }
@@ -212,7 +214,7 @@ void RowModel::appendChecked(const RowModel &from)
 LineRef RowModel::lineRef(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
-    return LineRef{m_blocks[row.block].block->constData() + row.offset, row.size, row.block};
+    return LineRef{m_blocks[row.slot()].block->constData() + row.offset(), row.size, row.slot()};
 }
 
 std::vector<TextBlock> RowModel::blocks() const
@@ -230,7 +232,7 @@ void RowModel::removeAt(int index)
         return;
     m_freeSlots.reserve(m_freeSlots.size() + 1);
     beginRemoveRows(QModelIndex(), index, index);
-    const quint32 slotIndex = m_rows[size_t(index)].block;
+    const quint32 slotIndex = m_rows[size_t(index)].slot();
     Slot &slot = m_blocks[slotIndex];
     if (--slot.rows == 0) {
         // The block goes once no list points into it.

@@ -92,12 +92,28 @@ public:
                                                                 Qt::MatchWrap)) const override;
 
 private:
+    // Twelve bytes: the size, and the offset (40 bits, up to a terabyte into
+    // a block) with the block's slot (24 bits) in two words.
     struct Row
     {
-        quint32 block; // slot in m_blocks
         quint32 size;
-        qsizetype offset;
+        quint32 offsetLow;
+        quint32 slotAndOffsetHigh;
+
+        Row(quint32 slot, quint32 size, qsizetype offset)
+            : size(size), offsetLow(quint32(offset)),
+              slotAndOffsetHigh((slot << 8) | quint32(quint64(offset) >> 32))
+        {
+        }
+        quint32 slot() const { return slotAndOffsetHigh >> 8; }
+        void setSlot(quint32 slot) { slotAndOffsetHigh = (slot << 8) | (slotAndOffsetHigh & 0xFF); }
+        qsizetype offset() const
+        {
+            return qsizetype(offsetLow) | (qsizetype(slotAndOffsetHigh & 0xFF) << 32);
+        }
     };
+    static constexpr qsizetype MaxOffset = (qsizetype(1) << 40) - 1;
+    static constexpr quint32 MaxSlots = 1u << 24;
     struct Slot
     {
         TextBlock block;
