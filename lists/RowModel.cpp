@@ -322,9 +322,21 @@ QModelIndexList RowModel::match(const QModelIndex &start, int role, const QVaria
     // reach: no unit takes more than three bytes.
     const qsizetype reach = wanted.size() * 3;
     std::vector<char16_t> rowStart(std::size_t(reach) + 1);
+    // A row that starts with another ASCII character than the wanted text
+    // (in either case, unless the case counts) is passed over at once: only
+    // the case pairs of ASCII fold into each other.
+    const char16_t firstWanted = wanted.isEmpty() ? 0 : wanted.front().unicode();
+    const bool asciiFirst = firstWanted > 0 && firstWanted < 0x80;
+    const auto lowered = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
+    const char16_t firstFolded = cs == Qt::CaseSensitive ? firstWanted : lowered(firstWanted);
     const auto search = [&](int first, int end) {
         for (int r = first; r < end && (hits == -1 || found.size() < hits); ++r) {
             const std::string_view row = bytes(r);
+            if (asciiFirst && !row.empty() && uchar(row.front()) < 0x80) {
+                const char16_t c = char16_t(uchar(row.front()));
+                if ((cs == Qt::CaseSensitive ? c : lowered(c)) != firstFolded)
+                    continue;
+            }
             const qsizetype size = std::min<qsizetype>(qsizetype(row.size()), reach);
             const char16_t *const units = rowStart.data();
             const qsizetype written =

@@ -268,6 +268,8 @@ void tst_RowModel::matchAgreesWithItemModels_data()
     QTest::newRow("no hit") << 1 << u"zz"_s << -1 << wrap;
     QTest::newRow("empty text matches all") << 3 << QString() << -1 << wrap;
     QTest::newRow("beyond the BMP, any case") << 0 << u"\U00010428"_s << -1 << wrap;
+    // The Kelvin sign folds to an ASCII letter.
+    QTest::newRow("folds into ASCII") << 0 << u"ke"_s << -1 << wrap;
     QTest::newRow("contains: the base search") << 0 << u"an"_s << -1 << int(Qt::MatchContains);
 }
 
@@ -277,8 +279,9 @@ void tst_RowModel::matchAgreesWithItemModels()
     QFETCH(QString, wanted);
     QFETCH(int, hits);
     QFETCH(int, flags);
-    const QStringList texts{u"apple"_s,  u"Banana"_s, u"apricot"_s,     u"band"_s,   u"APE"_s,
-                            u"cherry"_s, u"bang"_s,   u"\U00010400x"_s, u"ap\0nul"_s};
+    const QStringList texts{u"apple"_s,   u"Banana"_s,      u"apricot"_s, u"band"_s,
+                            u"APE"_s,     u"cherry"_s,      u"bang"_s,    u"\U00010400x"_s,
+                            u"ap\0nul"_s, u"\u212Aelvin"_s, u"kelp"_s};
     RowModel model(true);
     model.append(texts);
     QStringListModel plain(texts);
