@@ -309,14 +309,20 @@ LineRefs &sortAsUnits(LineRefs &lines, const SortOption &option, qint32 number, 
             yield();
         }
     }
+    // The moving yields, but a closed window is told only once every line
+    // is back in the list.
     const auto reorder = [&] {
+        DeferredYield yield(progress, YieldPacer::SortItems);
         std::vector<LineRef> sorted;
         sorted.reserve(std::size_t(units.size()));
-        for (const UnitLine &line : units)
+        for (const UnitLine &line : units) {
             sorted.push_back(texts[line.id]);
+            yield();
+        }
         LineRef *const into = lines.data();
         std::copy(sorted.begin(), sorted.end(), into);
         lines.truncate(units.size());
+        return yield;
     };
     try {
         sortUnitLines(units, option, number, text, progress);
@@ -324,7 +330,7 @@ LineRefs &sortAsUnits(LineRefs &lines, const SortOption &option, qint32 number, 
         reorder();
         throw;
     }
-    reorder();
+    reorder().finish();
     return lines;
 }
 
