@@ -38,7 +38,7 @@ enum class CharacterFilter {
 
 // Whether filter keeps the code unit c: the same answer as the named
 // function, by table instead of by searching the set.
-inline bool keepsCharacter(CharacterFilter filter, char16_t c)
+constexpr bool keepsCharacter(CharacterFilter filter, char16_t c)
 {
     const bool letter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
     const bool digit = c >= u'0' && c <= u'9';

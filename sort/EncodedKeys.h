@@ -1,14 +1,42 @@
 #pragma once
 
+#include "sort/SortKeys.h"
+
 #include <QChar>
 #include <QtGlobal>
+
+#include <limits>
 
 // Keys that are built once per line, unit by unit, so that comparing two keys
 // by code unit (a key that ends first sorts first) gives the option's order:
 // the merge passes and the tie refinement then sort them like any text key.
 // Each encoding writes its key through out.put(unit) and says how long the key
 // of a line of a given size can be at most.
+// The natural and leading-number keys are also built from UTF-8 bytes: a
+// key of bytes compares byte by byte as the key of units compares unit by
+// unit, since the bytes of a text in unit order (see unitOrderByte) compare
+// as its units do.
 namespace SortEngine {
+
+// Takes a key unit by unit.
+template <typename Unit> struct KeyWriter
+{
+    Unit *at;
+
+    void put(Unit unit) { *at++ = unit; }
+};
+
+// The unit at text[i], in unit order: UTF-16 units as they are, UTF-8 bytes
+// through unitOrderByte.
+inline char16_t unitAt(const char16_t *text, qsizetype i)
+{
+    return text[i];
+}
+
+inline unsigned char unitAt(const unsigned char *text, qsizetype i)
+{
+    return unitOrderByte(text[i]);
+}
 
 inline bool isAsciiDigit(char16_t unit)
 {
@@ -53,25 +81,28 @@ struct FoldedCaseKey
 // memory" for longer lines.
 inline constexpr qsizetype LongestLine = qsizetype(1) << 32;
 
-// A count as one unit, count + 1, when below 0xFFFE, else as three: 0xFFFF
-// and the count's high and low halves. Never 0, and larger counts give larger
-// units.
-template <typename Out> void putCount(qsizetype count, Out &out)
+// A count as one unit, count + 1, when below the largest unit but one, else
+// as that largest unit and the count's 32 bits, most significant first (two
+// units of 16 bits, four of 8). Never 0, and larger counts give larger units.
+template <typename Unit, typename Out> void putCount(qsizetype count, Out &out)
 {
-    if (count < 0xFFFE) {
-        out.put(char16_t(count + 1));
-    } else {
-        out.put(0xFFFF);
-        out.put(char16_t(count >> 16));
-        out.put(char16_t(count & 0xFFFF));
+    constexpr Unit Top = std::numeric_limits<Unit>::max();
+    if (count < Top - 1) {
+        out.put(Unit(count + 1));
+        return;
     }
+    out.put(Top);
+    constexpr int Bits = std::numeric_limits<Unit>::digits;
+    for (int shift = 32 - Bits; shift >= 0; shift -= Bits)
+        out.put(Unit((count >> shift) & Top));
 }
 
 // Natural order. The line is cut into runs: a run of non-digits (the first
 // may be empty), a run of digits, a run of non-digits and so on. The key
 // holds the runs in turn:
 //   - a run of non-digits: each unit u as u + 2 (u >= 0xFFFD as 0xFFFF and
-//     u - 0xFFFD, which keeps the order), then RunEnd (1), below every unit:
+//     u - 0xFFFD, which keeps the order; for bytes u >= 0xFD as 0xFF and
+//     u - 0xFD), then RunEnd (1), below every unit:
 //     a run that is a prefix of the other comes first;
 //   - a run of digits: the count of its digits without leading zeros, then
 //     those digits: the shorter number is the smaller, then digit by digit;
@@ -84,18 +115,26 @@ template <typename Out> void putCount(qsizetype count, Out &out)
 // run's leading zeros, so the first run with fewer of them comes first ("1"
 // before "01"), and a line without any ends there, before the others. Signs
 // and dots are non-digits like any other.
-struct NaturalKey
+template <typename Unit> struct NaturalKeyOf
 {
-    static constexpr char16_t LineEnd = 0;
-    static constexpr char16_t RunEnd = 1;
+    static constexpr Unit Top = std::numeric_limits<Unit>::max();
+    static constexpr Unit LineEnd = 0;
+    static constexpr Unit RunEnd = 1;
 
     // At most three units for each unit of the line (an escaped non-digit
     // that ends its run and the RunEnd; a digit alone in its run and the
-    // run's two counts), seven where counts take three units, and the first
-    // RunEnd and LineEnd.
-    static qsizetype maxSize(qsizetype size) { return (size < 0xFFFE ? 3 : 7) * size + 2; }
+    // run's two counts), and the first RunEnd and LineEnd. A count takes
+    // more only in lines longer than the largest unit, and there a run of
+    // digits is at least that long.
+    static qsizetype maxSize(qsizetype size)
+    {
+        if constexpr (sizeof(Unit) == 2)
+            return (size < 0xFFFE ? 3 : 7) * size + 2;
+        else
+            return 3 * size + 2 + 8 * (size / (Top - 1) + 1);
+    }
 
-    template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
+    template <typename Out> static void write(const Unit *text, qsizetype size, Out &out)
     {
         // The leading zeros of the first digit runs, kept for the end.
         constexpr int Kept = 16;
@@ -105,14 +144,14 @@ struct NaturalKey
         qsizetype i = 0;
         for (;;) {
             for (; i < size; ++i) {
-                const char16_t unit = text[i];
+                const Unit unit = unitAt(text, i);
                 if (isAsciiDigit(unit))
                     break;
-                if (unit < 0xFFFD) {
-                    out.put(char16_t(unit + 2));
+                if (unit < Top - 2) {
+                    out.put(Unit(unit + 2));
                 } else {
-                    out.put(0xFFFF);
-                    out.put(char16_t(unit - 0xFFFD));
+                    out.put(Top);
+                    out.put(Unit(unit - (Top - 2)));
                 }
             }
             out.put(RunEnd);
@@ -124,9 +163,9 @@ struct NaturalKey
             const qsizetype significant = i;
             while (i < size && isAsciiDigit(text[i]))
                 ++i;
-            putCount(i - significant, out);
+            putCount<Unit>(i - significant, out);
             for (qsizetype k = significant; k < i; ++k)
-                out.put(text[k]);
+                out.put(Unit(text[k]));
             if (digitRuns < Kept)
                 zeros[digitRuns] = significant - start;
             ++digitRuns;
@@ -139,7 +178,7 @@ struct NaturalKey
             return;
         if (digitRuns <= Kept) {
             for (int r = 0; r < digitRuns; ++r)
-                putCount(zeros[r], out);
+                putCount<Unit>(zeros[r], out);
             return;
         }
         for (qsizetype k = 0; k < size;) { // too many to keep: count them again
@@ -150,12 +189,15 @@ struct NaturalKey
             const qsizetype start = k;
             while (k < size && text[k] == u'0')
                 ++k;
-            putCount(k - start, out);
+            putCount<Unit>(k - start, out);
             while (k < size && isAsciiDigit(text[k]))
                 ++k;
         }
     }
 };
+
+using NaturalKey = NaturalKeyOf<char16_t>;
+using NaturalByteKey = NaturalKeyOf<unsigned char>;
 
 // The number at the start of a line: after spaces and tabs, an optional sign,
 // then digits, a dot and digits, where either side of the dot may be empty
@@ -165,6 +207,8 @@ struct NaturalKey
 // first. A negative number has the same units, each taken from 0xFFFF, and
 // ends with 0xFFFF: the larger magnitude first, a shorter fraction last. All
 // zeros ("-0", "0", ".0") are one key, and so are all lines without a number.
+// The number is ASCII, so the key of a line's UTF-8 bytes is the key of its
+// units.
 struct LeadingNumberKey
 {
     enum Class : char16_t { Negative = 1, Zero = 2, Positive = 3, NoNumber = 4 };
@@ -172,7 +216,8 @@ struct LeadingNumberKey
     // The class, the count, the digits and the end of a negative number.
     static qsizetype maxSize(qsizetype size) { return size + 4; }
 
-    template <typename Out> static void write(const char16_t *text, qsizetype size, Out &out)
+    template <typename Char, typename Out>
+    static void write(const Char *text, qsizetype size, Out &out)
     {
         const Parts parts = parse(text, size);
         out.put(parts.kind);
@@ -200,7 +245,7 @@ private:
         qsizetype integer = 0, integerEnd = 0, fraction = 0, fractionEnd = 0;
     };
 
-    static Parts parse(const char16_t *text, qsizetype size)
+    template <typename Char> static Parts parse(const Char *text, qsizetype size)
     {
         Parts parts;
         qsizetype i = 0;

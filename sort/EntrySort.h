@@ -145,6 +145,31 @@ void sortEntries(LineList<Line> &lines, WorkArray<Entry> &entries,
     });
 }
 
+// Room for keys packed in one buffer, each half of the lines from its own
+// start on: the sum of the most units each line's key can take, and where the
+// second half starts. The buffer is sized for that worst case, but only the
+// units written are ever touched.
+struct KeyRoom
+{
+    qsizetype total = 0;
+    qsizetype secondHalfStart = 0;
+};
+
+template <typename Line, typename MostUnits>
+KeyRoom keyRoom(const LineList<Line> &lines, Progress *progress, MostUnits mostUnits)
+{
+    KeyRoom room;
+    const qsizetype middle = lines.size() / 2;
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == middle)
+            room.secondHalfStart = room.total;
+        room.total += mostUnits(lines.at(i).size());
+        yield();
+    }
+    return room;
+}
+
 // Marks every line that is the same as the line before it in sorted, the
 // whole lines' entries sorted stably; the first of each run stays unmarked.
 template <typename Line>
@@ -157,8 +182,8 @@ void markRepeats(const Entry *sorted, qsizetype count, const Line *texts, bool *
         const Entry &previous = sorted[k - 1];
         const Entry &entry = sorted[k];
         // Lines whose heads differ are not compared further.
-        repeated[entry.line] = entry.head == previous.head &&
-                               sameText(texts[entry.line], texts[previous.line]);
+        repeated[entry.line] =
+            entry.head == previous.head && sameText(texts[entry.line], texts[previous.line]);
         yield();
     }
 }

@@ -106,6 +106,22 @@ inline quint64 packBytes(const char *text, qsizetype size)
     return bytes;
 }
 
+// Up to eight bytes as they are, most significant first, zero padded: for
+// keys whose bytes are in unit order already.
+inline quint64 packPlainBytes(const unsigned char *p, qsizetype size)
+{
+    quint64 bytes = 0;
+    if (size >= 8) {
+        std::memcpy(&bytes, p, sizeof bytes);
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
+            bytes = qbswap(bytes);
+        return bytes;
+    }
+    for (qsizetype i = 0; i < 8; ++i)
+        bytes = (bytes << 8) | (i < size ? p[i] : 0u);
+    return bytes;
+}
+
 // The entry of a UTF-8 key whose first bytes are key[0, size).
 inline Entry byteEntry(const char *key, qsizetype size, qsizetype line, qsizetype offset)
 {
@@ -190,10 +206,7 @@ struct NoTexts
 // beyond the entries; refineTies() then orders the groups of equal heads.
 struct HeadLess
 {
-    bool operator()(const Entry &a, const Entry &b) const
-    {
-        return a.head < b.head;
-    }
+    bool operator()(const Entry &a, const Entry &b) const { return a.head < b.head; }
 };
 
 // When refineTies() orders a group of tied heads, it keys the group again:

@@ -167,31 +167,6 @@ void filterKeys(const UnitLine *texts, qsizetype from, qsizetype to, qsizetype a
     }
 }
 
-// Room for keys packed in one buffer, each half of the lines from its own
-// start on: the sum of the most units each line's key can take, and where the
-// second half starts. The buffer is sized for that worst case, but only the
-// units written are ever touched.
-struct KeyRoom
-{
-    qsizetype total = 0;
-    qsizetype secondHalfStart = 0;
-};
-
-template <typename MostUnits>
-KeyRoom keyRoom(const UnitLines &lines, Progress *progress, MostUnits mostUnits)
-{
-    KeyRoom room;
-    const qsizetype middle = lines.size() / 2;
-    YieldPacer yield(progress, YieldPacer::SortItems);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i == middle)
-            room.secondHalfStart = room.total;
-        room.total += mostUnits(lines.at(i).size());
-        yield();
-    }
-    return room;
-}
-
 UnitLines &sortByFilter(UnitLines &lines, CharacterFilter filter, Progress *progress)
 {
     if (!beginSort(lines, progress))
@@ -256,14 +231,6 @@ UnitLines &sortAfterMarker(UnitLines &lines, const QString &marker, Progress *pr
     });
 }
 
-// Takes a key unit by unit.
-struct KeyWriter
-{
-    char16_t *at;
-
-    void put(char16_t unit) { *at++ = unit; }
-};
-
 // Keys every line by a key that Encoding builds from it (see EncodedKeys.h),
 // packed in one buffer (see keyRoom).
 template <typename Encoding> UnitLines &sortByEncodedKey(UnitLines &lines, Progress *progress)
@@ -286,7 +253,7 @@ template <typename Encoding> UnitLines &sortByEncodedKey(UnitLines &lines, Progr
         YieldPacer yield(mayYield, YieldPacer::SortItems);
         char16_t *key = keys.data() + (half == 0 ? 0 : room.secondHalfStart);
         for (qsizetype i = half == 0 ? 0 : middle; i < (half == 0 ? middle : count); ++i) {
-            KeyWriter writer{key};
+            KeyWriter<char16_t> writer{key};
             Encoding::write(unitsOf(texts[i]), texts[i].size(), writer);
             Q_ASSERT(writer.at - key <= Encoding::maxSize(texts[i].size()));
             // The entry's offset holds the key's size.

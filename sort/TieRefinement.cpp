@@ -2,6 +2,7 @@
 
 #include "core/Yielding.h"
 #include "sort/MergeSorter.h"
+#include "sort/Utf8Keys.h"
 #include "sort/WorkArray.h"
 
 #include <algorithm>
@@ -119,5 +120,12 @@ template void refineTies<ByteSuffixes>(Entry *, const std::vector<qsizetype> &,
                                        const ByteSuffixes &, Progress *);
 template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &, const StoredKeys &,
                                      Progress *);
+
+template void refineTies<FoldedBytes>(Entry *, const std::vector<qsizetype> &, const FoldedBytes &,
+                                      Progress *);
+template void refineTies<FilteredByteTails>(Entry *, const std::vector<qsizetype> &,
+                                            const FilteredByteTails &, Progress *);
+template void refineTies<StoredByteKeys>(Entry *, const std::vector<qsizetype> &,
+                                         const StoredByteKeys &, Progress *);
 
 } // namespace SortEngine

@@ -5,6 +5,7 @@
 #include "sort/SortOptions.h"
 #include "sort/TwoThreads.h"
 #include "sort/UnitLines.h"
+#include "sort/Utf8Keys.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,45 +14,15 @@
 
 using namespace SortEngine;
 
-// The lines arrive as UTF-8. The keys that take the whole line (ascending,
-// descending, removing duplicates), the text from a character, a word or a
-// marker on, and the length are found on the bytes themselves (positions
-// still count UTF-16 units); the keys built from the line (filtered, folded,
-// natural, leading number) are built from units, the lines converted once for
-// the sort.
-// A lone surrogate (from a 16-bit file) is the one thing UTF-8 cannot order
-// as units do next to a character above U+FFFF: lines that hold one are
-// sorted as units whatever the key.
+// The lines arrive as UTF-8. Every key is found on the bytes themselves
+// (positions and lengths still count UTF-16 units; the keys built from the
+// line are in Utf8Keys.cpp). A lone surrogate (from a 16-bit file) is the one
+// thing UTF-8 cannot order as units do next to a character above U+FFFF:
+// lines that hold one, where the key keeps it, are sorted as units, and so
+// are the folded lines where a character's folded form has another UTF-8
+// length.
 
 namespace {
-
-// Whether eight bytes hold ED, the lead byte of a surrogate.
-inline bool holdsByteED(quint64 word)
-{
-    constexpr quint64 Low = 0x0101010101010101ull;
-    constexpr quint64 High = 0x8080808080808080ull;
-    const quint64 x = word ^ (Low * 0xED);
-    return ((x - Low) & ~x & High) != 0;
-}
-
-// Whether the line holds a lone surrogate; a quick look for the byte ED
-// first, since almost no line has one.
-bool holdsSurrogate(const LineRef &line)
-{
-    const char *p = line.bytes;
-    const char *const end = p + line.size();
-    for (; end - p >= 8; p += 8) {
-        quint64 word;
-        std::memcpy(&word, p, sizeof word);
-        if (holdsByteED(word))
-            return Utf8::holdsSurrogate(line.text());
-    }
-    for (; p < end; ++p) {
-        if (uchar(*p) == 0xED)
-            return Utf8::holdsSurrogate(line.text());
-    }
-    return false;
-}
 
 // The entries of the whole lines, each half of the lines on its own thread.
 // Gives false, with the entries unfinished, when a line holds a lone
@@ -66,7 +37,7 @@ bool wholeLineEntries(const LineRefs &lines, WorkArray<Entry> &entries, Progress
         const qsizetype to = half == 0 ? middle : lines.size();
         for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
             const LineRef &line = texts[i];
-            if (holdsSurrogate(line)) {
+            if (holdsLoneSurrogate(line)) {
                 surrogate = true;
                 return;
             }
@@ -141,7 +112,7 @@ bool sortBySuffix(LineRefs &lines, Progress *progress, KeyStart keyStart, bool &
     YieldPacer yield(progress, YieldPacer::SortItems);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const LineRef &line = texts[i];
-        if (holdsSurrogate(line))
+        if (holdsLoneSurrogate(line))
             return false;
         const qsizetype at = keyStart(line);
         if (at == AsUnits)
@@ -384,8 +355,21 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
             return lines;
         return sortAsUnits(lines, option, number, text, progress, passBegun);
     }
-    default:
-        break;
+    case SortKey::Filtered:
+        if (sortByFilterOnBytes(lines, option.filter, progress))
+            return lines;
+        return sortAsUnits(lines, option, number, text, progress, true);
+    case SortKey::FoldedCase:
+        if (sortByFoldedCaseOnBytes(lines, progress))
+            return lines;
+        return sortAsUnits(lines, option, number, text, progress, true);
+    case SortKey::Natural:
+        if (sortNaturallyOnBytes(lines, progress))
+            return lines;
+        return sortAsUnits(lines, option, number, text, progress, true);
+    case SortKey::LeadingNumber:
+        sortByLeadingNumberOnBytes(lines, progress);
+        return lines;
     }
-    return sortAsUnits(lines, option, number, text, progress);
+    return lines;
 }

@@ -34,9 +34,10 @@ namespace {
 }
 
 constexpr char16_t Windows1252[] = u"€‚ƒ„…†‡ˆ‰Š‹ŒŽ‘’“”•–—˜™š›œžŸ";
-constexpr char16_t LatinLetters[] = u"éèßÖöäÄÿÀàıŁłőſĀāŒœ\u00a0\u00ff\u0100\u017f\u024f";
+constexpr char16_t LatinLetters[] =
+    u"éèßÖöäÄÿÀàıŁłőſĀāŒœ\u00a0\u00ff\u0100\u017f\u024f\u212a\u023a\u1e9e";
 constexpr char32_t Astral[] = {0x10000, 0x1F600, 0x1F4A9,  0x1F44D, 0x20000,
-                               0x2A6D6, 0xE0001, 0x10FFFF, 0x1D11E};
+                               0x2A6D6, 0xE0001, 0x10FFFF, 0x1D11E, 0x10400};
 
 // One character of the bucket that kind picks; which one, by index.
 QString character(uint8_t kind, uint8_t index)

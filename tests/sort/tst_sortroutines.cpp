@@ -496,6 +496,11 @@ void tst_SortRoutines::ignoringCase_data()
              {u"\u03A3a"_s, u"\u03C2b"_s});
     addOrder("surrogate pair folds as one character", {u"\U00010400b"_s, u"\U00010428a"_s},
              {u"\U00010428a"_s, u"\U00010400b"_s});
+    // Folds that change a character's length in UTF-8.
+    addOrder("Kelvin sign folds to k", {u"\u212Ab"_s, u"ka"_s, u"\u212A"_s},
+             {u"\u212A"_s, u"ka"_s, u"\u212Ab"_s});
+    addOrder("a fold into three bytes", {u"\u2C65b"_s, u"\u023Aa"_s, u"\u023A\uE000"_s},
+             {u"\u023Aa"_s, u"\u2C65b"_s, u"\u023A\uE000"_s});
 }
 
 void tst_SortRoutines::ignoringCase()
