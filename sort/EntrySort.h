@@ -41,67 +41,56 @@ inline void prefetch(const void *address)
 }
 
 // Puts the lines in the order of the sorted entries; walls keep their index.
-// Line references are plain values, so they are copied aside as bytes and copied back in their new
-// order: sequential writes, reads prefetched ahead, no reference counting. Only the first step can
-// fail, before anything moved, so no line is lost or doubled: a window closed during the moving is
-// only reported once every line object is back in the list. scratch, when not null, has room for
-// every line object.
+// Line references are plain values no larger than an entry: each entry is
+// overwritten with the line it names (reads prefetched ahead), then the
+// lines are copied back in that order. No line moves in the first step, so a
+// window closed then may stop the sort there; during the second one it is
+// only reported once every line object is back in the list.
 template <typename Line>
-void applyOrder(LineList<Line> &lines, const Entry *sorted, const std::vector<qsizetype> &walls,
-                std::byte *scratch, Progress *progress)
+void applyOrder(LineList<Line> &lines, Entry *sorted, const std::vector<qsizetype> &walls,
+                Progress *progress)
 {
-    static_assert(std::is_trivially_copyable_v<Line>);
+    static_assert(std::is_trivially_copyable_v<Line> && sizeof(Line) <= sizeof(Entry));
     constexpr std::size_t Size = sizeof(Line);
     constexpr qsizetype Ahead = 16;
     const qsizetype count = lines.size();
-    std::unique_ptr<WorkArray<std::byte>> aside;
-    if (!scratch) {
-        aside = std::make_unique<WorkArray<std::byte>>(count * qsizetype(Size));
-        scratch = aside->data();
-    }
+    const qsizetype entryCount = count - qsizetype(walls.size());
     std::byte *const texts = reinterpret_cast<std::byte *>(static_cast<void *>(lines.data()));
-    // Aside in steps: fresh scratch memory is slow to touch. Nothing has
-    // moved yet, so a closed window may stop the sort here.
-    for (qsizetype done = 0; done < count;) {
-        const qsizetype step = std::min(YieldPacer::SortItems, count - done);
-        std::memcpy(scratch + done * Size, texts + done * Size, std::size_t(step) * Size);
-        done += step;
-        if (progress)
-            progress->yield();
+    std::byte *const taken = reinterpret_cast<std::byte *>(static_cast<void *>(sorted));
+    YieldPacer yield(progress, YieldPacer::SortItems);
+    for (qsizetype k = 0; k < entryCount; ++k) {
+        if (k + Ahead < entryCount)
+            prefetch(texts + sorted[k + Ahead].line * Size);
+        const quint32 line = sorted[k].line;
+        std::memcpy(taken + k * sizeof(Entry), texts + line * Size, Size);
+        yield();
     }
 
-    const std::byte *const from = scratch;
-    const Entry *const end = sorted + (count - qsizetype(walls.size()));
     auto wall = walls.begin();
-    DeferredYield yield(progress, YieldPacer::SortItems);
+    qsizetype next = 0;
+    DeferredYield moving(progress, YieldPacer::SortItems);
     for (qsizetype k = 0; k < count; ++k) {
-        yield();
-        qsizetype line = k;
+        moving();
         if (wall != walls.end() && *wall == k) {
             ++wall;
-        } else {
-            if (end - sorted > Ahead)
-                prefetch(from + sorted[Ahead].line * Size);
-            line = sorted->line;
-            ++sorted;
+            continue;
         }
-        std::memcpy(texts + k * Size, from + line * Size, Size);
+        std::memcpy(texts + k * Size, taken + next * sizeof(Entry), Size);
+        ++next;
     }
-    yield.finish();
+    moving.finish();
 }
 
 // Sorts the entries stably by their keys, each segment on its own, and hands
-// use() the sorted entries and the merge array that does not hold them (null
-// when no merge round was needed). Pass 1 has begun.
+// use() the sorted entries. Pass 1 has begun.
 template <typename Texts, typename Use>
 void sortEntriesThen(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
                      const Texts &texts, Progress *progress, Use use)
 {
-    MergeSorter sorter(entries, segmentEnds, HeadLess{});
-    Entry *sorted = sorter.sort(progress);
+    MergeSorter(entries, segmentEnds, HeadLess{}).sort(progress);
     if constexpr (!Texts::HeadsAreWhole)
-        refineTies(sorted, segmentEnds, texts, progress);
-    use(sorted, sorter.spare(sorted));
+        refineTies(entries.data(), segmentEnds, texts, progress);
+    use(entries.data());
 }
 
 enum class Direction {
@@ -134,14 +123,10 @@ void sortEntries(LineList<Line> &lines, WorkArray<Entry> &entries,
     Q_ASSERT(!descending || walls.empty());
     if (descending)
         reverseInSteps(entries.data(), count, progress);
-    sortEntriesThen(entries, segmentEnds, texts, progress, [&](Entry *sorted, Entry *spare) {
+    sortEntriesThen(entries, segmentEnds, texts, progress, [&](Entry *sorted) {
         if (descending)
             reverseInSteps(sorted, count, progress);
-        // Without walls there are as many entries as lines, and an entry is as
-        // large as a line object, so the spare merge array can hold them all.
-        static_assert(sizeof(Entry) >= sizeof(Line));
-        std::byte *scratch = walls.empty() ? reinterpret_cast<std::byte *>(spare) : nullptr;
-        applyOrder(lines, sorted, walls, scratch, progress);
+        applyOrder(lines, sorted, walls, progress);
     });
 }
 

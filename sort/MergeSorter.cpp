@@ -1,6 +1,7 @@
 #include "sort/MergeSorter.h"
 
 #include "core/Yielding.h"
+#include "sort/LineOperations.h"
 #include "sort/TwoThreads.h"
 
 #include <algorithm>
@@ -24,11 +25,11 @@ struct Run
     qsizetype segment;
 };
 
-// One piece of a merge round: merge (or copy) src[aBegin, aEnd) and
-// src[bBegin, bEnd) into dst at out.
+// One piece of a merge round: the neighbouring sorted stretches
+// [begin, middle) and [middle, end) become one, in place.
 struct MergeTask
 {
-    qsizetype aBegin, aEnd, bBegin, bEnd, out;
+    qsizetype begin, middle, end;
 };
 
 // Whether every segment is down to one run.
@@ -87,42 +88,47 @@ public:
     }
 
     // Runs the tasks of a round, on two threads when there is enough work:
-    // each thread writes one half of the output, and the task that straddles
-    // the middle is split where its merged output reaches it.
-    void runRound(const Entry *src, Entry *dst, std::vector<MergeTask> &tasks, qsizetype total,
+    // each thread merges one half of the entries. The task that straddles the
+    // middle is made two: the entries of its first part that the merge puts
+    // beyond the middle change places with those of its second part that it
+    // puts before (a rotation), and each side merges on its own. A task's
+    // merge uses the buffer from begin / 2 on, up to half its entries: the
+    // tasks' rooms never overlap.
+    void runRound(Entry *entries, Entry *buffer, std::vector<MergeTask> &tasks, qsizetype total,
                   Progress *progress, YieldPacer &yield) const
     {
         if (!useTwoThreads(total)) {
-            runTasks(src, dst, tasks, progress);
+            runTasks(entries, buffer, tasks, progress);
             return;
         }
         const qsizetype middle = total / 2;
         std::size_t straddling = 0;
-        while (straddling < tasks.size()) {
-            const MergeTask &task = tasks[straddling];
-            if (task.out + (task.aEnd - task.aBegin) + (task.bEnd - task.bBegin) > middle)
-                break;
+        while (straddling < tasks.size() && tasks[straddling].end <= middle)
             ++straddling;
-        }
         std::vector<MergeTask> second;
         if (straddling < tasks.size()) {
             const MergeTask task = tasks[straddling];
-            const qsizetype count = middle - task.out;
-            const qsizetype fromA = splitPoint(src + task.aBegin, task.aEnd - task.aBegin,
-                                               src + task.bBegin, task.bEnd - task.bBegin, count);
-            const qsizetype aSplit = task.aBegin + fromA;
-            const qsizetype bSplit = task.bBegin + (count - fromA);
-            second.push_back(MergeTask{aSplit, task.aEnd, bSplit, task.bEnd, middle});
             second.reserve(tasks.size() - straddling);
-            for (std::size_t t = straddling + 1; t < tasks.size(); ++t) {
+            if (task.begin < middle) {
+                const qsizetype count = middle - task.begin;
+                const qsizetype fromA =
+                    splitPoint(entries + task.begin, task.middle - task.begin,
+                               entries + task.middle, task.end - task.middle, count);
+                const qsizetype fromB = count - fromA;
+                rotateInSteps(entries + task.begin + fromA, task.middle - (task.begin + fromA),
+                              fromB, progress);
+                tasks[straddling] = MergeTask{task.begin, task.begin + fromA, middle};
+                ++straddling;
+                second.push_back(MergeTask{middle, task.middle + fromB, task.end});
+            }
+            for (std::size_t t = straddling; t < tasks.size(); ++t) {
                 second.push_back(tasks[t]);
                 yield();
             }
             tasks.resize(straddling);
-            tasks.push_back(MergeTask{task.aBegin, aSplit, task.bBegin, bSplit, task.out});
         }
         inTwoHalves(total, progress, [&](int half, Progress *mayYield) {
-            runTasks(src, dst, half == 0 ? tasks : second, mayYield);
+            runTasks(entries, buffer, half == 0 ? tasks : second, mayYield);
         });
     }
 
@@ -167,35 +173,51 @@ private:
         }
     }
 
-    // Stable merge: on equal keys the left run's entry comes first. It goes
-    // in steps of at most MergeStep entries, yielding in between.
-    void mergeInto(const Entry *a, const Entry *aEnd, const Entry *b, const Entry *bEnd, Entry *out,
-                   YieldPacer &yield) const
+    // Stable merge of a task in place: the shorter stretch goes to the
+    // buffer, and the merge fills the task from the end the buffer's stretch
+    // came from, never overtaking what it has still to read. On equal keys
+    // the first stretch's entry comes first. It goes in steps of at most
+    // MergeStep entries, yielding in between.
+    void merge(Entry *entries, Entry *buffer, const MergeTask &task, YieldPacer &yield) const
     {
-        while (a != aEnd && b != bEnd) {
-            const qsizetype step = std::min({MergeStep, qsizetype(aEnd - a), qsizetype(bEnd - b)});
-            if (step >= 64) {
-                // Neither run can end within step entries.
+        Entry *const begin = entries + task.begin;
+        Entry *const middle = entries + task.middle;
+        Entry *const end = entries + task.end;
+        if (begin == middle || middle == end || !m_less(*middle, *(middle - 1)))
+            return; // in order already
+        Entry *const room = buffer + task.begin / 2;
+        if (middle - begin <= end - middle) {
+            const Entry *a = room;
+            const Entry *const aEnd = copyInSteps(begin, middle, room, yield);
+            const Entry *b = middle;
+            Entry *out = begin;
+            while (a != aEnd && b != end) {
+                const qsizetype step =
+                    std::min({MergeStep, qsizetype(aEnd - a), qsizetype(end - b)});
                 for (qsizetype k = 0; k < step; ++k)
                     *out++ = m_less(*b, *a) ? *b++ : *a++;
                 yield(step);
-                continue;
             }
-            for (qsizetype k = 0; k < MergeStep; ++k) {
-                if (m_less(*b, *a)) {
-                    *out++ = *b++;
-                    if (b == bEnd)
-                        break;
-                } else {
-                    *out++ = *a++;
-                    if (a == aEnd)
-                        break;
-                }
-            }
-            yield(MergeStep);
+            copyInSteps(a, aEnd, out, yield); // what is left of b is in place
+            return;
         }
-        out = copyInSteps(a, aEnd, out, yield);
-        copyInSteps(b, bEnd, out, yield);
+        const Entry *const bBegin = room;
+        const Entry *b = copyInSteps(middle, end, room, yield);
+        const Entry *a = middle;
+        Entry *out = end;
+        while (a != begin && b != bBegin) {
+            const qsizetype step =
+                std::min({MergeStep, qsizetype(a - begin), qsizetype(b - bBegin)});
+            for (qsizetype k = 0; k < step; ++k)
+                *--out = m_less(*(b - 1), *(a - 1)) ? *--a : *--b;
+            yield(step);
+        }
+        while (b != bBegin) { // what is left of a is in place
+            const qsizetype step = std::min(MergeStep, qsizetype(b - bBegin));
+            out = std::copy_backward(b - step, b, out);
+            b -= step;
+            yield(step);
+        }
     }
 
     static Entry *copyInSteps(const Entry *from, const Entry *end, Entry *out, YieldPacer &yield)
@@ -207,6 +229,15 @@ private:
             yield(step);
         }
         return out;
+    }
+
+    // Puts items [count, count + after) before items [0, count), by three
+    // reversals.
+    static void rotateInSteps(Entry *items, qsizetype count, qsizetype after, Progress *progress)
+    {
+        reverseInSteps(items, count, progress);
+        reverseInSteps(items + count, after, progress);
+        reverseInSteps(items, count + after, progress);
     }
 
     // How many of the first count entries of the stable merge of a and b come
@@ -227,14 +258,12 @@ private:
         return low;
     }
 
-    void runTasks(const Entry *src, Entry *dst, const std::vector<MergeTask> &tasks,
+    void runTasks(Entry *entries, Entry *buffer, const std::vector<MergeTask> &tasks,
                   Progress *mayYield) const
     {
         YieldPacer yield(mayYield, YieldPacer::SortItems);
-        for (const MergeTask &task : tasks) {
-            mergeInto(src + task.aBegin, src + task.aEnd, src + task.bBegin, src + task.bEnd,
-                      dst + task.out, yield);
-        }
+        for (const MergeTask &task : tasks)
+            merge(entries, buffer, task, yield);
     }
 
     WorkArray<Entry> &m_entries;
@@ -244,17 +273,17 @@ private:
 
 } // namespace
 
-template <typename Less> Entry *MergeSorter<Less>::sort(Progress *progress, bool showPasses)
+template <typename Less> void MergeSorter<Less>::sort(Progress *progress, bool showPasses)
 {
     const RunMerger<Less> merger(m_entries, m_segmentEnds, m_less);
     std::vector<Run> runs = merger.formAllRuns(progress);
     if (merged(runs))
-        return m_entries.data();
+        return;
 
     const qsizetype total = qsizetype(m_entries.size());
-    m_buffer = std::make_unique<WorkArray<Entry>>(total);
-    Entry *src = m_entries.data();
-    Entry *dst = m_buffer->data();
+    // A merge keeps at most half its entries aside.
+    WorkArray<Entry> buffer(total / 2 + 1);
+    Entry *const entries = m_entries.data();
     std::vector<MergeTask> tasks;
     std::vector<Run> next;
     tasks.reserve(runs.size() / 2 + 1);
@@ -271,19 +300,17 @@ template <typename Less> Entry *MergeSorter<Less>::sort(Progress *progress, bool
             const Run &a = runs[r];
             if (r + 1 < runs.size() && runs[r + 1].segment == a.segment) {
                 const Run &b = runs[r + 1];
-                tasks.push_back(MergeTask{a.begin, a.end, b.begin, b.end, a.begin});
+                tasks.push_back(MergeTask{a.begin, a.end, b.end});
                 next.push_back(Run{a.begin, b.end, a.segment});
                 ++r;
             } else {
-                tasks.push_back(MergeTask{a.begin, a.end, a.end, a.end, a.begin});
                 next.push_back(a);
             }
         }
-        merger.runRound(src, dst, tasks, total, progress, yield);
-        std::swap(src, dst);
+        merger.runRound(entries, buffer.data(), tasks, total, progress, yield);
         std::swap(runs, next);
         if (merged(runs))
-            return src;
+            return;
     }
 }
 

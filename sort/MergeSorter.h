@@ -6,7 +6,6 @@
 
 #include <QString>
 
-#include <memory>
 #include <vector>
 
 namespace SortEngine {
@@ -23,8 +22,9 @@ inline void beginPass(Progress *progress, int pass)
 // Sorts entries stably by Less, each segment (the entries between two lines
 // that stay in place) on its own: pass 1 cuts the segments into sorted runs,
 // and every further pass merges neighbouring runs of a segment pairwise until
-// one run is left (sorted input takes one pass). Large arrays share the work
-// between two threads. Made for HeadLess and RefinedLess.
+// one run is left (sorted input takes one pass). The merges work in place,
+// with room aside for half the entries. Large arrays share the work between
+// two threads. Made for HeadLess and RefinedLess.
 template <typename Less> class MergeSorter final
 {
 public:
@@ -35,25 +35,14 @@ public:
     {
     }
 
-    // Sorts every segment; pass 1 has begun. Returns where the sorted entries
-    // are: in the entries or in the buffer. With showPasses false the merge
-    // rounds only yield, they begin no pass of their own.
-    Entry *sort(Progress *progress, bool showPasses = true);
-
-    // The array of the two that does not hold the sorted entries, free for
-    // other use once sort() returned; null when no merge round was needed.
-    Entry *spare(const Entry *sorted) const
-    {
-        if (!m_buffer)
-            return nullptr;
-        return sorted == m_entries.data() ? m_buffer->data() : m_entries.data();
-    }
+    // Sorts every segment in the entries; pass 1 has begun. With showPasses
+    // false the merge rounds only yield, they begin no pass of their own.
+    void sort(Progress *progress, bool showPasses = true);
 
 private:
     WorkArray<Entry> &m_entries;
     const std::vector<qsizetype> &m_segmentEnds;
     Less m_less;
-    std::unique_ptr<WorkArray<Entry>> m_buffer;
 };
 
 extern template class MergeSorter<HeadLess>;

@@ -289,10 +289,9 @@ UnitLines &removeDuplicates(UnitLines &lines, Progress *progress)
     suffixKeys(lines, entries, progress, lineStart);
     WorkArray<bool> dropped(count);
     const std::vector<qsizetype> oneSegment{count};
-    sortEntriesThen(entries, oneSegment, LineSuffixes{texts}, progress,
-                    [&](const Entry *sorted, Entry *) {
-                        markRepeats(sorted, count, texts, dropped.data(), progress);
-                    });
+    sortEntriesThen(entries, oneSegment, LineSuffixes{texts}, progress, [&](const Entry *sorted) {
+        markRepeats(sorted, count, texts, dropped.data(), progress);
+    });
     dropMarkedLines(lines, dropped.data(), progress);
     return lines;
 }

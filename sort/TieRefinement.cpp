@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <optional>
 
 namespace SortEngine {
 
@@ -55,7 +54,6 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
     // A group's keys: the next units in the heads, the number of units left
     // in the offset, the place in the group in the line index.
     std::vector<Entry> smallKeys;
-    std::vector<Entry> group;
     const RefinedLess less;
     while (!groups.empty()) {
         const Group at = groups.back();
@@ -81,33 +79,28 @@ void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const
             keys[i - at.begin] = key;
             yield();
         }
-        const Entry *sorted = keys;
-        Entry *aside = nullptr;
-        std::optional<MergeSorter<RefinedLess>> sorter;
         const std::vector<qsizetype> oneSegment{size};
-        if (largeKeys) {
-            sorter.emplace(*largeKeys, oneSegment, less);
-            sorted = sorter->sort(progress, false);
-            aside = sorter->spare(sorted);
-        } else {
+        if (largeKeys)
+            MergeSorter<RefinedLess>(*largeKeys, oneSegment, less).sort(progress, false);
+        else
             std::stable_sort(keys, keys + size, less);
-        }
-        if (!aside) {
-            group.resize(std::size_t(size));
-            aside = group.data();
-        }
-        std::copy(entries + at.begin, entries + at.end, aside);
-        for (qsizetype k = 0; k < size; ++k) {
-            entries[at.begin + k] = aside[sorted[k].line];
-            yield();
-        }
         for (qsizetype k = 0; k < size;) {
             qsizetype m = k + 1;
-            while (m < size && !less(sorted[k], sorted[m]))
+            while (m < size && !less(keys[k], keys[m]))
                 ++m;
-            if (m - k > 1 && sorted[k].offset > Texts::PerLevel)
+            if (m - k > 1 && keys[k].offset > Texts::PerLevel)
                 groups.push_back(Group{at.begin + k, at.begin + m, at.depth + 1});
             k = m;
+        }
+        // Each key takes the entry it stands for, then the entries take the
+        // keys' order.
+        for (qsizetype k = 0; k < size; ++k) {
+            keys[k] = entries[at.begin + keys[k].line];
+            yield();
+        }
+        for (qsizetype k = 0; k < size; ++k) {
+            entries[at.begin + k] = keys[k];
+            yield();
         }
     }
 }

@@ -80,7 +80,7 @@ bool sortWholeLines(LineRefs &lines, WholeLines how, Progress *progress)
     case WholeLines::RemovingLaterDuplicates: {
         WorkArray<bool> dropped(count);
         const std::vector<qsizetype> oneSegment{count};
-        sortEntriesThen(entries, oneSegment, texts, progress, [&](const Entry *sorted, Entry *) {
+        sortEntriesThen(entries, oneSegment, texts, progress, [&](const Entry *sorted) {
             markRepeats(sorted, count, lines.constData(), dropped.data(), progress);
         });
         dropMarkedLines(lines, dropped.data(), progress);
