@@ -768,23 +768,31 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("lastLine"); // none when null
 
-    QTest::newRow("alphabetically") << 0 << 0 << QString();
-    QTest::newRow("second word") << 5 << 0 << QString();
-    QTest::newRow("word 3") << 7 << 3 << QString();
-    QTest::newRow("numeric only") << 12 << 0 << QString();
-    QTest::newRow("length") << 16 << 0 << QString();
-    QTest::newRow("descending") << 18 << 0 << QString();
-    QTest::newRow("ignoring case") << 19 << 0 << QString();
-    QTest::newRow("naturally") << 20 << 0 << QString();
-    QTest::newRow("by leading number") << 21 << 0 << QString();
+    QTest::newRow("alphabetically") << 0 << 0 << QString() << QString();
+    QTest::newRow("second word") << 5 << 0 << QString() << QString();
+    QTest::newRow("word 3") << 7 << 3 << QString() << QString();
+    QTest::newRow("numeric only") << 12 << 0 << QString() << QString();
+    QTest::newRow("length") << 16 << 0 << QString() << QString();
+    QTest::newRow("descending") << 18 << 0 << QString() << QString();
+    QTest::newRow("ignoring case") << 19 << 0 << QString() << QString();
+    QTest::newRow("naturally") << 20 << 0 << QString() << QString();
+    QTest::newRow("by leading number") << 21 << 0 << QString() << QString();
     // Every key ties for its first 24 units: one group of ties, large
     // enough to be merged on two threads, orders the whole array.
     const QString prefix = u"2026-12-08 10:00:00 INFO "_s;
-    QTest::newRow("alphabetically, shared start") << 0 << 0 << prefix;
-    QTest::newRow("second word, shared start") << 5 << 0 << prefix;
-    QTest::newRow("alphanumeric only, shared start") << 13 << 0 << prefix;
-    QTest::newRow("naturally, shared start") << 20 << 0 << prefix;
+    QTest::newRow("alphabetically, shared start") << 0 << 0 << prefix << QString();
+    QTest::newRow("second word, shared start") << 5 << 0 << prefix << QString();
+    QTest::newRow("alphanumeric only, shared start") << 13 << 0 << prefix << QString();
+    QTest::newRow("naturally, shared start") << 20 << 0 << prefix << QString();
+    // The last line alone sends the second thread's half, and so the whole
+    // sort, to the units.
+    const QString lone = QString(QChar(0xD800)) + u"x"_s;
+    QTest::newRow("alphabetically, a lone surrogate last") << 0 << 0 << QString() << lone;
+    QTest::newRow("numeric only, a lone surrogate last") << 11 << 0 << QString() << lone;
+    QTest::newRow("naturally, a lone surrogate last") << 20 << 0 << QString() << lone;
+    QTest::newRow("ignoring case, a Kelvin sign last") << 19 << 0 << QString() << u"\u212Ax"_s;
 }
 
 // Arrays big enough for the merging to be shared by two threads, against a
@@ -794,11 +802,14 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
     QFETCH(int, row);
     QFETCH(qint32, number);
     QFETCH(QString, prefix);
+    QFETCH(QString, lastLine);
 
     QRandomGenerator random(7);
     QStringList lines = randomWordLines(random, 150000);
     for (QString &line : lines)
         line.prepend(prefix);
+    if (!lastLine.isNull())
+        lines << lastLine;
     std::vector<Key> keys;
     for (const QString &line : lines)
         keys.push_back(referenceKey(option(row), number, QString(), line));
@@ -821,6 +832,13 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
     for (const qsizetype i : order)
         expected << lines[i];
 
+    // The lines as UTF-8 rows, and as texts of their own.
+    RecordingProgress rowProgress;
+    QStringList rows;
+    for (const qsizetype i : engineOrder(lines, row, number, QString(), &rowProgress))
+        rows << lines[i];
+    QCOMPARE(rows, expected);
+    QVERIFY(isPassSequence(rowProgress.passes()));
     RecordingProgress progress;
     sortByRow(lines, row, number, QString(), &progress);
     QCOMPARE(lines, expected);
