@@ -30,6 +30,7 @@ class QGroupBox;
 class QPushButton;
 class RowListView;
 class RowModel;
+class SortKeysChooser;
 class SpreadsheetAutomation;
 class StatusBar;
 class StatusLine;
@@ -43,6 +44,7 @@ struct MainWindowServices
     UserDialogs &dialogs;
     Clipboard &clipboard;
     SpreadsheetAutomation &spreadsheet;
+    SortKeysChooser &keysChooser;
     QString programFolder; // where the optional skin and hand pointer files are
 };
 

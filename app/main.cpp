@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/DialogKeysChooser.h"
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
 #include "app/QtDialogs.h"
@@ -16,8 +17,8 @@
 #include <unistd.h>
 
 // Reads the command line, then builds the real services (Qt's dialogs, the
-// desktop's clipboard and spreadsheet application) and hands them to the
-// window. --help, --version and mistakes need no display: they are answered
+// desktop's clipboard and spreadsheet application, the "Sort Keys" dialog)
+// and hands them to the window. --help, --version and mistakes need no display: they are answered
 // before any application object exists.
 int main(int argc, char *argv[])
 {
@@ -42,8 +43,10 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     SystemClipboard clipboard;
     const std::unique_ptr<SpreadsheetAutomation> spreadsheet = XlsxSpreadsheet::forThisDesktop();
-    MainWindow window({dialogs, clipboard, *spreadsheet, programFolder()});
+    DialogKeysChooser keysChooser;
+    MainWindow window({dialogs, clipboard, *spreadsheet, keysChooser, programFolder()});
     dialogs.setParentWindow(&window);
+    keysChooser.setParentWindow(&window);
     window.show();
     // After start-up, as if the user had chosen the files in the open dialog.
     if (!line.files.isEmpty())

@@ -4,6 +4,7 @@
 #include "commands/WindowPointer.h"
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
+#include "support/ScriptedKeysChooser.h"
 
 #include <sys/resource.h>
 
@@ -72,8 +73,10 @@ bool exportRows(const BenchLines &rows, Format format, const QString &out, doubl
     RowModel results(true);
     results.setHeader(u"Sorted Content (Results)"_s);
     results.append(rows.blocks, rows.refs);
-    CommandContext ctx{run.dialogs(),     status, pointer,      content, results, run.clipboard(),
-                       run.spreadsheet(), {},     u"Tarnveil"_s};
+    ScriptedKeysChooser keysChooser; // no export asks for keys
+    CommandContext ctx{
+        run.dialogs(),     status,      pointer, content,      results, run.clipboard(),
+        run.spreadsheet(), keysChooser, {},      u"Tarnveil"_s};
     *exportMs = run.run(ctx);
     return run.finish();
 }

@@ -9,6 +9,7 @@
 #include "support/RecordingSpreadsheet.h"
 #include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedKeysChooser.h"
 
 #include <QAction>
 #include <QApplication>
@@ -97,8 +98,11 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     MemoryClipboard ownClipboard;
     RecordingSpreadsheet unusedSpreadsheet;
     Clipboard &clipboard = then.clipboard ? *then.clipboard : ownClipboard;
+    ScriptedKeysChooser keysChooser;
+    if (then.keys)
+        keysChooser.answers.append(*then.keys);
     MainWindow window({dialogs, clipboard, then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
-                       QCoreApplication::applicationDirPath()});
+                       keysChooser, QCoreApplication::applicationDirPath()});
     window.show();
     QCoreApplication::processEvents();
     window.sortOptionList()->setCurrentIndex(option);

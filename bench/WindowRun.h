@@ -1,10 +1,12 @@
 #pragma once
 
 #include "bench/ExportRun.h"
+#include "sort/SortKeySet.h"
 
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 class Clipboard;
 class MainWindow;
@@ -42,6 +44,8 @@ struct WindowAfterSort
     Load load = Load::Files;
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
+    // The keys the "Sort Keys" dialog answers with, when the option asks.
+    std::optional<SortKeySet> keys;
     std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;
     // What the run keeps of the lists (their rows, which share the lists'
     // text blocks, so nothing is copied): both lists, to compare them with

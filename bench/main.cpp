@@ -1,8 +1,14 @@
 // tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
 // the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--format lines|text|plain|clipboard|xlsx]
+//   tarnveil-bench --option ROW [--arg TEXT] [--locale NAME] [--keys JSON]
+//                  [--format lines|text|plain|clipboard|xlsx]
 //                  [--window | --window-only] [--load files|paste|pipe] --out FILE INPUT...
+//
+// --locale names the language of dictionary order (option 27; the user's from
+// LC_ALL, LC_COLLATE or LANG without it); --keys gives option 28 its keys, in
+// the JSON the settings keep (see sort/SortKeySet.h): anything else, or keys
+// that are not valid, end it with exit code 2.
 //
 // --format lines writes the sorted rows, one per line. The other formats put
 // the sorted rows into a results list, all checked, and write what the export
@@ -51,6 +57,7 @@
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+#include "sort/KeyedSort.h"
 #include "sort/SortOptions.h"
 #include "support/ScriptedDialogs.h"
 
@@ -71,14 +78,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] "
-                         "[--format lines|text|plain|clipboard|xlsx] [--window | --window-only] "
-                         "[--load files|paste|pipe] --out FILE INPUT...\n";
+constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] [--locale NAME] "
+                         "[--keys JSON] [--format lines|text|plain|clipboard|xlsx] "
+                         "[--window | --window-only] [--load files|paste|pipe] --out FILE "
+                         "INPUT...\n";
 
 struct Arguments
 {
     int row = -1;
-    std::optional<QString> answer; // --arg
+    std::optional<QString> answer;  // --arg
+    std::optional<QString> locale;  // --locale, for dictionary order
+    std::optional<SortKeySet> keys; // --keys, for the keys you choose
     Format format = Format::Lines;
     QString out;
     QStringList inputs;
@@ -132,6 +142,25 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
                 return std::nullopt;
         } else if (word == u"--arg") {
             args.answer = value;
+        } else if (word == u"--locale") {
+            if (!isDictionaryLanguage(value)) {
+                std::fprintf(stderr, "tarnveil-bench: --locale: no dictionary order for \"%s\"\n",
+                             qPrintable(value));
+                return std::nullopt;
+            }
+            args.locale = value;
+        } else if (word == u"--keys") {
+            QString error;
+            args.keys = fromJson(value.toUtf8(), &error);
+            if (args.keys && !isValid(*args.keys)) {
+                for (const SortKeySpec &key : args.keys->keys)
+                    error += problems(key).join(u' ');
+                args.keys.reset();
+            }
+            if (!args.keys) {
+                std::fprintf(stderr, "tarnveil-bench: --keys: %s\n", qPrintable(error));
+                return std::nullopt;
+            }
         } else if (word == u"--format") {
             const std::optional<Format> format = formatNamed(value);
             if (!format)
@@ -154,6 +183,15 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
     }
     if (args.row < 0 || args.out.isEmpty() || args.inputs.isEmpty())
         return std::nullopt;
+    const SortKey key = sortOptions()[std::size_t(args.row)].key;
+    if ((args.locale && key != SortKey::Dictionary) || (args.keys && key != SortKey::ChosenKeys)) {
+        std::fprintf(stderr, "tarnveil-bench: --locale goes with option 27, --keys with 28\n");
+        return std::nullopt;
+    }
+    if (key == SortKey::ChosenKeys && !args.keys) {
+        std::fprintf(stderr, "tarnveil-bench: option 28 needs --keys\n");
+        return std::nullopt;
+    }
     return args;
 }
 
@@ -177,12 +215,22 @@ bool readRows(const QStringList &inputs, BenchLines &rows)
 }
 
 // Sorts rows with the option of the given row of the sort option table, answering
-// its prompt with answer. Returns the failure's description when it fails.
-std::optional<QString> sortRows(int row, const std::optional<QString> &answer, BenchLines &rows)
+// its prompt with the arguments. Returns the failure's description when it fails.
+std::optional<QString> sortRows(const Arguments &args, BenchLines &rows)
 {
-    const SortOption &option = sortOptions()[size_t(row)];
+    const SortOption &option = sortOptions()[size_t(args.row)];
+    const std::optional<QString> &answer = args.answer;
     SilentProgress progress;
     try {
+        if (option.key == SortKey::Dictionary) {
+            sortInDictionaryOrder(rows.refs, args.locale.value_or(userDictionaryLanguage()),
+                                  &progress);
+            return std::nullopt;
+        }
+        if (option.key == SortKey::ChosenKeys) {
+            sortByKeys(rows.refs, *args.keys, &progress);
+            return std::nullopt;
+        }
         qint32 number = 0;
         if (option.asks == SortAnswer::Number) {
             const std::optional<double> value = parseNumber(answer.value_or(QString()));
@@ -282,7 +330,7 @@ int main(int argc, char **argv)
     step = Clock::now();
     std::optional<QString> failure;
     if (!args->windowOnly)
-        failure = sortRows(args->row, args->answer, rows);
+        failure = sortRows(*args, rows);
     const double sortMs = args->windowOnly ? 0 : millisecondsSince(step);
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
@@ -297,6 +345,10 @@ int main(int argc, char **argv)
         QApplication app(argc, argv);
         WindowAfterSort then;
         then.load = args->load;
+        then.keys = args->keys;
+        // The window takes the user's language from the environment.
+        if (args->locale)
+            qputenv("LC_ALL", args->locale->toLatin1());
         if (args->windowOnly)
             then.keep = args->format == Format::Lines ? WindowAfterSort::Keep::Results
                                                       : WindowAfterSort::Keep::Nothing;

@@ -7,6 +7,7 @@
 class Clipboard;
 class Progress;
 class RowModel;
+class SortKeysChooser;
 class SpreadsheetAutomation;
 class UserDialogs;
 class WindowPointer;
@@ -25,6 +26,7 @@ struct CommandContext
     RowModel &results;      // "Sorted Content (Results)"
     Clipboard &clipboard;
     SpreadsheetAutomation &spreadsheet;
+    SortKeysChooser &keysChooser;           // the "Sort Keys" dialog
     std::function<int()> selectedOptionRow; // row in the sort option table, -1 for none
     QString shortTitle;                     // caption of boxes that name none of their own
 };

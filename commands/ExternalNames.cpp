@@ -66,3 +66,8 @@ QString sortOptionSettingsKey()
 {
     return QStringLiteral("Combo1");
 }
+
+QString sortKeysSettingsKey()
+{
+    return QStringLiteral("SortKeys");
+}

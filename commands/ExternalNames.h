@@ -40,3 +40,7 @@ Location locationOf(Element element);
 
 // The settings key under which the chosen sort option's row is stored.
 QString sortOptionSettingsKey();
+
+// The settings key under which the last keys of the "Sort Keys" dialog are
+// stored, as their JSON.
+QString sortKeysSettingsKey();

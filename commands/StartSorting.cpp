@@ -2,6 +2,7 @@
 
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
+#include "commands/SortKeysChooser.h"
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
 #include "core/Failure.h"
@@ -9,6 +10,7 @@
 #include "core/NumberText.h"
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
+#include "sort/KeyedSort.h"
 #include "sort/SortOptions.h"
 
 #include <array>
@@ -36,7 +38,7 @@ constexpr OptionSteps sortsOn(Step sort)
 }
 
 // clang-format off
-constexpr std::array<std::optional<OptionSteps>, 26> StepsByRow = {{
+constexpr std::array<std::optional<OptionSteps>, 29> StepsByRow = {{
     sortsOn(Step::SortWholeLine),
     sortsOn(Step::SortSecondCharacter),
     sortsOn(Step::SortThirdCharacter),
@@ -63,10 +65,16 @@ constexpr std::array<std::optional<OptionSteps>, 26> StepsByRow = {{
     sortsOn(Step::RemoveDuplicates),
     sortsOn(Step::ReverseOrder),
     sortsOn(Step::Shuffle),
+    std::nullopt,
+    sortsOn(Step::SortInDictionaryOrder),
+    OptionSteps{Step::SortByChosenKeys, Step::AskSortKeys, Step::AskSortKeys},
 }};
 static_assert(StepsByRow.size() == std::tuple_size_v<std::remove_cvref_t<decltype(sortOptions())>>,
               "one entry per row of the sort option list");
 // clang-format on
+
+// How many content lines the "Sort Keys" dialog previews.
+constexpr qsizetype PreviewLines = 200;
 
 // The content rows to sort: references into the content's text blocks, and
 // the blocks, held so that the texts stay while commands that run during the
@@ -159,6 +167,20 @@ void sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option
         std::optional<QString> answer;
         trap.run(steps.ask, [&] { answer = ctx.dialogs.input(option.prompt, ctx.shortTitle); });
         trap.run(steps.sort, [&] { sort(0, answer.value_or(QString())); });
+        break;
+    }
+    case SortAnswer::Keys: {
+        // The dialog previews the first lines; Cancel leaves them unsorted,
+        // as a cancelled number prompt does.
+        std::optional<SortKeySet> keys;
+        trap.run(steps.ask, [&] {
+            QStringList preview;
+            for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), PreviewLines); ++i)
+                preview << Utf8::toUtf16(lines[i].text());
+            keys = ctx.keysChooser.chooseKeys(preview);
+        });
+        if (keys)
+            trap.run(steps.sort, [&] { sortByKeys(lines, *keys, &ctx.status); });
         break;
     }
     }

@@ -49,6 +49,9 @@ enum class StartSortingStep {
     RemoveDuplicates = 250,
     ReverseOrder = 252,
     Shuffle = 254,
+    SortInDictionaryOrder = 258,
+    AskSortKeys = 260,
+    SortByChosenKeys = 262,
 };
 
 // "Start Sorting": sorts the content list into the results list with the

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "sort/SortOptions.h"
+
+#include <array>
+#include <type_traits>
+
 // The statements of the window's start-up, as its error box numbers them.
 enum class StartUpStep {
     ApplySkin = 100,
@@ -39,12 +44,15 @@ enum class StartUpStep {
     AddOption24 = 212,
     AddOption25 = 214,
     AddOption26 = 216,
+    AddOption27 = 218,
+    AddOption28 = 220,
+    AddOption29 = 222,
 };
 
 // The step on which the sort option list's entry of that row goes in.
 constexpr StartUpStep addOptionStep(int row)
 {
-    constexpr StartUpStep Steps[] = {
+    constexpr std::array Steps = {
         StartUpStep::AddOption1,  StartUpStep::AddOption2,  StartUpStep::AddOption3,
         StartUpStep::AddOption4,  StartUpStep::AddOption5,  StartUpStep::AddOption6,
         StartUpStep::AddOption7,  StartUpStep::AddOption8,  StartUpStep::AddOption9,
@@ -53,9 +61,12 @@ constexpr StartUpStep addOptionStep(int row)
         StartUpStep::AddOption16, StartUpStep::AddOption17, StartUpStep::AddOption18,
         StartUpStep::AddOption19, StartUpStep::AddOption20, StartUpStep::AddOption21,
         StartUpStep::AddOption22, StartUpStep::AddOption23, StartUpStep::AddOption24,
-        StartUpStep::AddOption25, StartUpStep::AddOption26,
+        StartUpStep::AddOption25, StartUpStep::AddOption26, StartUpStep::AddOption27,
+        StartUpStep::AddOption28, StartUpStep::AddOption29,
     };
-    return Steps[row];
+    static_assert(Steps.size() == std::tuple_size_v<std::remove_cvref_t<decltype(sortOptions())>>,
+                  "one step per row of the sort option list");
+    return Steps[std::size_t(row)];
 }
 
 // The one statement of remembering a newly chosen sort option.

@@ -236,7 +236,6 @@ struct LeadingNumberKey
             out.put(0xFFFF);
     }
 
-private:
     // Where the significant digits are: the integer digits without leading
     // zeros, and the fraction without trailing zeros.
     struct Parts
@@ -245,7 +244,9 @@ private:
         qsizetype integer = 0, integerEnd = 0, fraction = 0, fractionEnd = 0;
     };
 
-    template <typename Char> static Parts parse(const Char *text, qsizetype size)
+    // The number at the start of text, with decimal as its separator.
+    template <typename Char>
+    static Parts parse(const Char *text, qsizetype size, char16_t decimal = u'.')
     {
         Parts parts;
         qsizetype i = 0;
@@ -261,7 +262,7 @@ private:
             ++i;
         parts.integerEnd = i;
         parts.fraction = parts.fractionEnd = i;
-        if (i < size && text[i] == u'.') {
+        if (i < size && text[i] == decimal) {
             parts.fraction = ++i;
             while (i < size && isAsciiDigit(text[i]))
                 ++i;

@@ -196,6 +196,21 @@ struct StoredKeys
     }
 };
 
+// Keys of bytes in unit order, each stored whole where keys[line] points;
+// the entry's offset holds the key's size.
+struct PointedKeys
+{
+    static constexpr bool HeadsAreWhole = false;
+    static constexpr qsizetype PerLevel = 8;
+    const unsigned char *const *keys;
+
+    qsizetype size(const Entry &entry) const { return entry.offset; }
+    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
+    {
+        key.head = packPlainBytes(keys[entry.line] + from, left);
+    }
+};
+
 // Numeric keys are whole in their heads.
 struct NoTexts
 {

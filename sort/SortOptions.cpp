@@ -38,9 +38,9 @@ SortOption operating(const QString &caption, LineOperation operation, SortKey ke
 
 } // namespace
 
-const std::array<SortOption, 26> &sortOptions()
+const std::array<SortOption, 29> &sortOptions()
 {
-    static const std::array<SortOption, 26> options{{
+    static const std::array<SortOption, 29> options{{
         fixed(u"Sort Content Alphabetically"_s, SortKey::WholeLine),
         fixed(u"Sort Content Alphabetically By Second Character Position"_s, SortKey::FromCharacter,
               2),
@@ -78,6 +78,10 @@ const std::array<SortOption, 26> &sortOptions()
                   SortKey::WholeLine),
         operating(u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None),
         operating(u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None),
+        separator(),
+        fixed(u"Sort Content In Dictionary Order"_s, SortKey::Dictionary),
+        asking(u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, SortAnswer::Keys,
+               QString()),
     }};
     return options;
 }

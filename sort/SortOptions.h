@@ -29,6 +29,9 @@ enum class SortKey {
                          // character ("ß" stays "ß"); a lone surrogate stays as it is
     Natural,             // the line in runs: digit runs (ASCII 0-9) by value, the runs between by
                          // code unit; then fewer runs first; then shorter written digit runs first
+    Dictionary,          // ICU collation for the user's language (see sortInDictionaryOrder)
+    ChosenKeys,          // the keys the user composes (see sortByKeys); the whole line as
+                         // text when none are given
     LeadingNumber,       // the number after leading spaces and tabs: a sign, digits, a dot and
                          // digits, either side of the dot perhaps empty but not both; compared
                          // exactly, "-0" equal to "0"; lines without one after every number
@@ -51,6 +54,7 @@ enum class SortAnswer {
     None,
     Number, // the character position or word number
     Text,   // the marker characters
+    Keys,   // the keys, from the "Sort Keys" dialog
 };
 
 struct SortOption
@@ -67,4 +71,4 @@ struct SortOption
 };
 
 // The 26 rows of the sort option list, separators included, in their order.
-const std::array<SortOption, 26> &sortOptions();
+const std::array<SortOption, 29> &sortOptions();

@@ -1,6 +1,7 @@
 #include "sort/SortRoutines.h"
 
 #include "core/Failure.h"
+#include "core/Utf8Text.h"
 #include "core/Yielding.h"
 #include "sort/CharacterFilters.h"
 #include "sort/EncodedKeys.h"
@@ -352,7 +353,33 @@ UnitLines &sortByKey(UnitLines &lines, const SortOption &option, qint32 number, 
         return sortByEncodedKey<NaturalKey>(lines, progress);
     case SortKey::LeadingNumber:
         return sortByEncodedKey<LeadingNumberKey>(lines, progress);
+    case SortKey::Dictionary:
+    case SortKey::ChosenKeys:
+        break; // on UTF-8 only: see sortLines()
     }
+    return lines;
+}
+
+// Sorts the references with sort(refs) and gives the texts the order the
+// references reached, also when the sort stopped: the references are always a
+// whole permutation of the texts.
+template <typename Line, typename Sort>
+LineArray &sortByReferences(LineArray &lines, LineList<Line> &refs, Sort sort)
+{
+    const auto reorder = [&] {
+        LineArray sorted;
+        sorted.reserve(refs.size());
+        for (const Line &ref : refs)
+            sorted.append(std::move(lines[qsizetype(ref.id)]));
+        lines = std::move(sorted);
+    };
+    try {
+        sort(refs);
+    } catch (...) {
+        reorder();
+        throw;
+    }
+    reorder();
     return lines;
 }
 
@@ -381,6 +408,12 @@ UnitLines &sortUnitLines(UnitLines &lines, const SortOption &option, qint32 numb
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress)
 {
+    if (option.key == SortKey::Dictionary || option.key == SortKey::ChosenKeys) {
+        Utf8Copies copies(lines);
+        return sortByReferences(lines, copies.lines, [&](LineRefs &refs) {
+            sortLines(refs, option, number, text, progress);
+        });
+    }
     UnitLines refs;
     refs.reserve(lines.size());
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -388,23 +421,21 @@ LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, 
             throw Failure::outOfMemory();
         refs.append(UnitLine{unitsOf(lines.at(i)), quint32(lines.at(i).size()), quint32(i)});
     }
-    // The references are always a whole permutation of the lines, also when
-    // the sort stopped: the texts take the order the references reached.
-    const auto reorder = [&] {
-        LineArray sorted;
-        sorted.reserve(lines.size());
-        for (const UnitLine &ref : refs)
-            sorted.append(std::move(lines[qsizetype(ref.id)]));
-        lines = std::move(sorted);
-    };
-    try {
-        sortUnitLines(refs, option, number, text, progress);
-    } catch (...) {
-        reorder();
-        throw;
+    return sortByReferences(lines, refs, [&](UnitLines &units) {
+        sortUnitLines(units, option, number, text, progress);
+    });
+}
+
+Utf8Copies::Utf8Copies(const QStringList &texts)
+{
+    bytes.reserve(std::size_t(texts.size()));
+    lines.reserve(texts.size());
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        bytes.push_back(Utf8::fromUtf16(texts.at(i)));
+        if (bytes.back().size() > MaxIndex || i > MaxIndex)
+            throw Failure::outOfMemory();
+        lines.append(LineRef{bytes.back().constData(), quint32(bytes.back().size()), quint32(i)});
     }
-    reorder();
-    return lines;
 }
 
 qsizetype wordStartPosition(QStringView text, QStringView delimiter, qsizetype n)

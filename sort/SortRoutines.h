@@ -2,6 +2,7 @@
 
 #include "core/Progress.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -51,6 +52,15 @@ using LineRefs = LineList<LineRef>;
 
 // Texts of their own to sort (the benchmark's lines, tests).
 using LineArray = QStringList;
+
+// Texts of their own as UTF-8 lines, each line's id its index.
+struct Utf8Copies
+{
+    std::vector<QByteArray> bytes;
+    LineRefs lines;
+
+    explicit Utf8Copies(const QStringList &texts);
+};
 
 // Does the option's operation on the lines (see LineOperation): most sort
 // stably by the option's key (see SortKey); number is the answer to its number

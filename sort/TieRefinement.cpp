@@ -114,6 +114,8 @@ template void refineTies<ByteSuffixes>(Entry *, const std::vector<qsizetype> &,
 template void refineTies<StoredKeys>(Entry *, const std::vector<qsizetype> &, const StoredKeys &,
                                      Progress *);
 
+template void refineTies<PointedKeys>(Entry *, const std::vector<qsizetype> &, const PointedKeys &,
+                                      Progress *);
 template void refineTies<FoldedBytes>(Entry *, const std::vector<qsizetype> &, const FoldedBytes &,
                                       Progress *);
 template void refineTies<FilteredByteTails>(Entry *, const std::vector<qsizetype> &,

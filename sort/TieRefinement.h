@@ -21,7 +21,7 @@ namespace SortEngine {
 //
 // entries holds every segment's entries, sorted by their heads; segmentEnds
 // says where each segment ends. Made for LineSuffixes, ByteSuffixes,
-// FilteredTails and StoredKeys, and the keys of Utf8Keys.h.
+// FilteredTails, StoredKeys and PointedKeys, and the keys of Utf8Keys.h.
 template <typename Texts>
 void refineTies(Entry *entries, const std::vector<qsizetype> &segmentEnds, const Texts &texts,
                 Progress *progress);

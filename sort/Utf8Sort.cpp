@@ -2,6 +2,7 @@
 
 #include "core/Utf8Text.h"
 #include "sort/EntrySort.h"
+#include "sort/KeyedSort.h"
 #include "sort/SortOptions.h"
 #include "sort/TwoThreads.h"
 #include "sort/UnitLines.h"
@@ -370,6 +371,10 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
     case SortKey::LeadingNumber:
         sortByLeadingNumberOnBytes(lines, progress);
         return lines;
+    case SortKey::Dictionary:
+        return sortInDictionaryOrder(lines, userDictionaryLanguage(), progress);
+    case SortKey::ChosenKeys:
+        return sortByKeys(lines, SortKeySet{}, progress);
     }
     return lines;
 }

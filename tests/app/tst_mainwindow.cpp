@@ -138,10 +138,10 @@ void tst_MainWindow::startUpRestoresTheOption_data()
     QTest::newRow("absent") << std::optional<QString>() << 0 << QString() << u"0"_s;
     QTest::newRow("0") << std::optional(u"0"_s) << 0 << QString() << u"0"_s;
     QTest::newRow("5, counting separators") << std::optional(u"5"_s) << 5 << QString() << u"5"_s;
-    QTest::newRow("25, the last entry") << std::optional(u"25"_s) << 25 << QString() << u"25"_s;
+    QTest::newRow("28, the last entry") << std::optional(u"28"_s) << 28 << QString() << u"28"_s;
     QTest::newRow("2.5 rounds to even") << std::optional(u" 2.5 "_s) << 2 << QString() << u"2"_s;
-    QTest::newRow("26, past the end")
-        << std::optional(u"26"_s) << -1 << u"Invalid property value"_s << u"26"_s;
+    QTest::newRow("29, past the end")
+        << std::optional(u"29"_s) << -1 << u"Invalid property value"_s << u"29"_s;
     QTest::newRow("-2") << std::optional(u"-2"_s) << -1 << u"Invalid property value"_s << u"-2"_s;
     QTest::newRow("-1, no entry") << std::optional(u"-1"_s) << -1 << u"Invalid property value"_s
                                   << u"-1"_s;

@@ -17,6 +17,8 @@ private slots:
     void everyRowNamesItsFile();
     void optionsBelowTheLastSeparator_data();
     void optionsBelowTheLastSeparator();
+    void keysYouChoose_data();
+    void keysYouChoose();
 };
 
 void tst_StartSorting::everyRowNamesItsFile()
@@ -59,6 +61,8 @@ void tst_StartSorting::optionsBelowTheLastSeparator_data()
     QTest::newRow("reversed") << 24 << QStringList{u"-1.5 x"_s, u"b10"_s, u"a"_s, u"B2"_s, u"b10"_s}
                               << 80.0;
     QTest::newRow("shuffled") << 25 << QStringList() << 80.0;
+    QTest::newRow("dictionary order, root rules")
+        << 27 << QStringList{u"-1.5 x"_s, u"a"_s, u"b10"_s, u"b10"_s, u"B2"_s} << 80.0;
 }
 
 // The options below the last separator ask nothing, sort in one pass here,
@@ -69,6 +73,7 @@ void tst_StartSorting::optionsBelowTheLastSeparator()
     QFETCH(QStringList, results);
     QFETCH(double, lastPosition);
 
+    qputenv("LC_ALL", "C"); // dictionary order by the root rules
     CommandFixture c;
     c.selectedOption = row;
     const QStringList content{u"b10"_s, u"B2"_s, u"a"_s, u"b10"_s, u"-1.5 x"_s};
@@ -89,6 +94,44 @@ void tst_StartSorting::optionsBelowTheLastSeparator()
     QCOMPARE(c.status.positions.back(), 0.0);
     QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
     QCOMPARE(c.dialogs.shown.size(), std::size_t(1));
+}
+
+void tst_StartSorting::keysYouChoose_data()
+{
+    QTest::addColumn<std::optional<SortKeySet>>("answer");
+    QTest::addColumn<QStringList>("firstResults");
+
+    SortKeySpec byNumber;
+    byNumber.part = KeyPart::Field;
+    byNumber.field = 2;
+    byNumber.compare = KeyCompare::Number;
+    byNumber.descending = true;
+    QTest::newRow("OK sorts by the keys")
+        << std::optional(SortKeySet{{byNumber}}) << QStringList{u"x,249"_s, u"x,248"_s};
+    QTest::newRow("Cancel leaves the lines as they came")
+        << std::optional<SortKeySet>() << QStringList{u"x,0"_s, u"x,1"_s};
+}
+
+// The dialog previews the first 200 lines; then the lines go to the results
+// sorted or, after Cancel, as they came, and Start Sorting ends as usual.
+void tst_StartSorting::keysYouChoose()
+{
+    QFETCH(std::optional<SortKeySet>, answer);
+    QFETCH(QStringList, firstResults);
+
+    CommandFixture c;
+    c.selectedOption = 28;
+    QStringList content;
+    for (int i = 0; i < 250; ++i)
+        content << u"x,%1"_s.arg(i);
+    c.content.append(content);
+    c.keysChooser.answers.append(answer);
+    startSorting(c.ctx);
+
+    QCOMPARE(c.keysChooser.previews, QList<QStringList>{content.mid(0, 200)});
+    QCOMPARE(c.results.texts().mid(0, 2), firstResults);
+    QCOMPARE(c.results.texts().size(), content.size());
+    QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
 }
 
 QTEST_GUILESS_MAIN(tst_StartSorting)

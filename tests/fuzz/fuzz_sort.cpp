@@ -112,6 +112,8 @@ std::optional<QString> keyOf(const SortOption &option, const QString &line, qint
     case SortKey::FoldedCase:
     case SortKey::Natural:
     case SortKey::LeadingNumber:
+    case SortKey::Dictionary:
+    case SortKey::ChosenKeys: // the whole line as text when no keys are chosen
         return line;
     }
     return line;
@@ -179,6 +181,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (option.operation == LineOperation::Shuffle)
         return 0; // any order of the lines will do
+    if (option.key == SortKey::Dictionary)
+        return 0; // ICU's order: the sort key tests compare it with QCollator
     const QString answer = option.asks == SortAnswer::Text ? marker : QString();
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const auto key = keyOf(option, lines[i], number, answer);

@@ -78,6 +78,10 @@ void tst_SortOptions::optionList_data()
               SortKey::WholeLine);
     operating(24, u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None);
     operating(25, u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None);
+    row(26, u"-"_s, SortKey::None);
+    row(27, u"Sort Content In Dictionary Order"_s, SortKey::Dictionary);
+    row(28, u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, 0,
+        CharacterFilter::KeepEverything, SortAnswer::Keys);
 }
 
 void tst_SortOptions::optionList()
@@ -91,7 +95,7 @@ void tst_SortOptions::optionList()
     QFETCH(QString, prompt);
     QFETCH(LineOperation, operation);
 
-    QCOMPARE(sortOptions().size(), std::size_t(26));
+    QCOMPARE(sortOptions().size(), std::size_t(29));
     const SortOption &option = sortOptions()[std::size_t(row)];
     QCOMPARE(option.caption, caption);
     QCOMPARE(option.key, key);

@@ -5,8 +5,9 @@
 using namespace Qt::StringLiterals;
 
 CommandFixture::CommandFixture(SpreadsheetAutomation &automation)
-    : ctx{dialogs,      status,    pointer,    content,
-          results,      clipboard, automation, [this] { return selectedOption; },
+    : ctx{dialogs,      status,      pointer,
+          content,      results,     clipboard,
+          automation,   keysChooser, [this] { return selectedOption; },
           u"Tarnveil"_s}
 {
     results.setHeader(u"Sorted Content (Results)"_s);

@@ -7,6 +7,7 @@
 #include "support/RecordingProgress.h"
 #include "support/RecordingSpreadsheet.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedKeysChooser.h"
 
 #include <QStringList>
 
@@ -25,6 +26,7 @@ struct CommandFixture
     RowModel results{true};
     MemoryClipboard clipboard;
     RecordingSpreadsheet spreadsheet;
+    ScriptedKeysChooser keysChooser;
     int selectedOption = -1; // the row of the sort option list; -1 for none
     // Every shape the pointer was set to, in order.
     std::vector<WindowPointer::Shape> pointerShapes;

@@ -20,9 +20,10 @@ MainWindow &WindowFixture::makeWindow()
 MainWindow &WindowFixture::makeWindow(const Services &replaced)
 {
     Q_ASSERT(!m_window);
-    m_window = std::make_unique<MainWindow>(MainWindowServices{
-        dialogs, replaced.clipboard ? *replaced.clipboard : clipboard,
-        replaced.spreadsheet ? *replaced.spreadsheet : spreadsheet, m_programFolder.path()});
+    m_window = std::make_unique<MainWindow>(
+        MainWindowServices{dialogs, replaced.clipboard ? *replaced.clipboard : clipboard,
+                           replaced.spreadsheet ? *replaced.spreadsheet : spreadsheet, keysChooser,
+                           m_programFolder.path()});
     return *m_window;
 }
 

@@ -5,6 +5,7 @@
 #include "support/MemoryClipboard.h"
 #include "support/RecordingSpreadsheet.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedKeysChooser.h"
 
 #include <QTemporaryDir>
 #include <QWidget>
@@ -36,6 +37,7 @@ public:
     ScriptedDialogs dialogs;
     MemoryClipboard clipboard;
     RecordingSpreadsheet spreadsheet;
+    ScriptedKeysChooser keysChooser;
 
     // Where the window looks for its skin and hand pointer files.
     QString programFolder() const { return m_programFolder.path(); }

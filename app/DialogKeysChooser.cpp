@@ -1,0 +1,39 @@
+#include "app/DialogKeysChooser.h"
+
+#include "app/Settings.h"
+#include "app/SortKeysDialog.h"
+#include "commands/ExternalNames.h"
+
+#include <QWidget>
+
+void DialogKeysChooser::setParentWindow(QWidget *parent)
+{
+    m_parent = parent;
+}
+
+SortKeySet DialogKeysChooser::lastKeys()
+{
+    const QString stored = SettingsStore::value(sortKeysSettingsKey(), QString());
+    if (stored.isEmpty())
+        return {};
+    const std::optional<SortKeySet> keys = fromJson(stored.toUtf8());
+    if (!keys || !isValid(*keys))
+        return {};
+    return *keys;
+}
+
+std::optional<SortKeySet> DialogKeysChooser::chooseKeys(const QStringList &previewLines)
+{
+    // On the heap: should the window go while the dialog is open, it takes
+    // the dialog with it.
+    const QPointer<SortKeysDialog> dialog = new SortKeysDialog(lastKeys(), previewLines, m_parent);
+    const int answer = dialog->exec();
+    if (!dialog)
+        return std::nullopt;
+    const SortKeySet keys = dialog->keys();
+    delete dialog.data();
+    if (answer != QDialog::Accepted || !isValid(keys))
+        return std::nullopt;
+    SettingsStore::setValue(sortKeysSettingsKey(), QString::fromUtf8(toJson(keys)));
+    return keys;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "commands/SortKeysChooser.h"
+
+#include <QPointer>
+
+class QWidget;
+
+// The real "Sort Keys" dialog, over the main window once it is set. It starts
+// from the keys last chosen (kept in the settings as their JSON) and keeps
+// the keys of every OK there.
+class DialogKeysChooser final : public SortKeysChooser
+{
+public:
+    DialogKeysChooser() = default;
+
+    void setParentWindow(QWidget *parent);
+
+    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines) override;
+
+    // The keys last chosen; the default keys when none are stored or what is
+    // stored cannot be read or is not valid.
+    static SortKeySet lastKeys();
+
+private:
+    QPointer<QWidget> m_parent;
+};

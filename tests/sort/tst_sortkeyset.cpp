@@ -1,0 +1,408 @@
+#include "sort/KeyedSort.h"
+#include "sort/SortKeySet.h"
+#include "sort/SortOptions.h"
+#include "support/ReferenceOrders.h"
+
+#include <QCollator>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <algorithm>
+#include <numeric>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+SortKeySpec field(int number, const QString &delimiter = u","_s, bool quotes = false)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Field;
+    key.field = number;
+    key.delimiter = delimiter;
+    key.quotes = quotes;
+    return key;
+}
+
+SortKeySpec characters(int from, int to)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Characters;
+    key.from = from;
+    key.to = to;
+    return key;
+}
+
+SortKeySpec pattern(const QString &expression, int group)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Pattern;
+    key.pattern = expression;
+    key.group = group;
+    return key;
+}
+
+SortKeySpec comparing(SortKeySpec key, KeyCompare compare, bool descending = false)
+{
+    key.compare = compare;
+    key.descending = descending;
+    return key;
+}
+
+// The rules for a number, written out plainly: after spaces and tabs a sign,
+// digits, the separator and digits, one side possibly empty; compared by
+// value. Small numbers only, as the tests make them.
+std::optional<double> referenceNumber(const QString &part, QChar decimal)
+{
+    static const QRegularExpression dot(u"^[ \\t]*([+-]?)(\\d*)(?:\\.(\\d*))?"_s);
+    static const QRegularExpression comma(u"^[ \\t]*([+-]?)(\\d*)(?:,(\\d*))?"_s);
+    const QRegularExpressionMatch match = (decimal == u'.' ? dot : comma).match(part);
+    if (match.captured(2).isEmpty() && match.captured(3).isEmpty())
+        return std::nullopt;
+    const double value = (match.captured(2) + u'.' + match.captured(3) + u'0').toDouble();
+    return match.captured(1) == u"-" ? -value : value;
+}
+
+// -1, 0 or 1 as a comes before, with or after b by one key's part, both
+// present.
+int comparePresent(const SortKeySpec &key, const QString &a, const QString &b)
+{
+    const auto order = [](bool less, bool greater) { return less ? -1 : greater ? 1 : 0; };
+    switch (key.compare) {
+    case KeyCompare::Text:
+        return order(a < b, b < a);
+    case KeyCompare::IgnoringCase:
+        return order(wholeLineKeyLess(SortKey::FoldedCase, a, b),
+                     wholeLineKeyLess(SortKey::FoldedCase, b, a));
+    case KeyCompare::Natural:
+        return order(wholeLineKeyLess(SortKey::Natural, a, b),
+                     wholeLineKeyLess(SortKey::Natural, b, a));
+    case KeyCompare::Dictionary: {
+        QCollator collator{QLocale(key.locale)};
+        collator.setNumericMode(key.numbers);
+        const int result = collator.compare(a, b);
+        return order(result<0, result> 0);
+    }
+    case KeyCompare::Number: {
+        const double x = *referenceNumber(a, key.decimal);
+        const double y = *referenceNumber(b, key.decimal);
+        return order(x < y, y < x);
+    }
+    case KeyCompare::Length:
+        return order(a.size() < b.size(), b.size() < a.size());
+    }
+    return 0;
+}
+
+// A plain comparison of two lines by the keys, key after key.
+int referenceCompare(const SortKeySet &set, const QString &a, const QString &b)
+{
+    for (const SortKeySpec &key : set.keys) {
+        const KeyFinder finder(key);
+        const auto part = [&](const QString &line) -> std::optional<QString> {
+            const std::optional<KeySpan> span = finder.find(line);
+            if (!span)
+                return std::nullopt;
+            const QString text = finder.keyText(line, *span);
+            if (key.compare == KeyCompare::Number && !referenceNumber(text, key.decimal))
+                return std::nullopt;
+            return text;
+        };
+        const std::optional<QString> x = part(a);
+        const std::optional<QString> y = part(b);
+        int result = 0;
+        if (x && y)
+            result = key.descending ? -comparePresent(key, *x, *y) : comparePresent(key, *x, *y);
+        else if (x || y)
+            result = (x ? -1 : 1) * (key.missingFirst ? -1 : 1);
+        if (result != 0)
+            return result;
+    }
+    return 0;
+}
+
+QList<qsizetype> referenceOrder(const SortKeySet &set, const QStringList &lines)
+{
+    QList<qsizetype> order(lines.size());
+    std::iota(order.begin(), order.end(), 0);
+    const auto first = order.begin() + (set.header && !lines.isEmpty() ? 1 : 0);
+    std::stable_sort(first, order.end(), [&](qsizetype a, qsizetype b) {
+        return referenceCompare(set, lines[a], lines[b]) < 0;
+    });
+    if (set.unique) {
+        const auto end = std::unique(first, order.end(), [&](qsizetype a, qsizetype b) {
+            return referenceCompare(set, lines[a], lines[b]) == 0;
+        });
+        order.erase(end, order.end());
+    }
+    return order;
+}
+
+} // namespace
+
+class tst_SortKeySet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void json_data();
+    void json();
+    void problemsShown_data();
+    void problemsShown();
+    void findsParts_data();
+    void findsParts();
+    void sortsByKeys_data();
+    void sortsByKeys();
+    void agreesWithPlainComparison();
+    void dictionaryOrder_data();
+    void dictionaryOrder();
+};
+
+void tst_SortKeySet::json_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("defaults") << "{}"_ba << true;
+    QTest::newRow("every member")
+        << R"json({"keys":[{"part":"field","field":3,"delimiter":";","quotes":true,)json"
+           R"json("compare":"number","decimal":",","descending":true,"missing":"first"},)json"
+           R"json({"part":"pattern","pattern":"(\\d+)","group":1,"compare":"dictionary",)json"
+           R"json("locale":"de","numbers":true}],"header":true,"unique":true})json"_ba
+        << true;
+    QTest::newRow("not JSON") << "{keys"_ba << false;
+    QTest::newRow("a list at the top") << "[]"_ba << false;
+    QTest::newRow("no key") << R"({"keys":[]})"_ba << false;
+    QTest::newRow("unknown member") << R"({"keys":[{"colour":"red"}]})"_ba << false;
+    QTest::newRow("unknown part") << R"({"keys":[{"part":"column"}]})"_ba << false;
+    QTest::newRow("a field as text") << R"({"keys":[{"part":"field","field":"2"}]})"_ba << false;
+    QTest::newRow("a fraction of a field") << R"({"keys":[{"field":1.5}]})"_ba << false;
+    QTest::newRow("another separator") << R"({"keys":[{"decimal":";"}]})"_ba << false;
+    QTest::newRow("missing in the middle") << R"({"keys":[{"missing":"middle"}]})"_ba << false;
+    QTest::newRow("header as a number") << R"({"header":1})"_ba << false;
+}
+
+// What fromJson() takes comes back unchanged through toJson().
+void tst_SortKeySet::json()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, accepted);
+
+    QString error;
+    const std::optional<SortKeySet> set = fromJson(json, &error);
+    QCOMPARE(set.has_value(), accepted);
+    QCOMPARE(error.isEmpty(), accepted);
+    if (set)
+        QCOMPARE(fromJson(toJson(*set)), set);
+}
+
+void tst_SortKeySet::problemsShown_data()
+{
+    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<QString>("reason"); // a part of it; empty for a valid key
+
+    SortKeySpec german;
+    german.compare = KeyCompare::Dictionary;
+    german.locale = u"de"_s;
+    SortKeySpec unknown = german;
+    unknown.locale = u"xx_QQ"_s;
+    QTest::newRow("whole line") << SortKeySpec{} << QString();
+    QTest::newRow("German") << german << QString();
+    QTest::newRow("unknown language") << unknown << u"Unknown language"_s;
+    QTest::newRow("field 0") << field(0) << u"field number"_s;
+    QTest::newRow("no delimiter") << field(1, QString()) << u"delimiter is empty"_s;
+    QTest::newRow("two characters") << field(1, u"ab"_s) << u"one character"_s;
+    QTest::newRow("spaces") << field(2, u"spaces"_s) << QString();
+    QTest::newRow("from 0") << characters(0, 0) << u"first character"_s;
+    QTest::newRow("to before from") << characters(3, 2) << u"comes before"_s;
+    QTest::newRow("to the end") << characters(3, 0) << QString();
+    QTest::newRow("does not compile") << pattern(u"(a"_s, 0) << u"does not compile"_s;
+    QTest::newRow("no such group") << pattern(u"(a)"_s, 2) << u"no group 2"_s;
+}
+
+void tst_SortKeySet::problemsShown()
+{
+    QFETCH(SortKeySpec, key);
+    QFETCH(QString, reason);
+
+    const QStringList reasons = problems(key);
+    QCOMPARE(reasons.isEmpty(), reason.isEmpty());
+    if (!reason.isEmpty())
+        QVERIFY2(reasons.join(u' ').contains(reason), qPrintable(reasons.join(u' ')));
+    QCOMPARE(isValid(SortKeySet{{key}}), reason.isEmpty());
+}
+
+void tst_SortKeySet::findsParts_data()
+{
+    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("part"); // null: no key
+
+    QTest::newRow("field 2") << field(2) << u"a,b,c"_s << u"b"_s;
+    QTest::newRow("the last field") << field(3) << u"a,b,c"_s << u"c"_s;
+    QTest::newRow("an empty field") << field(2) << u"a,,c"_s << u""_s;
+    QTest::newRow("too few fields") << field(4) << u"a,b,c"_s << QString();
+    QTest::newRow("tab") << field(2, u"\t"_s) << u"a b\tc d"_s << u"c d"_s;
+    QTest::newRow("spaces, runs and ends skipped")
+        << field(2, u"spaces"_s) << u" \t a  \tb c "_s << u"b"_s;
+    QTest::newRow("spaces, too few") << field(2, u"spaces"_s) << u"  a   "_s << QString();
+    QTest::newRow("quotes hold the delimiter")
+        << field(2, u","_s, true) << u"x,\"a, b\",c"_s << u"a, b"_s;
+    QTest::newRow("doubled quotes")
+        << field(1, u","_s, true) << u"\"say \"\"hi\"\"\",2"_s << u"say \"hi\""_s;
+    QTest::newRow("quotes after the quoted field")
+        << field(2, u","_s, true) << u"\"a,b\",c"_s << u"c"_s;
+    QTest::newRow("quotes not honoured") << field(2) << u"\"a,b\",c"_s << u"b\""_s;
+    QTest::newRow("characters 2 to 3") << characters(2, 3) << u"abcd"_s << u"bc"_s;
+    QTest::newRow("characters beyond the end") << characters(3, 9) << u"abcd"_s << u"cd"_s;
+    QTest::newRow("a line shorter than the start") << characters(5, 0) << u"abcd"_s << QString();
+    QTest::newRow("characters count units") << characters(2, 3) << u"\U0001F600x"_s << QString(QChar(0xDE00)) + u"x"_s;
+    QTest::newRow("pattern") << pattern(u"\\d+"_s, 0) << u"at 10:42"_s << u"10"_s;
+    QTest::newRow("group") << pattern(u"(\\d+):(\\d+)"_s, 2) << u"at 10:42"_s << u"42"_s;
+    QTest::newRow("no match") << pattern(u"\\d+"_s, 0) << u"none"_s << QString();
+    QTest::newRow("a match that gives up")
+        << pattern(u"^(a|a)+b"_s, 0) << QString(40, u'a') + u"xb"_s << QString();
+    QTest::newRow("a group that takes no part") << pattern(u"a|(b)"_s, 1) << u"a"_s << QString();
+}
+
+void tst_SortKeySet::findsParts()
+{
+    QFETCH(SortKeySpec, key);
+    QFETCH(QString, line);
+    QFETCH(QString, part);
+
+    const KeyFinder finder(key);
+    const std::optional<KeySpan> span = finder.find(line);
+    QCOMPARE(span.has_value(), !part.isNull());
+    if (span)
+        QCOMPARE(finder.keyText(line, *span), part);
+}
+
+void tst_SortKeySet::sortsByKeys_data()
+{
+    QTest::addColumn<SortKeySet>("set");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    const QStringList staff{u"name,dept,salary"_s, u"Ann,B,50"_s, u"Bob,A,70"_s,
+                            u"Cid,B,90"_s,         u"Dee,A,70"_s, u"Eve,,x"_s};
+    SortKeySet byDepartment{{field(2), comparing(field(3), KeyCompare::Number, true)}, true};
+    QTest::newRow("by department, then salary, highest first")
+        << byDepartment << staff
+        << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,   u"Bob,A,70"_s,
+                       u"Dee,A,70"_s,         u"Cid,B,90"_s, u"Ann,B,50"_s};
+    SortKeySet unique = byDepartment;
+    unique.unique = true;
+    QTest::newRow("unique by the keys") << unique << staff
+                                        << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,
+                                                       u"Bob,A,70"_s, u"Cid,B,90"_s, u"Ann,B,50"_s};
+    SortKeySpec missingFirst = comparing(field(2), KeyCompare::Number);
+    missingFirst.missingFirst = true;
+    QTest::newRow("lines without the key first")
+        << SortKeySet{{missingFirst}} << QStringList{u"a,2"_s, u"b"_s, u"c,-1.5"_s, u"d,x"_s}
+        << QStringList{u"b"_s, u"d,x"_s, u"c,-1.5"_s, u"a,2"_s};
+    QTest::newRow("descending keeps equal keys in input order")
+        << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::Length, true)}}
+        << QStringList{u"bb"_s, u"a"_s, u"cc"_s, u"ddd"_s}
+        << QStringList{u"ddd"_s, u"bb"_s, u"cc"_s, u"a"_s};
+    SortKeySpec comma = comparing(field(1, u";"_s), KeyCompare::Number);
+    comma.decimal = u',';
+    QTest::newRow("decimal comma, exact")
+        << SortKeySet{{comma}}
+        << QStringList{u"1,5;a"_s, u"1,25;b"_s, u"+1,50;c"_s, u",5;d"_s, u"-0;e"_s}
+        << QStringList{u"-0;e"_s, u",5;d"_s, u"1,25;b"_s, u"1,5;a"_s, u"+1,50;c"_s};
+    QTest::newRow("ignoring case, unique")
+        << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::IgnoringCase)}, false, true}
+        << QStringList{u"b"_s, u"A"_s, u"a"_s, u"B"_s} << QStringList{u"A"_s, u"b"_s};
+    QTest::newRow("a key with a zero byte")
+        << SortKeySet{{field(1), field(2)}} << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
+        << QStringList{u"a,1"_s, u"a\u0000,1"_s, u"a\u0000,2"_s};
+}
+
+void tst_SortKeySet::sortsByKeys()
+{
+    QFETCH(SortKeySet, set);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+
+    QStringList sorted;
+    for (const qsizetype i : orderByKeys(lines, set))
+        sorted << lines[i];
+    QCOMPARE(sorted, expected);
+    QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
+}
+
+// Random keys on random lines: the order the engine's key bytes give is the
+// order of a plain comparison key by key.
+void tst_SortKeySet::agreesWithPlainComparison()
+{
+    QRandomGenerator random(18);
+    const QStringList words{u"apple"_s,   u"Äpfel"_s, u"x10"_s, u"x9"_s, u"-2.5"_s, u" 7"_s,
+                            u"\"q,r\""_s, u""_s,      u"B"_s,   u"b"_s,  u"3,25"_s, u"\u00e9"_s};
+    const QList<KeyCompare> compares{KeyCompare::Text,    KeyCompare::IgnoringCase,
+                                     KeyCompare::Natural, KeyCompare::Number,
+                                     KeyCompare::Length,  KeyCompare::Dictionary};
+    for (int round = 0; round < 60; ++round) {
+        QStringList lines;
+        for (int i = 0; i < 40; ++i) {
+            QStringList fields;
+            for (int f = int(random.bounded(4)); f >= 0; --f)
+                fields << words[random.bounded(int(words.size()))];
+            lines << fields.join(u',');
+        }
+        SortKeySet set;
+        set.keys.clear();
+        for (int k = int(random.bounded(3)); k >= 0; --k) {
+            SortKeySpec key = random.bounded(3) == 0 ? SortKeySpec{}
+                                                     : field(int(random.bounded(1, 4)), u","_s,
+                                                             random.bounded(2) == 0);
+            key.compare = compares[random.bounded(int(compares.size()))];
+            key.locale = u"de"_s;
+            key.decimal = random.bounded(2) == 0 ? u'.' : u',';
+            key.descending = random.bounded(2) == 0;
+            key.missingFirst = random.bounded(2) == 0;
+            set.keys << key;
+        }
+        set.header = random.bounded(4) == 0;
+        set.unique = random.bounded(3) == 0;
+        QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
+    }
+}
+
+void tst_SortKeySet::dictionaryOrder_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("German: Ö with O")
+        << u"de"_s << QStringList{u"Emile"_s, u"Émile"_s, u"Öl"_s, u"Oz"_s, u"zebra"_s, u"Zebra"_s};
+    QTest::newRow("Swedish: Ö after Z")
+        << u"sv"_s << QStringList{u"Emile"_s, u"Émile"_s, u"Oz"_s, u"zebra"_s, u"Zebra"_s, u"Öl"_s};
+    QTest::newRow("the root rules") << QString() << QStringList{u"Emile"_s, u"Émile"_s, u"Öl"_s,
+                                                                u"Oz"_s,    u"zebra"_s, u"Zebra"_s};
+}
+
+// Lines that collate alike keep their input order; the decomposed É is the
+// precomposed one.
+void tst_SortKeySet::dictionaryOrder()
+{
+    QFETCH(QString, language);
+    QFETCH(QStringList, expected);
+
+    const QStringList lines{u"Zebra"_s, u"E\u0301mile"_s, u"Oz"_s, u"zebra"_s, u"Öl"_s, u"Emile"_s};
+    std::vector<QByteArray> bytes;
+    LineRefs refs;
+    for (const QString &line : lines)
+        bytes.push_back(line.toUtf8());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        refs.append(LineRef{bytes[i].constData(), quint32(bytes[i].size()), quint32(i)});
+    sortInDictionaryOrder(refs, language, nullptr);
+    QStringList sorted;
+    for (const LineRef &ref : refs)
+        sorted << QString::fromUtf8(ref.bytes, ref.size()).normalized(QString::NormalizationForm_C);
+    QCOMPARE(sorted, expected);
+}
+
+QTEST_APPLESS_MAIN(tst_SortKeySet)
+#include "tst_sortkeyset.moc"

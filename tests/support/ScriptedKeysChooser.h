@@ -1,0 +1,22 @@
+#pragma once
+
+#include "commands/SortKeysChooser.h"
+
+#include <QList>
+
+// Answers the "Sort Keys" dialog from a script: each call takes the next
+// answer (nothing is Cancel), and keeps the lines it was asked to preview.
+class ScriptedKeysChooser final : public SortKeysChooser
+{
+public:
+    QList<std::optional<SortKeySet>> answers;
+    QList<QStringList> previews;
+
+    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines) override
+    {
+        previews.append(previewLines);
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.takeFirst();
+    }
+};
