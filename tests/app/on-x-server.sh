@@ -39,8 +39,21 @@ if [ -z "$number" ]; then
     exit 1
 fi
 
+# A client must get through before the command starts: one that cannot is
+# worth a second look at the server, not a failed test of the program.
+export DISPLAY=":$number" XAUTHORITY="$dir/auth"
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+if ! xdpyinfo >/dev/null 2>"$dir/client.log"; then
+    echo "no client gets through to the X server on $DISPLAY:" >&2
+    cat "$dir/client.log" "$dir/server.log" >&2
+    exit 1
+fi
+
 set +e
-DISPLAY=":$number" XAUTHORITY="$dir/auth" "$@"
+"$@"
 status=$?
 set -e
 exit "$status"
