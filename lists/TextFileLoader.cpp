@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QtEndian>
 
 #include <fcntl.h>
@@ -26,6 +27,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -223,14 +225,44 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
     const char *p = first + start;
     const char *const end = first + text.size();
     char *out = first + start; // where kept bytes go, once a carriage return was deleted
+    // A large text's second half (from a line's start on) is checked on a
+    // thread of its own meanwhile; the rows are split here, in order, and
+    // only ever move bytes before the one they read.
+    const char *checkedFrom = end;
+    // Where the second half stops being UTF-8.
+    const uchar *checkedUpTo = reinterpret_cast<const uchar *>(end);
+    std::thread checker;
+    constexpr qsizetype CheckedAlone = qsizetype(1) << 20;
+    if (check && end - p >= CheckedAlone) {
+        const char *const middle = p + (end - p) / 2;
+        const auto *lineFeed =
+            static_cast<const char *>(std::memchr(middle, '\n', size_t(end - middle)));
+        if (lineFeed) {
+            checkedFrom = lineFeed + 1;
+            checker = std::thread([&checkedUpTo, from = checkedFrom, end] {
+                checkedUpTo = endOfUtf8(reinterpret_cast<const uchar *>(from),
+                                        reinterpret_cast<const uchar *>(end));
+            });
+        }
+    }
+    const auto joinChecker = qScopeGuard([&] {
+        if (checker.joinable())
+            checker.join();
+    });
     for (;;) {
         meter.split(p - first);
         const auto *lineFeed = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
         const char *const lineEnd = lineFeed ? lineFeed : end;
+        if (check && p >= checkedFrom && checker.joinable())
+            checker.join();
         if (check) {
             const auto *valid = reinterpret_cast<const uchar *>(p);
-            if (endOfUtf8(valid, valid + (lineEnd - p)) !=
-                reinterpret_cast<const uchar *>(lineEnd)) {
+            const auto *validEnd = reinterpret_cast<const uchar *>(lineEnd);
+            const bool utf8 =
+                p >= checkedFrom ? checkedUpTo >= validEnd : endOfUtf8(valid, validEnd) == validEnd;
+            if (!utf8) {
+                if (checker.joinable()) // it reads what moves now
+                    checker.join();
                 std::memmove(out, p, size_t(end - p));
                 text.truncate(out + (end - p) - first);
                 *unchecked = std::move(text);

@@ -187,6 +187,20 @@ void tst_TextFileLoader::rowsOfBytes_data()
         large += largeRows.back().toUtf8() + (i % 3 ? "\n" : "\r\n \n");
     }
     QTest::newRow("20 MB") << large << largeRows;
+
+    // A large text's second half is checked apart: a stray byte in either
+    // half makes all of it Windows-1252.
+    for (const bool inFirstHalf : {true, false}) {
+        QByteArray bytes;
+        QStringList rows;
+        for (int i = 0; bytes.size() < 2'000'000; ++i) {
+            const bool stray = i == (inFirstHalf ? 10 : 190'000);
+            bytes += "l" + QByteArray::number(i) + (stray ? " \x80\r\n" : " \xC3\xA9\n");
+            rows << u"l%1 "_s.arg(i) + (stray ? u"\u20AC"_s : u"\u00C3\u00A9"_s);
+        }
+        QTest::addRow("2 MB, a stray byte in the %s half", inFirstHalf ? "first" : "second")
+            << bytes << rows;
+    }
 }
 
 void tst_TextFileLoader::rowsOfBytes()
