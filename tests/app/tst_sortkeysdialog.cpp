@@ -2,6 +2,7 @@
 #include "app/SortKeysDialog.h"
 #include "commands/ExternalNames.h"
 #include "sort/KeyedSort.h"
+#include "support/KeySpecs.h"
 #include "support/WindowFixture.h"
 
 #include <QAbstractButton>
@@ -29,34 +30,6 @@ static char *toString(const SortKeySet &set)
 namespace {
 
 using Control = SortKeysDialog::Control;
-
-SortKeySpec fieldKey(int field, const QString &delimiter, KeyCompare compare = KeyCompare::Text)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Field;
-    key.field = field;
-    key.delimiter = delimiter;
-    key.compare = compare;
-    return key;
-}
-
-SortKeySpec charactersKey(int from, int to)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Characters;
-    key.from = from;
-    key.to = to;
-    return key;
-}
-
-SortKeySpec patternKey(const QString &pattern, int group)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Pattern;
-    key.pattern = pattern;
-    key.group = group;
-    return key;
-}
 
 template <typename Widget> Widget *find(const QWidget &dialog, Control control)
 {

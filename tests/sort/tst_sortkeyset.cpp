@@ -1,6 +1,7 @@
 #include "sort/KeyedSort.h"
 #include "sort/SortKeySet.h"
 #include "sort/SortOptions.h"
+#include "support/KeySpecs.h"
 #include "support/ReferenceOrders.h"
 
 #include <QCollator>
@@ -14,34 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-SortKeySpec field(int number, const QString &delimiter = u","_s, bool quotes = false)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Field;
-    key.field = number;
-    key.delimiter = delimiter;
-    key.quotes = quotes;
-    return key;
-}
-
-SortKeySpec characters(int from, int to)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Characters;
-    key.from = from;
-    key.to = to;
-    return key;
-}
-
-SortKeySpec pattern(const QString &expression, int group)
-{
-    SortKeySpec key;
-    key.part = KeyPart::Pattern;
-    key.pattern = expression;
-    key.group = group;
-    return key;
-}
 
 SortKeySpec comparing(SortKeySpec key, KeyCompare compare, bool descending = false)
 {
@@ -210,15 +183,15 @@ void tst_SortKeySet::problemsShown_data()
     QTest::newRow("whole line") << SortKeySpec{} << QString();
     QTest::newRow("German") << german << QString();
     QTest::newRow("unknown language") << unknown << u"Unknown language"_s;
-    QTest::newRow("field 0") << field(0) << u"field number"_s;
-    QTest::newRow("no delimiter") << field(1, QString()) << u"delimiter is empty"_s;
-    QTest::newRow("two characters") << field(1, u"ab"_s) << u"one character"_s;
-    QTest::newRow("spaces") << field(2, u"spaces"_s) << QString();
-    QTest::newRow("from 0") << characters(0, 0) << u"first character"_s;
-    QTest::newRow("to before from") << characters(3, 2) << u"comes before"_s;
-    QTest::newRow("to the end") << characters(3, 0) << QString();
-    QTest::newRow("does not compile") << pattern(u"(a"_s, 0) << u"does not compile"_s;
-    QTest::newRow("no such group") << pattern(u"(a)"_s, 2) << u"no group 2"_s;
+    QTest::newRow("field 0") << fieldKey(0) << u"field number"_s;
+    QTest::newRow("no delimiter") << fieldKey(1, QString()) << u"delimiter is empty"_s;
+    QTest::newRow("two characters") << fieldKey(1, u"ab"_s) << u"one character"_s;
+    QTest::newRow("spaces") << fieldKey(2, u"spaces"_s) << QString();
+    QTest::newRow("from 0") << charactersKey(0, 0) << u"first character"_s;
+    QTest::newRow("to before from") << charactersKey(3, 2) << u"comes before"_s;
+    QTest::newRow("to the end") << charactersKey(3, 0) << QString();
+    QTest::newRow("does not compile") << patternKey(u"(a"_s, 0) << u"does not compile"_s;
+    QTest::newRow("no such group") << patternKey(u"(a)"_s, 2) << u"no group 2"_s;
 }
 
 void tst_SortKeySet::problemsShown()
@@ -239,31 +212,32 @@ void tst_SortKeySet::findsParts_data()
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("part"); // null: no key
 
-    QTest::newRow("field 2") << field(2) << u"a,b,c"_s << u"b"_s;
-    QTest::newRow("the last field") << field(3) << u"a,b,c"_s << u"c"_s;
-    QTest::newRow("an empty field") << field(2) << u"a,,c"_s << u""_s;
-    QTest::newRow("too few fields") << field(4) << u"a,b,c"_s << QString();
-    QTest::newRow("tab") << field(2, u"\t"_s) << u"a b\tc d"_s << u"c d"_s;
+    QTest::newRow("field 2") << fieldKey(2) << u"a,b,c"_s << u"b"_s;
+    QTest::newRow("the last field") << fieldKey(3) << u"a,b,c"_s << u"c"_s;
+    QTest::newRow("an empty field") << fieldKey(2) << u"a,,c"_s << u""_s;
+    QTest::newRow("too few fields") << fieldKey(4) << u"a,b,c"_s << QString();
+    QTest::newRow("tab") << fieldKey(2, u"\t"_s) << u"a b\tc d"_s << u"c d"_s;
     QTest::newRow("spaces, runs and ends skipped")
-        << field(2, u"spaces"_s) << u" \t a  \tb c "_s << u"b"_s;
-    QTest::newRow("spaces, too few") << field(2, u"spaces"_s) << u"  a   "_s << QString();
+        << fieldKey(2, u"spaces"_s) << u" \t a  \tb c "_s << u"b"_s;
+    QTest::newRow("spaces, too few") << fieldKey(2, u"spaces"_s) << u"  a   "_s << QString();
     QTest::newRow("quotes hold the delimiter")
-        << field(2, u","_s, true) << u"x,\"a, b\",c"_s << u"a, b"_s;
-    QTest::newRow("doubled quotes")
-        << field(1, u","_s, true) << u"\"say \"\"hi\"\"\",2"_s << u"say \"hi\""_s;
+        << fieldKey(2, u","_s, KeyCompare::Text, true) << u"x,\"a, b\",c"_s << u"a, b"_s;
+    QTest::newRow("doubled quotes") << fieldKey(1, u","_s, KeyCompare::Text, true)
+                                    << u"\"say \"\"hi\"\"\",2"_s << u"say \"hi\""_s;
     QTest::newRow("quotes after the quoted field")
-        << field(2, u","_s, true) << u"\"a,b\",c"_s << u"c"_s;
-    QTest::newRow("quotes not honoured") << field(2) << u"\"a,b\",c"_s << u"b\""_s;
-    QTest::newRow("characters 2 to 3") << characters(2, 3) << u"abcd"_s << u"bc"_s;
-    QTest::newRow("characters beyond the end") << characters(3, 9) << u"abcd"_s << u"cd"_s;
-    QTest::newRow("a line shorter than the start") << characters(5, 0) << u"abcd"_s << QString();
-    QTest::newRow("characters count units") << characters(2, 3) << u"\U0001F600x"_s << QString(QChar(0xDE00)) + u"x"_s;
-    QTest::newRow("pattern") << pattern(u"\\d+"_s, 0) << u"at 10:42"_s << u"10"_s;
-    QTest::newRow("group") << pattern(u"(\\d+):(\\d+)"_s, 2) << u"at 10:42"_s << u"42"_s;
-    QTest::newRow("no match") << pattern(u"\\d+"_s, 0) << u"none"_s << QString();
+        << fieldKey(2, u","_s, KeyCompare::Text, true) << u"\"a,b\",c"_s << u"c"_s;
+    QTest::newRow("quotes not honoured") << fieldKey(2) << u"\"a,b\",c"_s << u"b\""_s;
+    QTest::newRow("characters 2 to 3") << charactersKey(2, 3) << u"abcd"_s << u"bc"_s;
+    QTest::newRow("characters beyond the end") << charactersKey(3, 9) << u"abcd"_s << u"cd"_s;
+    QTest::newRow("a line shorter than the start") << charactersKey(5, 0) << u"abcd"_s << QString();
+    QTest::newRow("characters count units")
+        << charactersKey(2, 3) << u"\U0001F600x"_s << QString(QChar(0xDE00)) + u"x"_s;
+    QTest::newRow("pattern") << patternKey(u"\\d+"_s, 0) << u"at 10:42"_s << u"10"_s;
+    QTest::newRow("group") << patternKey(u"(\\d+):(\\d+)"_s, 2) << u"at 10:42"_s << u"42"_s;
+    QTest::newRow("no match") << patternKey(u"\\d+"_s, 0) << u"none"_s << QString();
     QTest::newRow("a match that gives up")
-        << pattern(u"^(a|a)+b"_s, 0) << QString(40, u'a') + u"xb"_s << QString();
-    QTest::newRow("a group that takes no part") << pattern(u"a|(b)"_s, 1) << u"a"_s << QString();
+        << patternKey(u"^(a|a)+b"_s, 0) << QString(40, u'a') + u"xb"_s << QString();
+    QTest::newRow("a group that takes no part") << patternKey(u"a|(b)"_s, 1) << u"a"_s << QString();
 }
 
 void tst_SortKeySet::findsParts()
@@ -287,7 +261,7 @@ void tst_SortKeySet::sortsByKeys_data()
 
     const QStringList staff{u"name,dept,salary"_s, u"Ann,B,50"_s, u"Bob,A,70"_s,
                             u"Cid,B,90"_s,         u"Dee,A,70"_s, u"Eve,,x"_s};
-    SortKeySet byDepartment{{field(2), comparing(field(3), KeyCompare::Number, true)}, true};
+    SortKeySet byDepartment{{fieldKey(2), comparing(fieldKey(3), KeyCompare::Number, true)}, true};
     QTest::newRow("by department, then salary, highest first")
         << byDepartment << staff
         << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,   u"Bob,A,70"_s,
@@ -297,7 +271,7 @@ void tst_SortKeySet::sortsByKeys_data()
     QTest::newRow("unique by the keys") << unique << staff
                                         << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,
                                                        u"Bob,A,70"_s, u"Cid,B,90"_s, u"Ann,B,50"_s};
-    SortKeySpec missingFirst = comparing(field(2), KeyCompare::Number);
+    SortKeySpec missingFirst = comparing(fieldKey(2), KeyCompare::Number);
     missingFirst.missingFirst = true;
     QTest::newRow("lines without the key first")
         << SortKeySet{{missingFirst}} << QStringList{u"a,2"_s, u"b"_s, u"c,-1.5"_s, u"d,x"_s}
@@ -306,7 +280,7 @@ void tst_SortKeySet::sortsByKeys_data()
         << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::Length, true)}}
         << QStringList{u"bb"_s, u"a"_s, u"cc"_s, u"ddd"_s}
         << QStringList{u"ddd"_s, u"bb"_s, u"cc"_s, u"a"_s};
-    SortKeySpec comma = comparing(field(1, u";"_s), KeyCompare::Number);
+    SortKeySpec comma = comparing(fieldKey(1, u";"_s), KeyCompare::Number);
     comma.decimal = u',';
     QTest::newRow("decimal comma, exact")
         << SortKeySet{{comma}}
@@ -316,7 +290,8 @@ void tst_SortKeySet::sortsByKeys_data()
         << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::IgnoringCase)}, false, true}
         << QStringList{u"b"_s, u"A"_s, u"a"_s, u"B"_s} << QStringList{u"A"_s, u"b"_s};
     QTest::newRow("a key with a zero byte")
-        << SortKeySet{{field(1), field(2)}} << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
+        << SortKeySet{{fieldKey(1), fieldKey(2)}}
+        << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
         << QStringList{u"a,1"_s, u"a\u0000,1"_s, u"a\u0000,2"_s};
 }
 
@@ -354,9 +329,10 @@ void tst_SortKeySet::agreesWithPlainComparison()
         SortKeySet set;
         set.keys.clear();
         for (int k = int(random.bounded(3)); k >= 0; --k) {
-            SortKeySpec key = random.bounded(3) == 0 ? SortKeySpec{}
-                                                     : field(int(random.bounded(1, 4)), u","_s,
-                                                             random.bounded(2) == 0);
+            SortKeySpec key = random.bounded(3) == 0
+                                  ? SortKeySpec{}
+                                  : fieldKey(int(random.bounded(1, 4)), u","_s, KeyCompare::Text,
+                                             random.bounded(2) == 0);
             key.compare = compares[random.bounded(int(compares.size()))];
             key.locale = u"de"_s;
             key.decimal = random.bounded(2) == 0 ? u'.' : u',';

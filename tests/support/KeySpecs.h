@@ -1,0 +1,35 @@
+#pragma once
+
+#include "sort/SortKeySet.h"
+
+// Keys of each part, for the tests of the keys and of their dialog.
+
+inline SortKeySpec fieldKey(int field, const QString &delimiter = QStringLiteral(","),
+                            KeyCompare compare = KeyCompare::Text, bool quotes = false)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Field;
+    key.field = field;
+    key.delimiter = delimiter;
+    key.compare = compare;
+    key.quotes = quotes;
+    return key;
+}
+
+inline SortKeySpec charactersKey(int from, int to)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Characters;
+    key.from = from;
+    key.to = to;
+    return key;
+}
+
+inline SortKeySpec patternKey(const QString &pattern, int group)
+{
+    SortKeySpec key;
+    key.part = KeyPart::Pattern;
+    key.pattern = pattern;
+    key.group = group;
+    return key;
+}
