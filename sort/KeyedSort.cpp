@@ -7,7 +7,6 @@
 #include "sort/EntrySort.h"
 #include "sort/LineOperations.h"
 #include "sort/TwoThreads.h"
-#include "sort/Utf8Keys.h"
 
 #include <unicode/ucol.h>
 #include <unicode/uiter.h>

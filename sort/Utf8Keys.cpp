@@ -306,26 +306,16 @@ bool sortByFoldedCaseOnBytes(LineRefs &lines, Progress *progress)
 {
     if (!beginSort(lines, progress))
         return true;
-    const LineRef *texts = lines.constData();
     WorkArray<Entry> entries(lines.size());
-    std::atomic<bool> inPlace = true;
-    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
-        YieldPacer yield(mayYield, YieldPacer::SortItems);
-        const qsizetype middle = lines.size() / 2;
-        const qsizetype to = half == 0 ? middle : lines.size();
-        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            const LineRef &line = texts[i];
-            if (!foldsInPlace(line)) {
-                inPlace = false;
-                return;
-            }
-            entries[i] = Entry{foldedHead(line, 0, line.size()), quint32(i), 0};
-            yield();
-        }
-    });
+    const bool inPlace = entriesInHalves(
+        lines, entries, progress, [](const LineRef &line, qsizetype i) -> std::optional<Entry> {
+            if (!foldsInPlace(line))
+                return std::nullopt;
+            return Entry{foldedHead(line, 0, line.size()), quint32(i), 0};
+        });
     if (!inPlace)
         return false;
-    sortEntries(lines, entries, {}, FoldedBytes{texts}, progress);
+    sortEntries(lines, entries, {}, FoldedBytes{lines.constData()}, progress);
     return true;
 }
 

@@ -4,10 +4,40 @@
 #include "sort/CharacterFilters.h"
 #include "sort/SortKeys.h"
 #include "sort/SortRoutines.h"
+#include "sort/TwoThreads.h"
+#include "sort/WorkArray.h"
+
+#include <atomic>
+#include <optional>
 
 // The keys built from the line (filtered, folded case, natural, leading
 // number), found on its UTF-8 bytes in the order its units would give.
 namespace SortEngine {
+
+// Sets entries[i] to entryOf(lines[i], i) for every line, each half of the
+// lines on its own thread. Gives false, with the entries unfinished, once
+// entryOf gives none for a line.
+template <typename EntryOf>
+bool entriesInHalves(const LineRefs &lines, WorkArray<Entry> &entries, Progress *progress,
+                     EntryOf entryOf)
+{
+    std::atomic<bool> given = true;
+    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
+        YieldPacer yield(mayYield, YieldPacer::SortItems);
+        const qsizetype middle = lines.size() / 2;
+        const qsizetype to = half == 0 ? middle : lines.size();
+        for (qsizetype i = half == 0 ? 0 : middle; i < to && given; ++i) {
+            const std::optional<Entry> entry = entryOf(lines[i], i);
+            if (!entry) {
+                given = false;
+                return;
+            }
+            entries[i] = *entry;
+            yield();
+        }
+    });
+    return given;
+}
 
 // Whether the line holds a lone surrogate (ED A0..BF), which UTF-8 cannot
 // order as units do next to a character above U+FFFF.

@@ -30,23 +30,12 @@ namespace {
 // surrogate.
 bool wholeLineEntries(const LineRefs &lines, WorkArray<Entry> &entries, Progress *progress)
 {
-    const LineRef *texts = lines.constData();
-    std::atomic<bool> surrogate = false;
-    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
-        YieldPacer yield(mayYield, YieldPacer::SortItems);
-        const qsizetype middle = lines.size() / 2;
-        const qsizetype to = half == 0 ? middle : lines.size();
-        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            const LineRef &line = texts[i];
-            if (holdsLoneSurrogate(line)) {
-                surrogate = true;
-                return;
-            }
-            entries[i] = byteEntry(line.bytes, line.size(), i, 0);
-            yield();
-        }
-    });
-    return !surrogate;
+    return entriesInHalves(lines, entries, progress,
+                           [](const LineRef &line, qsizetype i) -> std::optional<Entry> {
+                               if (holdsLoneSurrogate(line))
+                                   return std::nullopt;
+                               return byteEntry(line.bytes, line.size(), i, 0);
+                           });
 }
 
 enum class WholeLines {
@@ -214,15 +203,8 @@ LineRefs &sortByLength(LineRefs &lines, Progress *progress)
     if (!beginSort(lines, progress))
         return lines;
     WorkArray<Entry> entries(lines.size());
-    const LineRef *texts = lines.constData();
-    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
-        YieldPacer yield(mayYield, YieldPacer::SortItems);
-        const qsizetype middle = lines.size() / 2;
-        const qsizetype to = half == 0 ? middle : lines.size();
-        for (qsizetype i = half == 0 ? 0 : middle; i < to; ++i) {
-            entries[i] = Entry{quint64(Utf8::utf16Size(texts[i].text())), quint32(i), 0};
-            yield();
-        }
+    entriesInHalves(lines, entries, progress, [](const LineRef &line, qsizetype i) {
+        return std::optional(Entry{quint64(Utf8::utf16Size(line.text())), quint32(i), 0});
     });
     sortEntries(lines, entries, {}, NoTexts{}, progress);
     return lines;
