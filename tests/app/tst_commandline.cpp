@@ -46,6 +46,14 @@ void tst_CommandLine::answers_data()
         << QStringList{u"a.txt"_s, u"-x"_s} << 2 << QString() << u"Usage: tarnveil"_s;
     QTest::newRow("a file named like an option after --")
         << QStringList{u"--"_s, u"--help"_s} << -1 << QString() << QString();
+    // Qt's own options reach Qt; --help does not list them.
+    QTest::newRow("Qt's options") << QStringList{u"-style"_s, u"Fusion"_s, u"-reverse"_s,
+                                                 u"-platform"_s, u"offscreen"_s}
+                                  << -1 << QString() << QString();
+    QTest::newRow("Qt's option with =")
+        << QStringList{u"-stylesheet=x.qss"_s, u"a.txt"_s} << -1 << QString() << QString();
+    QTest::newRow("--help keeps to its own")
+        << QStringList{u"--help"_s} << 0 << u"-v, --version"_s << QString();
 }
 
 void tst_CommandLine::answers()
@@ -62,13 +70,15 @@ void tst_CommandLine::answers()
     QVERIFY2(line.errorOutput.contains(stderrHas), qPrintable(line.errorOutput));
     QCOMPARE(line.output.isEmpty(), stdoutHas.isEmpty());
     QCOMPARE(line.errorOutput.isEmpty(), stderrHas.isEmpty());
+    QVERIFY2(!line.output.contains(u"--stylesheet"_s), qPrintable(line.output));
 }
 
 void tst_CommandLine::filesBecomeWholePaths()
 {
-    const CommandLine line = readCommandLine({u"tarnveil"_s, u"b.txt"_s, u"-"_s, u"/data/a.txt"_s,
-                                              u"sub/../c d.txt"_s, u"--"_s, u"-e.txt"_s, u"-"_s},
-                                             u"1.0"_s, u"/home/me"_s);
+    const CommandLine line =
+        readCommandLine({u"tarnveil"_s, u"b.txt"_s, u"-"_s, u"/data/a.txt"_s, u"-style"_s,
+                         u"Fusion"_s, u"sub/../c d.txt"_s, u"--"_s, u"-e.txt"_s, u"-"_s},
+                        u"1.0"_s, u"/home/me"_s);
     QVERIFY(!line.exitCode);
     // "-" stays in its place: standard input.
     QCOMPARE(line.files, (QStringList{u"/home/me/b.txt"_s, u"-"_s, u"/data/a.txt"_s,
