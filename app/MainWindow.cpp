@@ -97,14 +97,15 @@ private:
 
 namespace {
 
-// The whole number that a stored text names, as an assignment of a text to a
-// whole-number property converts it.
-int storedWholeNumber(const QString &text)
+// The row of the option list that a stored text names: a whole number of a
+// row that is there. Anything else (a value written by hand, or by a version
+// with more rows) names none.
+std::optional<int> storedRow(const QString &text, int rows)
 {
     const std::optional<double> number = parseNumber(text);
-    if (!number)
-        throw Failure::typeMismatch();
-    return roundToInt32(*number);
+    if (!number || *number != std::floor(*number) || *number < 0 || *number >= rows)
+        return std::nullopt;
+    return int(*number);
 }
 
 // The boxes and file dialogs of the commands. A command that shows one after
@@ -470,11 +471,11 @@ void MainWindow::startUp()
     connect(m_sortOptionList, &QComboBox::currentIndexChanged, this,
             &MainWindow::rememberSortOption);
 
+    // A stored value that names no row is passed over: the first row is
+    // chosen, and that choice replaces the value.
     trap.run(Step::RestoreSortOption, [&] {
-        const int row = storedWholeNumber(SettingsStore::value(sortOptionSettingsKey(), u"0"_s));
-        if (row < 0 || row >= m_sortOptionList->count())
-            throw Failure(u"Invalid property value"_s);
-        m_sortOptionList->setCurrentIndex(row);
+        const QString stored = SettingsStore::value(sortOptionSettingsKey(), u"0"_s);
+        m_sortOptionList->setCurrentIndex(storedRow(stored, m_sortOptionList->count()).value_or(0));
     });
 }
 
