@@ -71,3 +71,8 @@ QString sortKeysSettingsKey()
 {
     return QStringLiteral("SortKeys");
 }
+
+QString saveFileTypeSettingsKey()
+{
+    return QStringLiteral("SaveFileType");
+}

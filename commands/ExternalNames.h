@@ -44,3 +44,7 @@ QString sortOptionSettingsKey();
 // The settings key under which the last keys of the "Sort Keys" dialog are
 // stored, as their JSON.
 QString sortKeysSettingsKey();
+
+// The settings key under which the save dialog keeps the file type last
+// chosen in it, as the type's caption ("Lines only (*.txt)").
+QString saveFileTypeSettingsKey();
