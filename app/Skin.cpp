@@ -46,9 +46,9 @@ void applySkin(QWidget &window, QWidget &frame, const QString &programFolder)
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(file.errorString());
+        throw Failure(file.errorString() + u": "_s + path);
     const QByteArray sheet = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw Failure(file.errorString());
+        throw Failure(file.errorString() + u": "_s + path);
     window.setStyleSheet(QString::fromUtf8(sheet));
 }

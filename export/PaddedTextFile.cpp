@@ -3,6 +3,7 @@
 #include "core/Files.h"
 #include "core/Yielding.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -55,13 +56,18 @@ TextFileSave::TextFileSave(const QString &path, Progress *bar)
 {
 }
 
+Failure saveFailure(const QString &path, const QString &reason)
+{
+    return Failure(reason + u": "_s + QDir::toNativeSeparators(path));
+}
+
 void TextFileSave::open(ChunkedTextWriter &out)
 {
     // Buffered, a write that the disk refuses at the end would only show in
     // the commit, which does not report it.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         out.discard();
-        throw Failure(m_file.errorString());
+        throw saveFailure(m_path, m_file.errorString());
     }
 }
 
@@ -80,7 +86,7 @@ void TextFileSave::commit(ChunkedTextWriter &out)
     }
     ReplacedFile replaced(m_path, m_bar);
     if (!m_file.commit())
-        throw Failure(m_file.errorString());
+        throw saveFailure(m_path, m_file.errorString());
     m_order.committed();
     replaced.letGoWhileYielding(m_bar);
 }

@@ -21,6 +21,10 @@ class Progress;
 
 // The pieces that the saves of text files share, and the padded file's lines.
 
+// A save that the system refused, naming the file and the system's reason:
+// "Permission denied: /srv/x.txt".
+Failure saveFailure(const QString &path, const QString &reason);
+
 // Texts encoded to UTF-8 straight into one reused buffer, which goes to the
 // file whenever it holds a good chunk. Every text is encoded on its own: a
 // lone surrogate at either end of one becomes U+FFFD in its place and never
@@ -46,7 +50,7 @@ public:
             const qint64 written = m_file.write(m_buffer.constData() + done, m_used - done);
             if (written <= 0) {
                 discard();
-                throw Failure(m_file.errorString());
+                throw saveFailure(m_file.fileName(), m_file.errorString());
             }
             done += written;
         }

@@ -93,7 +93,7 @@ public:
         removeOldWorkbookFolders(m_tempRoot);
         QTemporaryDir folder(m_tempRoot + u"/tarnveil-XXXXXX"_s);
         if (!folder.isValid())
-            throw Failure(folder.errorString());
+            throw Failure(folder.errorString() + u": "_s + m_tempRoot);
         folder.setAutoRemove(false);
         m_folder = folder.path();
         m_file = QDir(m_folder).filePath(WorkbookName);

@@ -121,7 +121,7 @@ void XlsxWorkbook::save()
     m_sheet = nullptr;
     if (error != LXW_NO_ERROR) {
         QFile::remove(m_path);
-        throw libraryFailure(error);
+        throw Failure(libraryFailure(error).description() + u": "_s + m_path);
     }
 }
 

@@ -599,7 +599,9 @@ void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
                     const QString &shortTitle, Progress *progress)
 {
     if (!fileExists(path)) {
-        dialogs.message(u"File not found"_s, shortTitle, UserDialogs::Icon::None);
+        // Among several files the box says which one is missing.
+        dialogs.message(u"File not found: "_s + QDir::toNativeSeparators(path), shortTitle,
+                        UserDialogs::Icon::None);
         return;
     }
     try {

@@ -58,7 +58,8 @@ QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
 
 // Appends the rows of a file to a list in one insertion once the file is
 // read whole, or shows "File not
-// found" (no icon, the short title as caption) when the path names nothing.
+// found: " and the path (no icon, the short title as caption) when the path
+// names nothing.
 // Throws Failure naming the file when it cannot be read or held in memory.
 void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
                     const QString &shortTitle, Progress *progress = nullptr);

@@ -200,11 +200,16 @@ void tst_SaveTextFile::unwritablePath_data()
     QTest::addColumn<QString>("relativePath");
     QTest::addColumn<bool>("readOnlyFolder");
     QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("reason"); // the system's, before the file's name
 
-    QTest::newRow("folder does not exist") << u"missing/out.txt"_s << false << 156;
-    QTest::newRow("path is a folder") << u"folder"_s << false << 156;
-    QTest::newRow("parent is a file") << u"locked/old.txt/out.txt"_s << false << 156;
-    QTest::newRow("read-only folder, existing file") << u"locked/old.txt"_s << true << 156;
+    QTest::newRow("folder does not exist")
+        << u"missing/out.txt"_s << false << 156 << u"No such file or directory"_s;
+    QTest::newRow("path is a folder")
+        << u"folder"_s << false << 156 << u"Filename refers to a directory"_s;
+    QTest::newRow("parent is a file")
+        << u"locked/old.txt/out.txt"_s << false << 156 << u"Not a directory"_s;
+    QTest::newRow("read-only folder, existing file")
+        << u"locked/old.txt"_s << true << 156 << u"Permission denied"_s;
 }
 
 void tst_SaveTextFile::unwritablePath()
@@ -212,6 +217,7 @@ void tst_SaveTextFile::unwritablePath()
     QFETCH(QString, relativePath);
     QFETCH(bool, readOnlyFolder);
     QFETCH(int, line);
+    QFETCH(QString, reason);
     if (readOnlyFolder && geteuid() == 0)
         QSKIP("root writes into read-only folders");
     CommandFixture f;
@@ -231,6 +237,8 @@ void tst_SaveTextFile::unwritablePath()
 
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.front().startsWith(reason + u": "_s + path + u"\r\n"_s),
+             qPrintable(messages.front()));
     QVERIFY2(
         messages.front().contains(
             u"in Tarnveil2021/08/31.Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
@@ -398,6 +406,8 @@ void tst_SaveTextFile::failedWriteKeepsTheOldFile()
     std::signal(SIGXFSZ, oldHandler);
     const QStringList messages = f.dialogs.messages();
     QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.front().startsWith(u"File too large: "_s + path + u"\r\n"_s),
+             qPrintable(messages.front()));
     QVERIFY2(
         messages.front().contains(u".Main.SaveListviewProperlySpaced at line %1\r\r"_s.arg(line)),
         qPrintable(messages.front()));

@@ -325,7 +325,7 @@ void tst_TextFileLoader::missingFile()
     QCOMPARE(list.count(), 0);
     QCOMPARE(dialogs.shown.size(), size_t(1));
     const ScriptedDialogs::Shown expected{ScriptedDialogs::Shown::Kind::Message,
-                                          u"File not found"_s,
+                                          u"File not found: "_s + path,
                                           u"Tarnveil"_s,
                                           UserDialogs::Icon::None,
                                           {}};
