@@ -49,7 +49,7 @@ void writeLinesFile(const List &list, const QString &path, Progress *bar, UserDi
     trap.run(Step::ShowStarting, [&] { status.show(1); });
 
     TextFileSave save(path, bar);
-    LinesTextWriter out(save.file());
+    LinesTextWriter out(save.file(), bar);
     trap.run(Step::OpenFile, [&] { save.open(out); });
 
     // Rows that vanish while this yields end the save after one report: the

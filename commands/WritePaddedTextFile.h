@@ -66,7 +66,7 @@ void writePaddedTextFile(const List &list, const QString &path, Progress *bar, U
     trap.run(Step::ShowStarting, [&] { status.show(1); });
 
     TextFileSave save(path, bar);
-    PaddedTextWriter out(save.file());
+    PaddedTextWriter out(save.file(), bar);
 
     // Column widths: the longest text of each column, header and every row,
     // checked or not. Rows that vanish while this yields end the save after

@@ -42,8 +42,8 @@ public:
     // becomes U+FFFD.
     void appendLine(std::string_view bytes)
     {
-        char *out = room(qsizetype(bytes.size()) + 1);
-        out = Utf8::copyReplacingSurrogates(bytes, out);
+        appendBytes(bytes);
+        char *out = room(1);
         *out++ = '\n';
         filledTo(out);
         flushWhenFull();

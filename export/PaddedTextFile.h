@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Failure.h"
-
+#include "core/Progress.h"
 #include "core/Utf8Text.h"
 #include <QByteArray>
 #include <QFileInfo>
@@ -28,15 +28,17 @@ Failure saveFailure(const QString &path, const QString &reason);
 // Texts encoded to UTF-8 straight into one reused buffer, which goes to the
 // file whenever it holds a good chunk. Every text is encoded on its own: a
 // lone surrogate at either end of one becomes U+FFFD in its place and never
-// pairs with one at an end of the next.
+// pairs with one at an end of the next. A row longer than a chunk (a line of
+// hundreds of megabytes) goes to the file chunk by chunk, yielding to bar in
+// between, so that neither the buffer nor the wait grows with it.
 class ChunkedTextWriter
 {
 public:
     static constexpr qsizetype ChunkBytes = 1 << 20;
 
-    explicit ChunkedTextWriter(QSaveFile &file)
+    explicit ChunkedTextWriter(QSaveFile &file, Progress *bar = nullptr)
         : m_encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless), m_file(file),
-          m_buffer(ChunkBytes, Qt::Uninitialized)
+          m_buffer(ChunkBytes, Qt::Uninitialized), m_bar(bar)
     {
     }
 
@@ -80,11 +82,47 @@ protected:
             flush();
     }
 
+    // A row's UTF-8 bytes, as they are but for a lone surrogate, which
+    // becomes U+FFFD; cut only between characters.
+    void appendBytes(std::string_view bytes)
+    {
+        while (qsizetype(bytes.size()) > ChunkBytes) {
+            std::size_t cut = ChunkBytes;
+            while (cut > 1 && Utf8::isContinuation(static_cast<unsigned char>(bytes[cut])))
+                --cut;
+            filledTo(Utf8::copyReplacingSurrogates(bytes.substr(0, cut), room(qsizetype(cut))));
+            flushAndYield();
+            bytes.remove_prefix(cut);
+        }
+        filledTo(Utf8::copyReplacingSurrogates(bytes, room(qsizetype(bytes.size()))));
+    }
+
+    void appendSpaces(qsizetype count)
+    {
+        while (count > 0) {
+            const qsizetype now = std::min(count, ChunkBytes);
+            char *out = room(now);
+            std::memset(out, ' ', std::size_t(now));
+            filledTo(out + now);
+            count -= now;
+            if (count > 0)
+                flushAndYield();
+        }
+    }
+
+    void flushAndYield()
+    {
+        flush();
+        if (m_bar)
+            m_bar->yield();
+    }
+
     QStringEncoder m_encoder;
 
 private:
     QSaveFile &m_file;
     QByteArray m_buffer;
+    Progress *m_bar;
     qsizetype m_used = 0;
     bool m_failed = false;
 };
@@ -101,10 +139,9 @@ public:
     void appendCell(QStringView text, qsizetype width)
     {
         const qsizetype spaces = std::max(width - text.size(), qsizetype(0));
-        char *out = room(m_encoder.requiredSpace(text.size()) + spaces + 1);
-        out = m_encoder.appendToBuffer(out, text);
-        std::memset(out, ' ', size_t(spaces));
-        out += spaces;
+        filledTo(m_encoder.appendToBuffer(room(m_encoder.requiredSpace(text.size())), text));
+        appendSpaces(spaces);
+        char *out = room(1);
         *out++ = '\t';
         filledTo(out);
     }
@@ -114,10 +151,9 @@ public:
     void appendCell(std::string_view bytes, qsizetype width)
     {
         const qsizetype spaces = std::max(width - Utf8::utf16Size(bytes), qsizetype(0));
-        char *out = room(qsizetype(bytes.size()) + spaces + 1);
-        out = Utf8::copyReplacingSurrogates(bytes, out);
-        std::memset(out, ' ', size_t(spaces));
-        out += spaces;
+        appendBytes(bytes);
+        appendSpaces(spaces);
+        char *out = room(1);
         *out++ = '\t';
         filledTo(out);
     }

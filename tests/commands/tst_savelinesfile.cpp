@@ -21,6 +21,8 @@ private slots:
     void chosenFileType_data();
     void chosenFileType();
     void status();
+    void longRowYieldsBetweenChunks_data();
+    void longRowYieldsBetweenChunks();
     void clearedWhileWritingKeepsTheOldFile();
 };
 
@@ -55,6 +57,10 @@ void tst_SaveLinesFile::bytes_data()
         << QStringList(100000, row) << (row.toUtf8() + '\n').repeated(100000);
     QTest::newRow("one row longer than a chunk")
         << QStringList{u"a"_s, QString(1 << 21, u'x')} << "a\n" + QByteArray(1 << 21, 'x') + '\n';
+    // The row goes out a chunk at a time; the cut never falls inside a character.
+    QTest::newRow("a lone surrogate where a chunk ends")
+        << QStringList{QString((1 << 20) - 1, u'x') + high + u"y"_s}
+        << QByteArray((1 << 20) - 1, 'x') + "\xef\xbf\xbdy\n";
 }
 
 void tst_SaveLinesFile::bytes()
@@ -70,6 +76,30 @@ void tst_SaveLinesFile::bytes()
 
     QCOMPARE(readFile(path), bytes);
     QCOMPARE(f.dialogs.messages(), QStringList());
+}
+
+void tst_SaveLinesFile::longRowYieldsBetweenChunks_data()
+{
+    QTest::addColumn<int>("filter");
+    QTest::newRow("lines only") << int(TextFileType::LinesOnly);
+    QTest::newRow("padded") << int(TextFileType::TextFiles);
+}
+
+// A row of many megabytes is written a chunk at a time with the window
+// alive in between, in either kind of file.
+void tst_SaveLinesFile::longRowYieldsBetweenChunks()
+{
+    QFETCH(int, filter);
+    const auto yieldsToSave = [filter](const QString &row) {
+        CommandFixture f;
+        f.addResults({row, u"short"_s});
+        QTemporaryDir dir;
+        f.dialogs.saveAnswers = {dir.filePath(u"out.txt"_s)};
+        f.dialogs.saveFilterAnswers = {filter};
+        saveResultsAsTextFile(f.ctx);
+        return f.status.yields;
+    };
+    QVERIFY(yieldsToSave(QString(8 << 20, u'x')) - yieldsToSave(u"x"_s) >= 8);
 }
 
 void tst_SaveLinesFile::chosenFileType_data()
