@@ -28,6 +28,7 @@
 #include <optional>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -100,55 +101,6 @@ const uchar *endOfUtf8(const uchar *p, const uchar *end)
     return end;
 }
 
-// Windows-1252 bytes as UTF-8, carriage returns deleted.
-QByteArray windows1252ToUtf8(QByteArrayView bytes)
-{
-    QByteArray text(bytes.size() * 3, Qt::Uninitialized);
-    char *out = text.data();
-    for (const char c : bytes) {
-        const auto b = uchar(c);
-        if (b < 0x80) {
-            *out = c;
-            out += b != '\r';
-        } else {
-            const char16_t unit = Windows1252[b];
-            out = Utf8::appendUnits(QStringView(&unit, 1), out);
-        }
-    }
-    text.truncate(out - text.constData());
-    return text;
-}
-
-bool isUtf16(QByteArrayView bytes)
-{
-    const auto first = static_cast<uchar>(bytes.front());
-    return first == 0xFF || first == 0xFE;
-}
-
-// 16-bit units as UTF-8, carriage returns deleted; a lone surrogate is kept
-// as its three bytes.
-QByteArray utf16ToUtf8(QByteArrayView bytes)
-{
-    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
-    const bool twoBytes = bytes.size() >= 2;
-    const bool bigEndian = twoBytes && in[0] == 0xFE && in[1] == 0xFF;
-    const bool littleEndianMark = twoBytes && in[0] == 0xFF && in[1] == 0xFE;
-    const qsizetype start = (bigEndian || littleEndianMark) ? 2 : 0;
-    const qsizetype units = (bytes.size() - start) / 2;
-    const bool oddByte = (bytes.size() - start) % 2 != 0;
-
-    QString text(units + (oddByte ? 1 : 0), Qt::Uninitialized);
-    char16_t *out = reinterpret_cast<char16_t *>(text.data());
-    if (bigEndian)
-        qFromBigEndian<char16_t>(in + start, units, out);
-    else
-        qFromLittleEndian<char16_t>(in + start, units, out);
-    if (oddByte)
-        out[units] = QChar::ReplacementCharacter;
-    text.truncate(std::remove(out, out + text.size(), u'\r') - out);
-    return Utf8::fromUtf16(text);
-}
-
 // Reports how far the load of one file is: reading is the first part of the
 // bar, decoding and splitting the rest, each by its share of the file's
 // bytes. It yields between chunks and every so many lines; a closed window
@@ -185,6 +137,24 @@ public:
     // Splitting goes by this many bytes once they are known.
     void setTotal(qint64 bytes) { m_bytes = std::max<qint64>(bytes, 1); }
 
+    // Called between the pieces of work on one long line (of many
+    // megabytes): the window stays alive however long a line is.
+    void pace(qint64 done)
+    {
+        if (!m_progress)
+            return;
+        m_progress->setPosition(ReadShare + (100 - ReadShare) * double(std::min(done, m_bytes)) /
+                                                double(m_bytes));
+        m_progress->yield();
+    }
+
+    // Between the pieces of a conversion, which comes before the split.
+    void keepAlive()
+    {
+        if (m_progress)
+            m_progress->yield();
+    }
+
     // Called once per line; passes on every LinesPerStep-th.
     void split(qint64 done)
     {
@@ -205,9 +175,147 @@ private:
     int m_lines = 0;
 };
 
+// Long stretches of text are worked on a piece at a time, with the meter
+// told in between.
+constexpr qsizetype Piece = qsizetype(1) << 20;
+
+// Windows-1252 bytes as UTF-8, carriage returns deleted.
+QByteArray windows1252ToUtf8(QByteArrayView bytes, LoadMeter &meter)
+{
+    QByteArray text(bytes.size() * 3, Qt::Uninitialized);
+    char *out = text.data();
+    for (qsizetype at = 0; at < bytes.size(); at += Piece) {
+        meter.keepAlive();
+        for (const char c : bytes.sliced(at, std::min(Piece, bytes.size() - at))) {
+            const auto b = uchar(c);
+            if (b < 0x80) {
+                *out = c;
+                out += b != '\r';
+            } else {
+                const char16_t unit = Windows1252[b];
+                out = Utf8::appendUnits(QStringView(&unit, 1), out);
+            }
+        }
+    }
+    text.truncate(out - text.constData());
+    return text;
+}
+
+bool isUtf16(QByteArrayView bytes)
+{
+    const auto first = static_cast<uchar>(bytes.front());
+    return first == 0xFF || first == 0xFE;
+}
+
+// 16-bit units as UTF-8, carriage returns deleted; a lone surrogate is kept
+// as its three bytes. The units go a piece at a time; a high surrogate at a
+// piece's end waits for the next piece, so that a pair (even one with a
+// carriage return between its halves) is never taken for two lone ones.
+QByteArray utf16ToUtf8(QByteArrayView bytes, LoadMeter &meter)
+{
+    const auto *in = reinterpret_cast<const uchar *>(bytes.data());
+    const bool twoBytes = bytes.size() >= 2;
+    const bool bigEndian = twoBytes && in[0] == 0xFE && in[1] == 0xFF;
+    const bool littleEndianMark = twoBytes && in[0] == 0xFF && in[1] == 0xFE;
+    const qsizetype start = (bigEndian || littleEndianMark) ? 2 : 0;
+    const qsizetype units = (bytes.size() - start) / 2;
+    const bool oddByte = (bytes.size() - start) % 2 != 0;
+
+    QByteArray text((units + 1) * 3, Qt::Uninitialized);
+    char *out = text.data();
+    std::vector<char16_t> piece(std::size_t(std::min(units, Piece)) + 2);
+    qsizetype held = 0; // a high surrogate kept back from the last piece
+    qsizetype at = 0;
+    do {
+        meter.keepAlive();
+        const qsizetype size = std::min(Piece, units - at);
+        if (bigEndian)
+            qFromBigEndian<char16_t>(in + start + at * 2, size, piece.data() + held);
+        else
+            qFromLittleEndian<char16_t>(in + start + at * 2, size, piece.data() + held);
+        at += size;
+        const bool last = at == units;
+        qsizetype filled = held + size;
+        if (last && oddByte)
+            piece[std::size_t(filled++)] = QChar::ReplacementCharacter;
+        filled = std::remove(piece.data(), piece.data() + filled, u'\r') - piece.data();
+        held = !last && filled > 0 && QChar::isHighSurrogate(piece[std::size_t(filled - 1)]);
+        out = Utf8::appendUnits(QStringView(piece.data(), filled - held), out);
+        if (held)
+            piece[0] = piece[std::size_t(filled - 1)];
+    } while (at < units);
+    text.truncate(out - text.constData());
+    return text;
+}
+
 bool blank(const char *begin, const char *end)
 {
     return std::all_of(begin, end, [](char c) { return c == ' ' || c == '\r'; });
+}
+
+// The pieces of one line's work. Each goes a piece at a time; between
+// pieces the meter is told where the split is (from first on).
+
+// The next line feed in [p, end), or null.
+const char *nextLineFeed(const char *p, const char *end, const char *first, LoadMeter &meter)
+{
+    while (end - p > Piece) {
+        if (const void *found = std::memchr(p, '\n', size_t(Piece)))
+            return static_cast<const char *>(found);
+        p += Piece;
+        meter.pace(p - first);
+    }
+    return static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+}
+
+// Whether [p, end) is strict UTF-8; pieces end between characters.
+bool isUtf8(const char *p, const char *end, const char *first, LoadMeter &meter)
+{
+    const auto *from = reinterpret_cast<const uchar *>(p);
+    const auto *const to = reinterpret_cast<const uchar *>(end);
+    while (to - from > Piece) {
+        const uchar *stop = from + Piece;
+        for (int back = 0; back < 3 && continuation(*stop); ++back)
+            --stop;
+        if (endOfUtf8(from, stop) != stop)
+            return false;
+        from = stop;
+        meter.pace(reinterpret_cast<const char *>(from) - first);
+    }
+    return endOfUtf8(from, to) == to;
+}
+
+// Moves size bytes from p down to out (out before p), front piece first.
+void moveDown(char *out, const char *p, qsizetype size, const char *first, LoadMeter &meter)
+{
+    for (qsizetype done = 0; done < size; done += Piece) {
+        if (done > 0)
+            meter.pace(p + done - first);
+        std::memmove(out + done, p + done, size_t(std::min(Piece, size - done)));
+    }
+}
+
+// Deletes the carriage returns of [row, row + size) in place; gives the new end.
+char *withoutCarriageReturns(char *row, qsizetype size, const char *first, LoadMeter &meter)
+{
+    char *kept = row;
+    const char *from = row;
+    const char *const end = row + size;
+    while (from < end) {
+        const char *const stop = std::min(from + Piece, end);
+        while (from < stop) {
+            const auto *found =
+                static_cast<const char *>(std::memchr(from, '\r', size_t(stop - from)));
+            const char *const partEnd = found ? found : stop;
+            if (kept != from)
+                std::memmove(kept, from, size_t(partEnd - from));
+            kept += partEnd - from;
+            from = found ? found + 1 : stop;
+        }
+        if (from < end)
+            meter.pace(from - first);
+    }
+    return kept;
 }
 
 // Splits UTF-8 text at its line feeds into rows, in place: the text becomes
@@ -251,19 +359,18 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
     });
     for (;;) {
         meter.split(p - first);
-        const auto *lineFeed = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+        const char *const lineFeed = nextLineFeed(p, end, first, meter);
         const char *const lineEnd = lineFeed ? lineFeed : end;
         if (check && p >= checkedFrom && checker.joinable())
             checker.join();
         if (check) {
-            const auto *valid = reinterpret_cast<const uchar *>(p);
-            const auto *validEnd = reinterpret_cast<const uchar *>(lineEnd);
-            const bool utf8 =
-                p >= checkedFrom ? checkedUpTo >= validEnd : endOfUtf8(valid, validEnd) == validEnd;
+            const bool utf8 = p >= checkedFrom
+                                  ? checkedUpTo >= reinterpret_cast<const uchar *>(lineEnd)
+                                  : isUtf8(p, lineEnd, first, meter);
             if (!utf8) {
                 if (checker.joinable()) // it reads what moves now
                     checker.join();
-                std::memmove(out, p, size_t(end - p));
+                moveDown(out, p, end - p, first, meter);
                 text.truncate(out + (end - p) - first);
                 *unchecked = std::move(text);
                 return std::nullopt;
@@ -283,8 +390,8 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
         } else {
             char *const row = out;
             if (out != p)
-                std::memmove(out, p, size_t(lineEnd - p));
-            char *const rowEnd = std::remove(row, row + (lineEnd - p), '\r');
+                moveDown(out, p, lineEnd - p, first, meter);
+            char *const rowEnd = withoutCarriageReturns(row, lineEnd - p, first, meter);
             loaded.spans.push_back(RowSpan{row - first, rowEnd - row});
             out = rowEnd;
             if (lineFeed)
@@ -322,7 +429,7 @@ LoadedText textOf(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter)
     if (bytes.isEmpty())
         return {};
     if (isUtf16(bytes))
-        return splitText(utf16ToUtf8(bytes), lineFeeds, meter);
+        return splitText(utf16ToUtf8(bytes, meter), lineFeeds, meter);
     const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     QByteArray notUtf8;
     std::optional<LoadedText> utf8 =
@@ -330,7 +437,7 @@ LoadedText textOf(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter)
     if (utf8)
         return std::move(*utf8);
     // Deleting carriage returns changed nothing that Windows-1252 reads.
-    QByteArray converted = windows1252ToUtf8(notUtf8);
+    QByteArray converted = windows1252ToUtf8(notUtf8, meter);
     notUtf8 = QByteArray();
     return splitText(std::move(converted), lineFeeds, meter);
 }

@@ -93,6 +93,7 @@ private slots:
     void windows1252CoversEveryByte();
     void randomBytesAgreeWithQt();
     void manyLines();
+    void longLineYields();
 
     void missingFile();
     void emptyFile();
@@ -201,6 +202,24 @@ void tst_TextFileLoader::rowsOfBytes_data()
         QTest::addRow("2 MB, a stray byte in the %s half", inFirstHalf ? "first" : "second")
             << bytes << rows;
     }
+
+    // Lines of megabytes are worked on a megabyte at a time: characters,
+    // carriage returns, a stray byte and surrogate pairs where the pieces meet.
+    QByteArray piecesMeet = "a\r\n";
+    for (int piece = 1; piece <= 3; ++piece) {
+        piecesMeet += QByteArray((1 << 20) * piece - piecesMeet.size() - 1, 'x');
+        piecesMeet += "\xc3\xa9\r\xe2\x82\xac"; // é, CR, € across the piece's end
+    }
+    QTest::newRow("a line of megabytes, characters across its pieces")
+        << piecesMeet + "\n  \nend" << rowsFromText(textFromFileBytes(piecesMeet + "\n  \nend"));
+    QByteArray strayLate = QByteArray(3 << 20, 'y');
+    strayLate[(1 << 20) + 5] = '\xe9';
+    QTest::newRow("a line of megabytes, a stray byte after its first piece")
+        << strayLate << QStringList{QString::fromLatin1(strayLate)};
+    QString pairs = QString((1 << 20) - 1, u'p') + u"\U0001F600"_s + QString((1 << 20) - 2, u'q') +
+                    QChar(0xD83D) + u'\r' + QChar(0xDE00) + u"z"_s;
+    QTest::newRow("16-bit, pairs across pieces, one with a CR inside")
+        << "\xff\xfe"_ba + utf16(pairs, false) << rowsFromText(pairs);
 }
 
 void tst_TextFileLoader::rowsOfBytes()
@@ -312,6 +331,19 @@ void tst_TextFileLoader::manyLines()
             expected.append(line);
     }
     QCOMPARE(rowsFromBytes(bytes), expected);
+}
+
+// A file of one long line keeps the window alive while it is split.
+void tst_TextFileLoader::longLineYields()
+{
+    const QString path = m_dir.filePath(u"long.txt"_s);
+    QVERIFY(writeFile(path, QByteArray(16 << 20, 'x') + "\r"));
+    RecordingProgress progress;
+    const LoadedText loaded = loadTextFile(path, &progress);
+    QCOMPARE(loaded.spans.size(), std::size_t(1));
+    QCOMPARE(loaded.spans.front().size, qsizetype(16 << 20));
+    // Reading takes two yields; splitting one more for each piece.
+    QVERIFY2(progress.yields >= 16, qPrintable(QString::number(progress.yields)));
 }
 
 void tst_TextFileLoader::missingFile()
