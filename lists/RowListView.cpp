@@ -1,5 +1,6 @@
 #include "lists/RowListView.h"
 
+#include "lists/RowItemDelegate.h"
 #include "lists/RowListAccessible.h"
 #include "lists/RowModel.h"
 
@@ -44,6 +45,7 @@ RowListView::RowListView(QWidget *parent)
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setAttribute(Qt::WA_MacShowFocusRect);
+    setItemDelegate(new RowItemDelegate(this));
     RowListAccessible::installFactory();
 
     // The header looks and behaves as a tree view's: left-aligned text, the last

@@ -60,7 +60,8 @@ public:
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;
     // Measures the rows in sight and a bounded number around them
-    // (QHeaderView::resizeContentsPrecision), never every row.
+    // (QHeaderView::resizeContentsPrecision, and as many as 25 ms allow),
+    // never every row; each by its shown start (ShownText).
     int sizeHintForColumn(int column) const override;
 
 public slots:

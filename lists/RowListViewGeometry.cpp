@@ -5,12 +5,14 @@
 
 #include "lists/RowModel.h"
 
+#include <QDeadlineTimer>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 
 namespace {
@@ -18,6 +20,9 @@ namespace {
 // Viewport coordinates of rows far out of sight stay well inside int, so that
 // a rectangle built on them cannot overflow.
 constexpr qint64 FarCoordinate = std::numeric_limits<int>::max() / 4;
+
+// How long measuring the rows out of sight for a column's width may take.
+constexpr std::chrono::milliseconds MeasuringTime{25};
 
 int clampedCoordinate(qint64 value)
 {
@@ -356,7 +361,11 @@ int RowListView::sizeHintForColumn(int column) const
         measure(row);
     int above = first - 1;
     int below = last + 1;
-    while (precision != 0 && measured != precision && (above >= 0 || below < rows)) {
+    // The rows out of sight only as long as the window can spare: a list of
+    // long rows measures fewer of them.
+    const QDeadlineTimer spare(MeasuringTime);
+    while (precision != 0 && measured != precision && (above >= 0 || below < rows) &&
+           !spare.hasExpired()) {
         if (below >= rows || (above >= 0 && (measured & 1)))
             measure(above--);
         else

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
+#include "lists/ShownText.h"
 
 #include <algorithm>
 #include <limits>
@@ -28,6 +29,11 @@ std::string_view RowModel::bytes(int index) const
 QString RowModel::text(int index) const
 {
     return Utf8::toUtf16(bytes(index));
+}
+
+QString RowModel::shownText(int index) const
+{
+    return ShownText::fromUtf8(bytes(index));
 }
 
 QStringList RowModel::texts() const
@@ -267,7 +273,7 @@ QVariant RowModel::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return text(index.row());
+        return shownText(index.row());
     case Qt::CheckStateRole:
         if (m_checkable)
             return m_checked[static_cast<size_t>(index.row())] ? Qt::Checked : Qt::Unchecked;

@@ -46,7 +46,11 @@ public:
     int count() const { return static_cast<int>(m_rows.size()); }
     // The row's UTF-8 bytes, valid until the list changes.
     std::string_view bytes(int index) const;
+    // The row's whole text, as the sort and the exports read it.
     QString text(int index) const;
+    // What the lists show of the row: its start, cut with an ellipsis when
+    // the row is longer than ShownText::MaxUnits. The display role gives it.
+    QString shownText(int index) const;
     bool isChecked(int index) const { return m_checked.at(static_cast<size_t>(index)); }
     // Every row's text in row order, each a text of its own.
     QStringList texts() const;
