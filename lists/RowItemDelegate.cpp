@@ -1,7 +1,5 @@
 #include "lists/RowItemDelegate.h"
 
-#include "lists/ShownText.h"
-
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
@@ -25,15 +23,6 @@ QStyle *styleOf(const QStyleOptionViewItem &option)
 } // namespace
 
 RowItemDelegate::RowItemDelegate(QObject *parent) : QStyledItemDelegate(parent) {}
-
-QString RowItemDelegate::displayText(const QVariant &value, const QLocale &locale) const
-{
-    // A model that hands over a whole long row is cut here, before the text
-    // is scanned or laid out.
-    if (value.userType() == QMetaType::QString)
-        return QStyledItemDelegate::displayText(ShownText::bounded(value.toString()), locale);
-    return ShownText::bounded(QStyledItemDelegate::displayText(value, locale));
-}
 
 int RowItemDelegate::textRowHeight(const QFont &font) const
 {

@@ -3,8 +3,8 @@
 #include <QHash>
 #include <QStyledItemDelegate>
 
-// Paints and measures the rows of a RowListView. Every text it lays out is a
-// row's shown start (ShownText), whatever the model hands it. A row is as
+// Paints and measures the rows of a RowListView, from the texts the model
+// shows (a RowModel's rows are cut to ShownText::MaxUnits). A row is as
 // high as the font's line spacing and the tallest accented capitals need, so
 // that the ring of "Å" is not cut off. Each row is painted in its own text
 // direction: a Hebrew or Arabic row aligned right within its column, an
@@ -16,7 +16,6 @@ class RowItemDelegate final : public QStyledItemDelegate
 public:
     explicit RowItemDelegate(QObject *parent = nullptr);
 
-    QString displayText(const QVariant &value, const QLocale &locale) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;

@@ -1,7 +1,6 @@
 #include "lists/RowListAccessible.h"
 
 #include "lists/RowListView.h"
-#include "lists/ShownText.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
@@ -77,10 +76,8 @@ public:
             return {};
         switch (t) {
         case QAccessible::Name: {
-            // A screen reader hears the row's start, as the list shows it.
             const QVariant spoken = at.data(Qt::AccessibleTextRole);
-            return ShownText::bounded(
-                (spoken.isValid() ? spoken : at.data(Qt::DisplayRole)).toString());
+            return (spoken.isValid() ? spoken : at.data(Qt::DisplayRole)).toString();
         }
         case QAccessible::Description:
             return at.data(Qt::AccessibleDescriptionRole).toString();

@@ -42,14 +42,4 @@ QString fromUtf8(std::string_view bytes)
     return shown;
 }
 
-QString bounded(const QString &text)
-{
-    if (text.size() <= MaxUnits)
-        return text;
-    qsizetype size = MaxUnits - 1;
-    if (text.at(size - 1).isHighSurrogate())
-        --size;
-    return text.first(size) + QChar(Ellipsis);
-}
-
 } // namespace ShownText

@@ -20,7 +20,5 @@ inline constexpr char16_t Ellipsis = u'\u2026';
 // characters (never inside a UTF-8 sequence or a surrogate pair) and ended
 // with the ellipsis. Reads no byte past what is shown.
 QString fromUtf8(std::string_view bytes);
-// The same for a text that is already UTF-16.
-QString bounded(const QString &text);
 
 } // namespace ShownText
