@@ -91,7 +91,13 @@ public:
         const QModelIndex at = index();
         return at.isValid() ? onScreen(m_view->viewport(), m_view->visualRect(at)) : QRect();
     }
-    QAccessible::Role role() const override { return QAccessible::Cell; }
+    // A row with a check box is read as a check box, so that an unticked one
+    // is heard as "not checked" (Qt 6.4 tells AT-SPI of checked, never of
+    // checkable); the table still knows it as its cell.
+    QAccessible::Role role() const override
+    {
+        return hasCheckBox(index()) ? QAccessible::CheckBox : QAccessible::Cell;
+    }
 
     QAccessible::State state() const override
     {
@@ -110,11 +116,11 @@ public:
             state.selectable = true;
             state.selected = m_view->selectionModel() && m_view->selectionModel()->isSelected(at);
         }
-        if (const QVariant check = at.data(Qt::CheckStateRole);
-            (flags & Qt::ItemIsUserCheckable) && check.isValid()) {
+        if (hasCheckBox(at)) {
+            const auto check = at.data(Qt::CheckStateRole).value<Qt::CheckState>();
             state.checkable = true;
-            state.checked = check.value<Qt::CheckState>() == Qt::Checked;
-            state.checkStateMixed = check.value<Qt::CheckState>() == Qt::PartiallyChecked;
+            state.checked = check == Qt::Checked;
+            state.checkStateMixed = check == Qt::PartiallyChecked;
         }
         state.offscreen =
             !m_view->isVisible() || !m_view->viewport()->rect().intersects(m_view->visualRect(at));
@@ -165,11 +171,15 @@ private:
     {
         return isValid() ? m_model->index(m_row, 0, m_view->rootIndex()) : QModelIndex();
     }
+    static bool hasCheckBox(const QModelIndex &at)
+    {
+        return at.isValid() && (at.flags() & Qt::ItemIsUserCheckable) &&
+               at.data(Qt::CheckStateRole).isValid();
+    }
     bool checkable() const
     {
         const QModelIndex at = index();
-        return at.isValid() && (at.flags() & Qt::ItemIsUserCheckable) &&
-               (at.flags() & Qt::ItemIsEnabled) && at.data(Qt::CheckStateRole).isValid();
+        return hasCheckBox(at) && (at.flags() & Qt::ItemIsEnabled);
     }
 
     QPointer<QAbstractItemModel> m_model;
