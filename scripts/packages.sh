@@ -1,6 +1,6 @@
 # Package lists shared by scripts/run and scripts/test.
 BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
-                libxlsxwriter-dev libicu-dev)
+                libxlsxwriter-dev libicu-dev libpcre2-dev)
 # Qt needs a few fonts and xcb libraries to draw a real window.
 RUN_PACKAGES=(fonts-liberation libqt6gui6 qt6-qpa-plugins xdg-utils)
 # libreoffice-calc-nogui: soffice --headless --convert-to reads the exported workbooks back.

@@ -32,6 +32,9 @@ using namespace SortEngine;
 
 namespace {
 
+// The keys whose patterns gave up on a line, a bit each (see appendKey()).
+using GaveUpMask = quint32;
+
 // An ICU collator of its own for each thread that builds keys.
 class Collation
 {
@@ -203,7 +206,11 @@ struct KeyBuilders
     // ones sort before or after), then for a present one its bytes with
     // every 0 written as 0 FF and closed by 0 0, so that no key's bytes are
     // a prefix of another's; a descending key's bytes are taken from 0xFF.
-    void appendKey(const LineRef &ref, std::vector<uchar> &out, std::size_t limit)
+    // A pattern that gives up leaves its key missing; gaveUp marks it: bit k
+    // for key k below 31, bit 31 for the others. A key marked already (by the
+    // head's build) is not matched again.
+    void appendKey(const LineRef &ref, std::vector<uchar> &out, std::size_t limit,
+                   GaveUpMask &gaveUp)
     {
         units.resize(std::size_t(ref.size()));
         const QStringView line(units.data(),
@@ -212,7 +219,12 @@ struct KeyBuilders
             const SortKeySpec &key = set.keys[qsizetype(k)];
             const uchar missing = key.missingFirst ? 1 : 2;
             const uchar present = key.missingFirst ? 2 : 1;
-            const std::optional<KeySpan> span = finders[k]->find(line);
+            const GaveUpMask bit = GaveUpMask(1) << std::min<std::size_t>(k, 31);
+            bool gaveUpNow = false;
+            const std::optional<KeySpan> span =
+                k < 31 && (gaveUp & bit) ? std::nullopt : finders[k]->find(line, &gaveUpNow);
+            if (gaveUpNow)
+                gaveUp |= bit;
             part.clear();
             // Only a quoted field's text differs from its span.
             if (span && span->quoted)
@@ -326,11 +338,15 @@ template <typename Work> void inBackgroundHalves(qsizetype count, Progress *prog
 // comparisons, and only the lines whose heads tie get their whole key, by
 // which those groups are ordered. The first line stays in place with a
 // header; with unique, the first of each run of equal keys is kept.
-// makeState() gives each thread its own state.
+// makeState() gives each thread its own state. build() marks the keys whose
+// pattern gave up on the line in its last argument, which it gets back for
+// the whole key; *linesGaveUp, when given, counts the lines with a mark.
 template <typename MakeState, typename Build>
 LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *progress,
-                          MakeState makeState, Build build)
+                          MakeState makeState, Build build, qsizetype *linesGaveUp = nullptr)
 {
+    if (linesGaveUp)
+        *linesGaveUp = 0;
     beginPass(progress, 1);
     const qsizetype count = lines.size();
     if (count > MaxIndex)
@@ -349,6 +365,8 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     if (n < 2)
         return lines;
 
+    // Until the whole keys are built, an entry's offset holds the marks of
+    // the patterns that gave up while its head was built.
     WorkArray<Entry> entries(n);
     inBackgroundHalves(
         n, progress, [&](int, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
@@ -356,27 +374,34 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
             std::vector<uchar> head;
             for (qsizetype i = from; i < to && !stop; ++i) {
                 head.clear();
-                build(keyed[i], *state, head, 8);
+                GaveUpMask gaveUp = 0;
+                build(keyed[i], *state, head, 8, gaveUp);
                 entries[i] = Entry{packPlainBytes(head.data(), std::min<qsizetype>(head.size(), 8)),
-                                   quint32(i), 0};
+                                   quint32(i), gaveUp};
             }
         });
     const std::vector<qsizetype> oneSegment{n};
     MergeSorter(entries, oneSegment, HeadLess{}).sort(progress);
 
-    // The entries whose heads tie with a neighbour's take their whole keys.
+    // The entries whose heads tie with a neighbour's take their whole keys;
+    // patterns that gave up on their lines do not run again, and the lines
+    // count once the whole keys are built.
     std::vector<qsizetype> tied;
+    qsizetype gaveUpUntied = 0;
     {
         YieldPacer yield(progress, YieldPacer::SortItems);
         for (qsizetype k = 0; k < n; ++k) {
             if ((k > 0 && entries[k].head == entries[k - 1].head) ||
                 (k + 1 < n && entries[k].head == entries[k + 1].head))
                 tied.push_back(k);
+            else
+                gaveUpUntied += entries[k].offset != 0 ? 1 : 0;
             yield();
         }
     }
     WorkArray<const uchar *> keys(n);
     KeyStore stores[2];
+    qsizetype gaveUpTied[2] = {0, 0};
     constexpr std::size_t Whole = std::numeric_limits<std::size_t>::max();
     inBackgroundHalves(qsizetype(tied.size()), progress,
                        [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
@@ -385,7 +410,10 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
                            for (qsizetype t = from; t < to && !stop; ++t) {
                                Entry &entry = entries[tied[std::size_t(t)]];
                                key.clear();
-                               build(keyed[entry.line], *state, key, Whole);
+                               GaveUpMask gaveUp = entry.offset;
+                               build(keyed[entry.line], *state, key, Whole, gaveUp);
+                               if (gaveUp != 0)
+                                   ++gaveUpTied[half];
                                if (qsizetype(key.size()) > MaxIndex)
                                    throw Failure::outOfMemory();
                                keys[entry.line] = stores[half].add(key);
@@ -393,6 +421,8 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
                            }
                        });
     refineTies(entries.data(), oneSegment, PointedKeys{keys.data()}, progress);
+    if (linesGaveUp)
+        *linesGaveUp = gaveUpUntied + gaveUpTied[0] + gaveUpTied[1];
 
     // Where a line repeats the one before: heads that differ are keys that
     // differ, and lines whose heads tie have their whole keys.
@@ -425,20 +455,20 @@ LineRefs &sortInDictionaryOrder(LineRefs &lines, const QString &language, Progre
     return sortByBuiltKeys(
         lines, false, false, progress,
         [&] { return std::make_unique<Collation>(language, numbersByValue); },
-        [](const LineRef &line, Collation &collation, std::vector<uchar> &out, std::size_t limit) {
-            collation.appendKey(line.text(), out, limit);
-        });
+        [](const LineRef &line, Collation &collation, std::vector<uchar> &out, std::size_t limit,
+           GaveUpMask &) { collation.appendKey(line.text(), out, limit); });
 }
 
-LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress)
+LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress,
+                     qsizetype *linesGaveUp)
 {
     if (!isValid(set))
         throw Failure::invalidArgument();
     return sortByBuiltKeys(
         lines, set.header, set.unique, progress, [&] { return std::make_unique<KeyBuilders>(set); },
-        [](const LineRef &line, KeyBuilders &builders, std::vector<uchar> &out, std::size_t limit) {
-            builders.appendKey(line, out, limit);
-        });
+        [](const LineRef &line, KeyBuilders &builders, std::vector<uchar> &out, std::size_t limit,
+           GaveUpMask &gaveUp) { builders.appendKey(line, out, limit, gaveUp); },
+        linesGaveUp);
 }
 
 QList<qsizetype> orderByKeys(const QStringList &lines, const SortKeySet &set)

@@ -23,8 +23,10 @@ LineRefs &sortInDictionaryOrder(LineRefs &lines, const QString &language, Progre
 // before or after the others and equal on it; with set.header the first line
 // stays first and takes no part; with set.unique only the first of each run
 // of lines whose keys all compare equal is kept. The keys must be valid
-// (isValid()).
-LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress);
+// (isValid()). A pattern that gives up on a line (see BoundedPattern) leaves
+// the line without that key; *linesGaveUp, when given, counts such lines.
+LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress,
+                     qsizetype *linesGaveUp = nullptr);
 
 // The same for texts of their own, for the dialog's preview: the indexes of
 // lines in the order sortByKeys() gives them, only the kept ones.

@@ -1,14 +1,16 @@
 #include "sort/SortKeySet.h"
 
+#include "sort/BoundedPattern.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 
 #include <unicode/ucol.h>
 
 #include <array>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -52,6 +54,23 @@ std::optional<Enum> valueOf(const std::array<std::pair<Enum, const char16_t *>, 
     return std::nullopt;
 }
 
+// A name the user gave, in double quotes, with control characters and line
+// breaks written as \uXXXX: a NUL cuts no message short, a line feed breaks
+// no line of them, and the terminal shows them.
+QString quotedName(QStringView name)
+{
+    QString text = u"\""_s;
+    for (const QChar c : name) {
+        const QChar::Category category = c.category();
+        if (category == QChar::Other_Control || category == QChar::Separator_Line ||
+            category == QChar::Separator_Paragraph)
+            text += u"\\u"_s + QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0');
+        else
+            text += c;
+    }
+    return text + u'"';
+}
+
 // Reads a JSON object member by member; the first thing wrong stops it, with
 // its reason.
 class MemberReader
@@ -69,7 +88,7 @@ public:
     {
         for (auto it = m_object.begin(); it != m_object.end(); ++it) {
             if (std::find(known.begin(), known.end(), it.key()) == known.end())
-                fail(u"unknown member \"%1\""_s.arg(it.key()));
+                fail(u"unknown member "_s + quotedName(it.key()));
         }
     }
 
@@ -115,7 +134,7 @@ public:
             return;
         const std::optional<Enum> value = valueOf(names, text);
         if (!value)
-            return fail(u"\"%1\" cannot be \"%2\""_s.arg(name, text));
+            return fail(u"\"%1\" cannot be "_s.arg(name) + quotedName(text));
         into = *value;
     }
 
@@ -263,46 +282,70 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
     return set;
 }
 
-QStringList problems(const SortKeySpec &key)
+QList<KeyProblem> keyProblems(const SortKeySpec &key)
 {
-    QStringList reasons;
+    QList<KeyProblem> found;
+    const auto add = [&](KeyMember member, const QString &reason) {
+        found.append(KeyProblem{member, reason});
+    };
     switch (key.part) {
     case KeyPart::Line:
         break;
     case KeyPart::Field:
         if (key.field < 1)
-            reasons << u"The field number must be 1 or more."_s;
+            add(KeyMember::Field, u"The field number must be 1 or more."_s);
         if (key.delimiter.isEmpty())
-            reasons << u"The delimiter is empty."_s;
+            add(KeyMember::Delimiter, u"The delimiter is empty."_s);
         else if (key.delimiter.size() > 1 && key.delimiter != SpacesDelimiter)
-            reasons << u"The delimiter must be one character, or \"spaces\"."_s;
+            add(KeyMember::Delimiter, u"The delimiter must be one character, or \"spaces\"."_s);
         break;
     case KeyPart::Characters:
         if (key.from < 1)
-            reasons << u"The first character must be 1 or more."_s;
+            add(KeyMember::From, u"The first character must be 1 or more."_s);
         if (key.to < 0)
-            reasons << u"The last character must be 1 or more, or empty for the end."_s;
+            add(KeyMember::To, u"The last character must be 1 or more, or empty for the end."_s);
         else if (key.to != 0 && key.to < key.from)
-            reasons << u"The last character comes before the first."_s;
+            add(KeyMember::To, u"The last character comes before the first."_s);
         break;
     case KeyPart::Pattern: {
-        const QRegularExpression expression(key.pattern);
-        if (!expression.isValid()) {
-            reasons << u"The pattern does not compile: %1 (at character %2)."_s.arg(
-                expression.errorString(), QString::number(expression.patternErrorOffset() + 1));
+        const BoundedPattern pattern(key.pattern);
+        if (!pattern.isValid()) {
+            add(KeyMember::Pattern,
+                u"The pattern does not compile: %1 (at character %2)."_s.arg(
+                    pattern.errorString(), QString::number(pattern.errorOffset() + 1)));
         } else if (key.group < 0) {
-            reasons << u"The group must be 0 (the whole match) or more."_s;
-        } else if (key.group > expression.captureCount()) {
-            reasons << u"The pattern has no group %1."_s.arg(key.group);
+            add(KeyMember::Group, u"The group must be 0 (the whole match) or more."_s);
+        } else if (key.group > pattern.captureCount()) {
+            add(KeyMember::Group, u"The pattern has no group %1."_s.arg(key.group));
         }
         break;
     }
     }
     if (key.compare == KeyCompare::Dictionary && !isDictionaryLanguage(key.locale))
-        reasons << u"Unknown language: \"%1\"."_s.arg(key.locale);
+        add(KeyMember::Locale, u"Unknown language: "_s + quotedName(key.locale) + u'.');
     if (key.compare == KeyCompare::Number && key.decimal != u'.' && key.decimal != u',')
-        reasons << u"The decimal separator must be \".\" or \",\"."_s;
+        add(KeyMember::Decimal, u"The decimal separator must be \".\" or \",\"."_s);
+    return found;
+}
+
+QStringList problems(const SortKeySpec &key)
+{
+    QStringList reasons;
+    for (const KeyProblem &problem : keyProblems(key))
+        reasons << problem.reason;
     return reasons;
+}
+
+QString describeProblems(const SortKeySet &set)
+{
+    QStringList lines;
+    if (set.keys.isEmpty())
+        lines << u"There is no key."_s;
+    for (qsizetype i = 0; i < set.keys.size(); ++i) {
+        for (const QString &reason : problems(set.keys[i]))
+            lines << u"Key %1: "_s.arg(i + 1) + reason;
+    }
+    return lines.join(u'\n');
 }
 
 bool isValid(const SortKeySet &set)
@@ -319,7 +362,7 @@ bool isValid(const SortKeySet &set)
 struct KeyFinder::Private
 {
     SortKeySpec key;
-    QRegularExpression expression;
+    std::unique_ptr<BoundedPattern> pattern;
 
     std::optional<KeySpan> field(QStringView line) const;
     std::optional<KeySpan> spacedField(QStringView line) const;
@@ -327,11 +370,9 @@ struct KeyFinder::Private
 
 KeyFinder::KeyFinder(const SortKeySpec &key) : d(new Private{key, {}})
 {
-    if (key.part == KeyPart::Pattern) {
-        // An expression of its own: finders on other threads share nothing.
-        d->expression.setPattern(key.pattern);
-        d->expression.optimize();
-    }
+    // A pattern of its own: finders on other threads share nothing.
+    if (key.part == KeyPart::Pattern)
+        d->pattern = std::make_unique<BoundedPattern>(key.pattern);
 }
 
 KeyFinder::~KeyFinder()
@@ -398,8 +439,10 @@ std::optional<KeySpan> KeyFinder::Private::spacedField(QStringView line) const
     }
 }
 
-std::optional<KeySpan> KeyFinder::find(QStringView line) const
+std::optional<KeySpan> KeyFinder::find(QStringView line, bool *gaveUp) const
 {
+    if (gaveUp)
+        *gaveUp = false;
     const SortKeySpec &key = d->key;
     switch (key.part) {
     case KeyPart::Line:
@@ -414,11 +457,13 @@ std::optional<KeySpan> KeyFinder::find(QStringView line) const
         return KeySpan{from, end - from, false};
     }
     case KeyPart::Pattern: {
-        // A match that gives up (PCRE2's match limit) is no match.
-        const QRegularExpressionMatch match = d->expression.match(line);
-        if (!match.hasMatch() || match.capturedStart(key.group) < 0)
+        const BoundedPattern::Result result = d->pattern->match(line);
+        if (gaveUp)
+            *gaveUp = result == BoundedPattern::Result::GaveUp;
+        const BoundedPattern::Capture group = d->pattern->captured(key.group);
+        if (result != BoundedPattern::Result::Matched || group.start < 0)
             return std::nullopt;
-        return KeySpan{match.capturedStart(key.group), match.capturedLength(key.group), false};
+        return KeySpan{group.start, group.length, false};
     }
     }
     return std::nullopt;

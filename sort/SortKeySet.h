@@ -71,8 +71,23 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error = null
 // What is wrong with a key, for the dialog to show beside it: a field or
 // position below 1, an end before the start, an empty or longer delimiter, a
 // pattern that does not compile or a group it does not have, an unknown
-// language. Empty when the key is valid.
+// language. Empty when the key is valid. A name the user gave shows in
+// double quotes, its control characters as \uXXXX.
 QStringList problems(const SortKeySpec &key);
+
+// The same, each with the member it is about, so that the dialog can tie
+// the reason to the control that holds the member.
+enum class KeyMember { Field, Delimiter, From, To, Pattern, Group, Locale, Decimal };
+struct KeyProblem
+{
+    KeyMember member;
+    QString reason;
+};
+QList<KeyProblem> keyProblems(const SortKeySpec &key);
+
+// Every problem of the keys on a line of its own, after its key's number
+// ("Key 2: The field number must be 1 or more."); empty when all are valid.
+QString describeProblems(const SortKeySet &set);
 bool isValid(const SortKeySet &set);
 
 // The part of line that key takes: where it starts and how many units it
@@ -94,7 +109,9 @@ public:
     KeyFinder(const KeyFinder &) = delete;
     KeyFinder &operator=(const KeyFinder &) = delete;
 
-    std::optional<KeySpan> find(QStringView line) const;
+    // *gaveUp, when given, tells whether a pattern gave up on the line (see
+    // BoundedPattern), which gives no part.
+    std::optional<KeySpan> find(QStringView line, bool *gaveUp = nullptr) const;
     // The key's text for a span find() gave: the span, with a quoted field's
     // doubled quotes made single.
     QString keyText(QStringView line, KeySpan span) const;
