@@ -153,12 +153,16 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
             QString error;
             args.keys = fromJson(value.toUtf8(), &error);
             if (args.keys && !isValid(*args.keys)) {
-                for (const SortKeySpec &key : args.keys->keys)
-                    error += problems(key).join(u' ');
+                error = describeProblems(*args.keys);
                 args.keys.reset();
             }
             if (!args.keys) {
-                std::fprintf(stderr, "tarnveil-bench: --keys: %s\n", qPrintable(error));
+                // Each problem on a line of its own, written whole: a reason
+                // may hold a NUL, which "%s" would stop at.
+                for (const QString &line : error.split(u'\n')) {
+                    const QByteArray text = "tarnveil-bench: --keys: " + line.toUtf8() + '\n';
+                    std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
+                }
                 return std::nullopt;
             }
         } else if (word == u"--format") {
