@@ -22,11 +22,13 @@ SortKeySet DialogKeysChooser::lastKeys()
     return *keys;
 }
 
-std::optional<SortKeySet> DialogKeysChooser::chooseKeys(const QStringList &previewLines)
+std::optional<SortKeySet> DialogKeysChooser::chooseKeys(const QStringList &previewLines,
+                                                        qsizetype shortenedLines)
 {
     // On the heap: should the window go while the dialog is open, it takes
     // the dialog with it.
-    const QPointer<SortKeysDialog> dialog = new SortKeysDialog(lastKeys(), previewLines, m_parent);
+    const QPointer<SortKeysDialog> dialog =
+        new SortKeysDialog(lastKeys(), previewLines, m_parent, shortenedLines);
     const int answer = dialog->exec();
     if (!dialog)
         return std::nullopt;

@@ -16,7 +16,8 @@ public:
 
     void setParentWindow(QWidget *parent);
 
-    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines) override;
+    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines,
+                                         qsizetype shortenedLines) override;
 
     // The keys last chosen; the default keys when none are stored or what is
     // stored cannot be read or is not valid.

@@ -306,6 +306,7 @@ struct SortKeysDialog::PreviewResult
     quint64 changeCount = 0;
     QList<Line> lines;
     qsizetype removed = 0; // by unique
+    qsizetype gaveUp = 0;  // lines a pattern gave up on
     QString failure;       // why there is no preview
 };
 
@@ -417,10 +418,15 @@ private:
                 PreviewResult::Line line;
                 line.index = index;
                 line.header = request.keys.header && result.lines.isEmpty() && index == 0;
+                bool lineGaveUp = false;
                 if (!line.header) {
-                    for (const std::unique_ptr<KeyFinder> &finder : finders)
-                        line.spans.append(finder->find(lines[index]));
+                    for (const std::unique_ptr<KeyFinder> &finder : finders) {
+                        bool gaveUp = false;
+                        line.spans.append(finder->find(lines[index], &gaveUp));
+                        lineGaveUp = lineGaveUp || gaveUp;
+                    }
                 }
+                result.gaveUp += lineGaveUp ? 1 : 0;
                 result.lines.append(std::move(line));
             }
             result.removed = lines.size() - order.size();
@@ -439,8 +445,8 @@ private:
 };
 
 SortKeysDialog::SortKeysDialog(const SortKeySet &start, const QStringList &previewLines,
-                               QWidget *parent)
-    : QDialog(parent), m_previewLines(previewLines)
+                               QWidget *parent, qsizetype shortenedLines)
+    : QDialog(parent), m_previewLines(previewLines), m_shortenedLines(shortenedLines)
 {
     m_keys.header = start.header;
     m_keys.unique = start.unique;
@@ -548,6 +554,8 @@ void SortKeysDialog::buildControls()
     m_keyList->setObjectName(objectNameOf(Control::KeyList));
     m_keyList->setUniformItemSizes(true);
     m_keyList->setIconSize(QSize(16, 16));
+    // A list view's accessible name is its own, never its label's.
+    m_keyList->setAccessibleName(u"Keys, the first compared first"_s);
     m_addButton = new QPushButton(u"&Add Key"_s);
     m_addButton->setObjectName(objectNameOf(Control::AddKeyButton));
     m_removeButton = new QPushButton(u"&Remove Key"_s);
@@ -979,6 +987,8 @@ void SortKeysDialog::refreshKeyList()
         item->setIcon(reasons.isEmpty() ? swatch(keyColour(row))
                                         : style()->standardIcon(QStyle::SP_MessageBoxWarning));
         item->setToolTip(reasons.join(u'\n'));
+        item->setData(Qt::AccessibleDescriptionRole,
+                      reasons.isEmpty() ? QString() : u"Invalid: "_s + reasons.join(u' '));
     }
     m_keyList->setCurrentRow(m_current);
 
@@ -1005,6 +1015,28 @@ void SortKeysDialog::showValidity()
     const QStringList reasons = problems(m_keys.keys[m_current]);
     m_problemsLabel->setText(reasons.join(u'\n'));
     m_problemsLabel->setVisible(!reasons.isEmpty());
+    // Each reason is also the accessible description of the control that
+    // holds what it is about, so that a screen reader tells it there.
+    const std::pair<KeyMember, QWidget *> controls[] = {
+        {KeyMember::Field, m_fieldBox},
+        {KeyMember::Delimiter, m_delimiterBox},
+        {KeyMember::Delimiter, m_delimiterCharacterEdit},
+        {KeyMember::From, m_fromBox},
+        {KeyMember::To, m_toBox},
+        {KeyMember::Pattern, m_patternEdit},
+        {KeyMember::Group, m_patternGroupBox},
+        {KeyMember::Locale, m_languageBox},
+        {KeyMember::Decimal, m_decimalBox},
+    };
+    const QList<KeyProblem> found = keyProblems(m_keys.keys[m_current]);
+    for (const auto &[member, control] : controls) {
+        QStringList about;
+        for (const KeyProblem &problem : found) {
+            if (problem.member == member)
+                about << problem.reason;
+        }
+        control->setAccessibleDescription(about.join(u' '));
+    }
 
     QList<qsizetype> invalidKeys;
     for (qsizetype i = 0; i < m_keys.keys.size(); ++i) {
@@ -1050,6 +1082,11 @@ void SortKeysDialog::showPreview(const PreviewResult &result)
 
         const QString &text = m_previewLines[line.index];
         const QString shown = visibleText(leftWhole(text, PreviewLineUnits));
+        // Each line in its own direction, which neither the notes after it
+        // nor its cut may change.
+        QTextBlockFormat direction;
+        direction.setLayoutDirection(text.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+        cursor.setBlockFormat(direction);
         // Where keys overlap, the earlier key's colour shows.
         std::vector<qsizetype> owner(std::size_t(shown.size()), -1);
         for (qsizetype key = line.spans.size() - 1; key >= 0; --key) {
@@ -1112,5 +1149,16 @@ void SortKeysDialog::showPreview(const PreviewResult &result)
         summary += u" 1 line removed: its keys equal an earlier line's."_s;
     else if (result.removed > 1)
         summary += u" %1 lines removed: their keys equal an earlier line's."_s.arg(result.removed);
+    if (result.gaveUp == 1)
+        summary += u" 1 line gave up on a pattern and counts as without the key."_s;
+    else if (result.gaveUp > 1)
+        summary +=
+            u" %1 lines gave up on a pattern and count as without the key."_s.arg(result.gaveUp);
+    if (m_shortenedLines == 1)
+        summary += u" 1 line is previewed from its start only; the sort takes it whole."_s;
+    else if (m_shortenedLines > 1)
+        summary +=
+            u" %1 lines are previewed from their start only; the sort takes them whole."_s.arg(
+                m_shortenedLines);
     m_previewNote->setText(summary);
 }

@@ -36,8 +36,9 @@ class SortKeysDialog final : public QDialog
     Q_OBJECT
 
 public:
+    // shortenedLines of the preview lines hold only the start of their line.
     SortKeysDialog(const SortKeySet &start, const QStringList &previewLines,
-                   QWidget *parent = nullptr);
+                   QWidget *parent = nullptr, qsizetype shortenedLines = 0);
     ~SortKeysDialog() override;
 
     // The keys as they stand. Members that the chosen part and comparison do
@@ -110,6 +111,7 @@ private:
 
     SortKeySet m_keys;
     const QStringList m_previewLines;
+    const qsizetype m_shortenedLines;
     int m_current = 0;
     bool m_loadingEditor = false;
     quint64 m_changeCount = 0;

@@ -15,6 +15,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <type_traits>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +76,36 @@ static_assert(StepsByRow.size() == std::tuple_size_v<std::remove_cvref_t<decltyp
 
 // How many content lines the "Sort Keys" dialog previews.
 constexpr qsizetype PreviewLines = 200;
+// How much of a row the status line reads for "Processing: ": a row of any
+// length costs no more than this.
+constexpr qsizetype StatusRowUnits = 300;
+
+// The first bytes of UTF-8 text that hold at most units UTF-16 units, never
+// splitting a character.
+std::string_view leadingUnits(std::string_view bytes, qsizetype units)
+{
+    std::size_t end = 0;
+    for (qsizetype count = 0; end < bytes.size();) {
+        count += uchar(bytes[end]) >= 0xF0 ? 2 : 1; // four bytes stand for a pair
+        if (count > units)
+            break;
+        ++end;
+        while (end < bytes.size() && Utf8::isContinuation(uchar(bytes[end])))
+            ++end;
+    }
+    return bytes.substr(0, end);
+}
+
+// What the status line says after a sort by keys: at rest, or how many
+// lines a pattern gave up on.
+QString restingText(qsizetype linesGaveUp)
+{
+    if (linesGaveUp == 0)
+        return u"Progress Bar"_s;
+    if (linesGaveUp == 1)
+        return u"1 line gave up on a pattern and counts as without the key"_s;
+    return u"%1 lines gave up on a pattern and count as without the key"_s.arg(linesGaveUp);
+}
 
 // The content rows to sort: references into the content's text blocks, and
 // the blocks, held so that the texts stay while commands that run during the
@@ -126,7 +157,8 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
                 QString &next = status[size_t(i % 2)];
                 next.resize(0);
                 next.append(u"Processing: ");
-                next.append(fileNameFromPath(Utf8::toUtf16(line->text())));
+                next.append(
+                    fileNameFromPath(Utf8::toUtf16(leadingUnits(line->text(), StatusRowUnits))));
                 ctx.status.setText(next);
             }
             ctx.status.yield();
@@ -136,10 +168,12 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
     return content;
 }
 
-// Asks what the option needs and sorts the lines by it.
-void sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
-                  const OptionSteps &steps, LineRefs &lines)
+// Asks what the option needs and sorts the lines by it. Gives how many lines
+// a pattern gave up on.
+qsizetype sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
+                       const OptionSteps &steps, LineRefs &lines)
 {
+    qsizetype linesGaveUp = 0;
     const auto sort = [&](qint32 number, const QString &text) {
         sortLines(lines, option, number, text, &ctx.status);
     };
@@ -170,20 +204,26 @@ void sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option
         break;
     }
     case SortAnswer::Keys: {
-        // The dialog previews the first lines; Cancel leaves them unsorted,
-        // as a cancelled number prompt does.
+        // The dialog previews the first lines, each from its start only; Cancel
+        // leaves them unsorted, as a cancelled number prompt does.
         std::optional<SortKeySet> keys;
         trap.run(steps.ask, [&] {
             QStringList preview;
-            for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), PreviewLines); ++i)
-                preview << Utf8::toUtf16(lines[i].text());
-            keys = ctx.keysChooser.chooseKeys(preview);
+            qsizetype shortened = 0;
+            for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), PreviewLines); ++i) {
+                const std::string_view text = lines[i].text();
+                const std::string_view start = leadingUnits(text, PreviewLineUnits);
+                preview << Utf8::toUtf16(start);
+                shortened += start.size() < text.size() ? 1 : 0;
+            }
+            keys = ctx.keysChooser.chooseKeys(preview, shortened);
         });
         if (keys)
-            trap.run(steps.sort, [&] { sortByKeys(lines, *keys, &ctx.status); });
+            trap.run(steps.sort, [&] { sortByKeys(lines, *keys, &ctx.status, &linesGaveUp); });
         break;
     }
     }
+    return linesGaveUp;
 }
 
 } // namespace
@@ -206,8 +246,10 @@ void startSorting(CommandContext &ctx)
 
     int row = -1;
     trap.run(Step::ReadOption, [&] { row = ctx.selectedOptionRow(); });
+    qsizetype linesGaveUp = 0;
     if (row >= 0 && size_t(row) < StepsByRow.size() && StepsByRow[size_t(row)])
-        sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], lines);
+        linesGaveUp =
+            sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], lines);
 
     // Appending K lines of N rows ends at position (K - 1) / N (fewer lines
     // when duplicates were removed); one insertion shows them all.
@@ -220,7 +262,7 @@ void startSorting(CommandContext &ctx)
 
     trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(Step::RestorePosition, [&] { ctx.status.setPosition(0); });
-    trap.run(Step::RestoreStatusText, [&] { ctx.status.setText(u"Progress Bar"_s); });
+    trap.run(Step::RestoreStatusText, [&] { ctx.status.setText(restingText(linesGaveUp)); });
     trap.run(Step::ShowDone,
              [&] { ctx.dialogs.message(u"Done."_s, ctx.shortTitle, UserDialogs::Icon::None); });
 }

@@ -6,7 +6,9 @@
 #include "support/WindowFixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -20,6 +22,7 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(SortKeySet)
+Q_DECLARE_METATYPE(SortKeysDialog::Control)
 
 // Failed comparisons show the keys as JSON.
 static char *toString(const SortKeySet &set)
@@ -149,6 +152,11 @@ private slots:
     void invalidEntries();
     void preview_data();
     void preview();
+    void previewNotes_data();
+    void previewNotes();
+    void eachLineInItsDirection();
+    void reasonsReadWithTheirControls_data();
+    void reasonsReadWithTheirControls();
     void chooser_data();
     void chooser();
 };
@@ -333,6 +341,110 @@ void tst_SortKeysDialog::preview()
     QCOMPARE(find<QLabel>(dialog, Control::PreviewNote)->text(), note);
 }
 
+void tst_SortKeysDialog::previewNotes_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<SortKeySet>("keys");
+    QTest::addColumn<qsizetype>("shortened");
+    QTest::addColumn<QString>("note");
+
+    // Thirty a's, a b and digits make (a+)+$ try every split of the a's.
+    const QString backtracking = QString(30, u'a') + u"b1"_s;
+    const SortKeySet nested{{patternKey(u"(a+)+$"_s, 0)}};
+    QTest::newRow("a pattern that gives up on two lines")
+        << QStringList{backtracking, u"aaa"_s, backtracking} << nested << qsizetype(0)
+        << u"3 lines, sorted by the keys as they stand. 2 lines gave up on a pattern and "
+           u"count as without the key."_s;
+    QTest::newRow("one line from its start only")
+        << QStringList{u"a"_s, u"b"_s} << SortKeySet{} << qsizetype(1)
+        << u"2 lines, sorted by the keys as they stand. 1 line is previewed from its start "
+           u"only; the sort takes it whole."_s;
+    QTest::newRow("two lines from their start only")
+        << QStringList{u"a"_s, u"b"_s} << SortKeySet{} << qsizetype(2)
+        << u"2 lines, sorted by the keys as they stand. 2 lines are previewed from their start "
+           u"only; the sort takes them whole."_s;
+}
+
+void tst_SortKeysDialog::previewNotes()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(SortKeySet, keys);
+    QFETCH(qsizetype, shortened);
+    QFETCH(QString, note);
+
+    SortKeysDialog dialog(keys, lines, nullptr, shortened);
+    QTRY_COMPARE(find<QLabel>(dialog, Control::PreviewNote)->text(), note);
+}
+
+// A Hebrew line reads from the right and an English one from the left in the
+// same preview; neither a note nor a cut that leaves only digits in sight
+// turns a line around.
+void tst_SortKeysDialog::eachLineInItsDirection()
+{
+    const QString hebrew = u"\u05e9\u05dc\u05d5\u05dd"_s;
+    const QStringList lines{hebrew, u"hello"_s, QString(600, u'1') + hebrew, u"123"_s};
+    SortKeysDialog dialog(SortKeySet{{fieldKey(2)}}, lines, nullptr);
+    QTRY_COMPARE(previewOrder(dialog), (QList<qsizetype>{0, 1, 2, 3}));
+    const QList<Qt::LayoutDirection> expected{Qt::RightToLeft, Qt::LeftToRight, Qt::RightToLeft,
+                                              Qt::LeftToRight};
+    QList<Qt::LayoutDirection> directions;
+    const QTextEdit *preview = find<QTextEdit>(dialog, Control::Preview);
+    for (QTextBlock block = preview->document()->begin(); block.isValid(); block = block.next()) {
+        QVERIFY2(block.text().contains(u"(no key 1)"_s), qPrintable(block.text()));
+        directions << block.textDirection();
+    }
+    QCOMPARE(directions, expected);
+}
+
+void tst_SortKeysDialog::reasonsReadWithTheirControls_data()
+{
+    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<Control>("control");
+    QTest::addColumn<QString>("description"); // empty: the key is valid
+
+    QTest::newRow("field 0") << fieldKey(0) << Control::FieldBox
+                             << u"The field number must be 1 or more."_s;
+    QTest::newRow("end before the start")
+        << charactersKey(5, 3) << Control::ToBox << u"The last character comes before the first."_s;
+    QTest::newRow("pattern that does not compile")
+        << patternKey(u"(a"_s, 0) << Control::PatternEdit
+        << u"The pattern does not compile: missing closing parenthesis (at character 3)."_s;
+    QTest::newRow("group the pattern does not have")
+        << patternKey(u"a(b)"_s, 2) << Control::PatternGroupBox << u"The pattern has no group 2."_s;
+    QTest::newRow("valid pattern") << patternKey(u"a(b)"_s, 1) << Control::PatternEdit << QString();
+}
+
+// A screen reader finds the key list by its label's words, each reason as the
+// description of the control it is about, and an invalid key's item says so.
+void tst_SortKeysDialog::reasonsReadWithTheirControls()
+{
+    QFETCH(SortKeySpec, key);
+    QFETCH(Control, control);
+    QFETCH(QString, description);
+
+    SortKeysDialog dialog(SortKeySet{{key, SortKeySpec{}}}, EntryLines, nullptr);
+    QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), description);
+    QCOMPARE(find<QWidget>(dialog, Control::PatternEdit)->accessibleDescription().isEmpty(),
+             control != Control::PatternEdit || description.isEmpty());
+
+    QAccessibleInterface *list =
+        QAccessible::queryAccessibleInterface(find<QListWidget>(dialog, Control::KeyList));
+    QVERIFY(list);
+    QCOMPARE(list->text(QAccessible::Name), u"Keys, the first compared first"_s);
+    QCOMPARE(list->childCount(), 2);
+    QCOMPARE(list->child(0)->text(QAccessible::Description),
+             description.isEmpty() ? QString() : u"Invalid: "_s + description);
+    QCOMPARE(list->child(1)->text(QAccessible::Description), QString());
+
+    // Made the whole line, the key reads as valid again.
+    find<QComboBox>(dialog, Control::PartBox)->setCurrentIndex(0);
+    if (!description.isEmpty()) {
+        QVERIFY(isValid(dialog.keys()));
+        QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), QString());
+        QCOMPARE(list->child(0)->text(QAccessible::Description), QString());
+    }
+}
+
 void tst_SortKeysDialog::chooser_data()
 {
     QTest::addColumn<QString>("stored"); // null: nothing stored
@@ -376,7 +488,7 @@ void tst_SortKeysDialog::chooser()
     DialogKeysChooser chooser;
     SortKeySet openedWith;
     answerDialog(script, accept, &openedWith);
-    const std::optional<SortKeySet> answer = chooser.chooseKeys(EntryLines);
+    const std::optional<SortKeySet> answer = chooser.chooseKeys(EntryLines, 0);
     QCOMPARE(openedWith, opened);
     if (!accept) {
         QVERIFY(!answer);
@@ -389,7 +501,7 @@ void tst_SortKeysDialog::chooser()
 
     // The next dialog starts from them.
     answerDialog(QString(), false, &openedWith);
-    QVERIFY(!DialogKeysChooser().chooseKeys(EntryLines));
+    QVERIFY(!DialogKeysChooser().chooseKeys(EntryLines, 0));
     QCOMPARE(openedWith, chosen);
 }
 
