@@ -254,6 +254,12 @@ void MainWindow::buildControls()
                               twipsRect(120, 6840, 3840, 405));
     m_clearResultsButton =
         makeButton(Element::ClearResultsButton, u"Clear List"_s, twipsRect(4080, 6840, 3840, 405));
+    // Both buttons read "Clear List"; a screen reader tells them apart by
+    // the list each one empties.
+    m_clearContentButton->setAccessibleName(u"Clear List: Content To Sort"_s);
+    m_clearContentButton->setAccessibleDescription(u"Removes every row of the content list"_s);
+    m_clearResultsButton->setAccessibleName(u"Clear List: Sorted Content (Results)"_s);
+    m_clearResultsButton->setAccessibleDescription(u"Removes every row of the results list"_s);
 
     m_statusBar = new StatusBar(this);
     StatusBar *bar = m_statusBar;
@@ -263,6 +269,7 @@ void MainWindow::buildControls()
     bar->setTextVisible(true);
     bar->setAlignment(Qt::AlignCenter);
     bar->setFocusPolicy(Qt::NoFocus);
+    bar->setAccessibleName(u"Status"_s);
     bar->display(m_status->position(), m_status->text());
     connect(m_status, &StatusLine::changed, this, &MainWindow::showStatus);
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the built program on a virtual X server with an accessibility bus of
-# its own, loads a three-line file into the content list and reads the list
-# back through AT-SPI, as a screen reader does: a table named after its
-# header whose rows are the file's lines, in order.
+# its own, loads a three-line file into the content list and reads the window
+# through AT-SPI, as a screen reader does (read-window.py): the lists as
+# tables named after their headers, the buttons, the status line and the
+# "Sort Keys" dialog.
 # Usage: accessible-rows.sh PATH-TO-PROGRAM
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -16,57 +17,13 @@ unset QT_QPA_PLATFORM
 export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 printf 'pear\napple\nfig\n' >"$work/lines.txt"
 
-# The client: finds the program on the bus, then its content list, and waits
-# (30 s at most) until the list holds as many rows as the file has lines.
-cat >"$work/read-rows.py" <<'EOF'
-import sys
-import time
-
-import pyatspi
-
-LIST_NAME = "Content To Sort"
-expected = open(sys.argv[1], encoding="utf-8").read().splitlines()
-deadline = time.monotonic() + 30
-
-
-def find_list(node, depth=0):
-    if node is None or depth > 20:
-        return None
-    if node.getRole() == pyatspi.ROLE_TABLE:
-        # A table's children are its cells: nothing more to look for there.
-        return node if node.name == LIST_NAME else None
-    for i in range(node.childCount):
-        found = find_list(node.getChildAtIndex(i), depth + 1)
-        if found is not None:
-            return found
-    return None
-
-
-seen = "no program named Tarnveil on the accessibility bus"
-while time.monotonic() < deadline:
-    try:
-        desktop = pyatspi.Registry.getDesktop(0)
-        apps = [app for app in desktop if app is not None and app.name.lower() == "tarnveil"]
-        found = find_list(apps[0]) if apps else None
-        if apps and found is None:
-            seen = "no table named %r in the program" % LIST_NAME
-        if found is not None:
-            table = found.queryTable()
-            rows = [table.getAccessibleAt(row, 0).name for row in range(table.nRows)]
-            seen = "rows %r, header %r" % (rows, table.getColumnDescription(0))
-            if table.nRows == len(expected):
-                print(seen)
-                if rows != expected or table.getColumnDescription(0) != LIST_NAME:
-                    print("expected rows %r under %r" % (expected, LIST_NAME), file=sys.stderr)
-                    sys.exit(1)
-                print("the content list reads as the file's lines, in order")
-                sys.exit(0)
-    except Exception as error:  # the program may still be starting
-        seen = "%s: %s" % (type(error).__name__, error)
-    time.sleep(0.2)
-print("timed out after 30 s: " + seen, file=sys.stderr)
-sys.exit(1)
-EOF
+# Start Sorting opens "Sort Keys" with a pattern as the key.
+mkdir -p "$XDG_CONFIG_HOME/Hallowmere"
+cat >"$XDG_CONFIG_HOME/Hallowmere/Hallowmere.ini" <<'INI'
+[Tarnveil]
+Combo1=28
+SortKeys="{\"keys\": [{\"part\": \"pattern\", \"pattern\": \"(a)\", \"group\": 1}]}"
+INI
 
 dbus-run-session -- "$here/on-x-server.sh" bash -c '
     # The accessibility bus, started as a desktop session starts it.
@@ -76,4 +33,4 @@ dbus-run-session -- "$here/on-x-server.sh" bash -c '
     trap "kill $pid 2>/dev/null; wait $pid 2>/dev/null" EXIT
     # Debian'"'"'s own Python: pyatspi is a Debian package.
     /usr/bin/python3 "$2" "$1"
-' "$program" "$work/lines.txt" "$work/read-rows.py"
+' "$program" "$work/lines.txt" "$here/read-window.py"
