@@ -32,8 +32,8 @@ class RowListView;
 class RowModel;
 class SortKeysChooser;
 class SpreadsheetAutomation;
-class StatusBar;
 class StatusLine;
+class StatusLineView;
 class UserDialogs;
 struct CommandContext;
 
@@ -115,5 +115,5 @@ private:
     QPushButton *m_sortButton = nullptr;
     QGroupBox *m_sortOptionsFrame = nullptr;
     QComboBox *m_sortOptionList = nullptr;
-    StatusBar *m_statusBar = nullptr;
+    StatusLineView *m_statusBar = nullptr;
 };

@@ -24,8 +24,8 @@ struct FileDialogUser
 {
     int typeSteps = 0;
     QString name;
-    QStringList offered;
-    QString firstType;
+    QStringList offered{};
+    QString firstType{};
 
     void answerNextDialog()
     {

@@ -1,0 +1,144 @@
+// The lists' context menus and the window's keys.
+#include "app/MainWindow.h"
+
+#include "commands/CommandContext.h"
+#include "commands/CopyToClipboard.h"
+#include "commands/PasteLines.h"
+#include "commands/ResultsMenu.h"
+#include "lists/RowListView.h"
+#include "lists/RowModel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+QAction *MainWindow::addListAction(RowListView *list, const QString &caption,
+                                   const QList<QKeySequence> &keys, Element element,
+                                   const std::function<void()> &command)
+{
+    auto *action = new QAction(caption, list);
+    action->setShortcuts(keys);
+    // Keys act while the list has the focus; the menu shows them.
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+    list->addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, element, command] { runCommand(element, command); });
+    return action;
+}
+
+void MainWindow::buildListMenus()
+{
+    QList<QKeySequence> pasteKeys = QKeySequence::keyBindings(QKeySequence::Paste);
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}) {
+        if (!pasteKeys.contains(key))
+            pasteKeys.append(key);
+    }
+    const auto copyLineOf = [this](RowListView *list) {
+        return [this, list] { copyLine(*m_context, *list->rowModel(), selectedRow(list)); };
+    };
+
+    auto *contentMenu = new QMenu(m_contentView);
+    QAction *paste = addListAction(m_contentView, u"Paste Lines"_s, pasteKeys, Element::PasteLines,
+                                   [this] { pasteLines(*m_context); });
+    QAction *copyContentLine =
+        addListAction(m_contentView, u"Copy Line"_s, QKeySequence::keyBindings(QKeySequence::Copy),
+                      Element::CopyLine, copyLineOf(m_contentView));
+    contentMenu->addAction(paste);
+    contentMenu->addAction(copyContentLine);
+    connect(contentMenu, &QMenu::aboutToShow, this, [this, paste, copyContentLine] {
+        paste->setEnabled(!m_pointer.busy());
+        copyContentLine->setEnabled(selectedRow(m_contentView) >= 0);
+    });
+
+    auto *resultsMenu = new QMenu(m_resultsView);
+    const QList<QAction *> changing = {
+        addListAction(m_resultsView, u"Check All"_s, {}, Element::ResultsMenu,
+                      [this] { checkAllResults(*m_context); }),
+        addListAction(m_resultsView, u"Uncheck All"_s, {}, Element::ResultsMenu,
+                      [this] { uncheckAllResults(*m_context); }),
+        addListAction(m_resultsView, u"Invert Checks"_s, {}, Element::ResultsMenu,
+                      [this] { invertResultChecks(*m_context); }),
+    };
+    QAction *copyResultsLine =
+        addListAction(m_resultsView, u"Copy Line"_s, QKeySequence::keyBindings(QKeySequence::Copy),
+                      Element::CopyLine, copyLineOf(m_resultsView));
+    QAction *appendChecked =
+        addListAction(m_resultsView, u"Append Checked To Content"_s, {}, Element::ResultsMenu,
+                      [this] { appendCheckedToContent(*m_context); });
+    resultsMenu->addActions(changing);
+    resultsMenu->addSeparator();
+    resultsMenu->addAction(copyResultsLine);
+    resultsMenu->addAction(appendChecked);
+    connect(resultsMenu, &QMenu::aboutToShow, this,
+            [this, changing, copyResultsLine, appendChecked] {
+                const bool changes = !m_pointer.busy() && m_resultsModel->count() > 0;
+                for (QAction *action : changing)
+                    action->setEnabled(changes);
+                appendChecked->setEnabled(changes);
+                copyResultsLine->setEnabled(selectedRow(m_resultsView) >= 0);
+            });
+
+    for (const auto &listAndMenu :
+         {std::pair{m_contentView, contentMenu}, std::pair{m_resultsView, resultsMenu}}) {
+        RowListView *const list = listAndMenu.first;
+        QMenu *const menu = listAndMenu.second;
+        // The entries carry the lists' keys: what the menu showed disabled
+        // takes its keys again once it has gone (the commands themselves
+        // refuse a busy window).
+        connect(menu, &QMenu::aboutToHide, this, [menu] {
+            for (QAction *action : menu->actions())
+                action->setEnabled(true);
+        });
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this, [list, menu](const QPoint &pos) {
+            if (!QApplication::activePopupWidget())
+                menu->popup(list->viewport()->mapToGlobal(pos));
+        });
+        // From the keyboard the menu opens at the current row.
+        auto *menuKey = new QAction(list);
+        menuKey->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+        menuKey->setShortcutContext(Qt::WidgetShortcut);
+        list->addAction(menuKey);
+        connect(menuKey, &QAction::triggered, this, [list, menu] {
+            if (QApplication::activePopupWidget())
+                return;
+            const QRect row = list->visualRect(list->currentIndex());
+            const QPoint at = row.isValid() && list->viewport()->rect().intersects(row)
+                                  ? row.bottomLeft()
+                                  : QPoint(0, 0);
+            menu->popup(list->viewport()->mapToGlobal(at));
+        });
+    }
+}
+
+void MainWindow::buildShortcuts()
+{
+    // The desktop's keys for the commands that have one, wherever the focus is.
+    const std::pair<QPushButton *, QKeySequence> keys[] = {
+        {m_loadFilesButton, QKeySequence(QKeySequence::Open)},
+        {m_saveTextFileButton, QKeySequence(QKeySequence::Save)},
+        {m_sortButton, QKeySequence(Qt::Key_F5)},
+    };
+    for (const auto &[button, key] : keys) {
+        auto *action = new QAction(button);
+        action->setShortcut(key);
+        // A key held down starts the command once, not again in its yields.
+        action->setAutoRepeat(false);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, button, &QPushButton::click);
+    }
+}
+
+int MainWindow::selectedRow(const RowListView *list)
+{
+    const QItemSelectionModel *selection = list->selectionModel();
+    const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.front().row();
+}
