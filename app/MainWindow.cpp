@@ -98,7 +98,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     m_commandDialogs = std::make_unique<ClosingDialogs>(m_dialogs, *m_status);
     m_context.reset(new CommandContext{
         *m_commandDialogs, *m_status, m_pointer, *m_contentModel, *m_resultsModel,
-        services.clipboard, services.spreadsheet, services.keysChooser,
+        services.clipboard, services.spreadsheet, services.keysChooser, services.filterChooser,
         [this] { return m_sortOptionList->currentIndex(); }, productName()});
     m_pointer.onChange = [this](WindowPointer::Shape shape) { showPointer(shape); };
 

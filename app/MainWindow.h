@@ -31,6 +31,7 @@ class QPushButton;
 class RowListView;
 class RowModel;
 class SortKeysChooser;
+class LineFilterChooser;
 class SpreadsheetAutomation;
 class StatusLine;
 class StatusLineView;
@@ -45,6 +46,7 @@ struct MainWindowServices
     Clipboard &clipboard;
     SpreadsheetAutomation &spreadsheet;
     SortKeysChooser &keysChooser;
+    LineFilterChooser &filterChooser;
     QString programFolder; // where the optional skin and hand pointer files are
 };
 

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/DialogKeysChooser.h"
+#include "app/LineFilterDialog.h"
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
 #include "app/QtDialogs.h"
@@ -44,9 +45,12 @@ int main(int argc, char *argv[])
     SystemClipboard clipboard;
     const std::unique_ptr<SpreadsheetAutomation> spreadsheet = XlsxSpreadsheet::forThisDesktop();
     DialogKeysChooser keysChooser;
-    MainWindow window({dialogs, clipboard, *spreadsheet, keysChooser, programFolder()});
+    DialogFilterChooser filterChooser;
+    MainWindow window(
+        {dialogs, clipboard, *spreadsheet, keysChooser, filterChooser, programFolder()});
     dialogs.setParentWindow(&window);
     keysChooser.setParentWindow(&window);
+    filterChooser.setParentWindow(&window);
     window.show();
     // After start-up, as if the user had chosen the files in the open dialog.
     if (!line.files.isEmpty())

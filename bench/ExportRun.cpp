@@ -4,6 +4,7 @@
 #include "commands/WindowPointer.h"
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
+#include "support/ScriptedFilterChooser.h"
 #include "support/ScriptedKeysChooser.h"
 
 #include <sys/resource.h>
@@ -73,10 +74,11 @@ bool exportRows(const BenchLines &rows, Format format, const QString &out, doubl
     RowModel results(true);
     results.setHeader(u"Sorted Content (Results)"_s);
     results.append(rows.blocks, rows.refs);
-    ScriptedKeysChooser keysChooser; // no export asks for keys
+    ScriptedKeysChooser keysChooser; // no export asks for keys or a filter
+    ScriptedFilterChooser filterChooser;
     CommandContext ctx{
-        run.dialogs(),     status,      pointer, content,      results, run.clipboard(),
-        run.spreadsheet(), keysChooser, {},      u"Tarnveil"_s};
+        run.dialogs(),     status,      pointer,       content, results,      run.clipboard(),
+        run.spreadsheet(), keysChooser, filterChooser, {},      u"Tarnveil"_s};
     *exportMs = run.run(ctx);
     return run.finish();
 }

@@ -9,6 +9,7 @@
 #include "support/RecordingSpreadsheet.h"
 #include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedFilterChooser.h"
 #include "support/ScriptedKeysChooser.h"
 
 #include <QAction>
@@ -99,10 +100,11 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     RecordingSpreadsheet unusedSpreadsheet;
     Clipboard &clipboard = then.clipboard ? *then.clipboard : ownClipboard;
     ScriptedKeysChooser keysChooser;
+    ScriptedFilterChooser filterChooser;
     if (then.keys)
         keysChooser.answers.append(*then.keys);
     MainWindow window({dialogs, clipboard, then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
-                       keysChooser, QCoreApplication::applicationDirPath()});
+                       keysChooser, filterChooser, QCoreApplication::applicationDirPath()});
     window.show();
     QCoreApplication::processEvents();
     window.sortOptionList()->setCurrentIndex(option);

@@ -5,6 +5,7 @@
 #include <functional>
 
 class Clipboard;
+class LineFilterChooser;
 class Progress;
 class RowModel;
 class SortKeysChooser;
@@ -27,6 +28,7 @@ struct CommandContext
     Clipboard &clipboard;
     SpreadsheetAutomation &spreadsheet;
     SortKeysChooser &keysChooser;           // the "Sort Keys" dialog
+    LineFilterChooser &filterChooser;       // what the lines are to contain
     std::function<int()> selectedOptionRow; // row in the sort option table, -1 for none
     QString shortTitle;                     // caption of boxes that name none of their own
 };

@@ -5,9 +5,8 @@
 using namespace Qt::StringLiterals;
 
 CommandFixture::CommandFixture(SpreadsheetAutomation &automation)
-    : ctx{dialogs,      status,      pointer,
-          content,      results,     clipboard,
-          automation,   keysChooser, [this] { return selectedOption; },
+    : ctx{dialogs,      status,     pointer,     content,       results,
+          clipboard,    automation, keysChooser, filterChooser, [this] { return selectedOption; },
           u"Tarnveil"_s}
 {
     results.setHeader(u"Sorted Content (Results)"_s);

@@ -7,6 +7,7 @@
 #include "support/RecordingProgress.h"
 #include "support/RecordingSpreadsheet.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedFilterChooser.h"
 #include "support/ScriptedKeysChooser.h"
 
 #include <QStringList>
@@ -27,6 +28,7 @@ struct CommandFixture
     MemoryClipboard clipboard;
     RecordingSpreadsheet spreadsheet;
     ScriptedKeysChooser keysChooser;
+    ScriptedFilterChooser filterChooser;
     int selectedOption = -1; // the row of the sort option list; -1 for none
     // Every shape the pointer was set to, in order.
     std::vector<WindowPointer::Shape> pointerShapes;

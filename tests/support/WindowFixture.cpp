@@ -23,7 +23,7 @@ MainWindow &WindowFixture::makeWindow(const Services &replaced)
     m_window = std::make_unique<MainWindow>(
         MainWindowServices{dialogs, replaced.clipboard ? *replaced.clipboard : clipboard,
                            replaced.spreadsheet ? *replaced.spreadsheet : spreadsheet, keysChooser,
-                           m_programFolder.path()});
+                           filterChooser, m_programFolder.path()});
     return *m_window;
 }
 

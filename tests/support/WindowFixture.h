@@ -5,6 +5,7 @@
 #include "support/MemoryClipboard.h"
 #include "support/RecordingSpreadsheet.h"
 #include "support/ScriptedDialogs.h"
+#include "support/ScriptedFilterChooser.h"
 #include "support/ScriptedKeysChooser.h"
 
 #include <QTemporaryDir>
@@ -38,6 +39,7 @@ public:
     MemoryClipboard clipboard;
     RecordingSpreadsheet spreadsheet;
     ScriptedKeysChooser keysChooser;
+    ScriptedFilterChooser filterChooser;
 
     // Where the window looks for its skin and hand pointer files.
     QString programFolder() const { return m_programFolder.path(); }
