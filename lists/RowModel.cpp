@@ -157,6 +157,7 @@ void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
 {
     if (spans.empty())
         return;
+    emit aboutToChange();
     for (const RowSpan &span : spans) {
         if (span.size > qsizetype(std::numeric_limits<quint32>::max()) || span.offset > MaxOffset)
             throw Failure::outOfMemory();
@@ -174,6 +175,7 @@ void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &line
 {
     if (lines.size() == 0)
         return;
+    emit aboutToChange();
     // Room and slots first: nothing may fail once the rows are announced.
     makeRoom(lines.size());
     std::vector<quint32> slotOf(blocks.size(), std::numeric_limits<quint32>::max());
@@ -196,6 +198,7 @@ void RowModel::appendChecked(const RowModel &from)
     const qsizetype size = from.checkedCount();
     if (size == 0)
         return;
+    emit aboutToChange();
     // Room and slots first: nothing may fail once the rows are announced.
     makeRoom(size);
     std::vector<quint32> slotOf(from.m_blocks.size(), std::numeric_limits<quint32>::max());
@@ -236,6 +239,7 @@ void RowModel::removeAt(int index)
 {
     if (index < 0 || index >= count())
         return;
+    emit aboutToChange();
     m_freeSlots.reserve(m_freeSlots.size() + 1);
     beginRemoveRows(QModelIndex(), index, index);
     const quint32 slotIndex = m_rows[size_t(index)].slot();
@@ -253,6 +257,7 @@ void RowModel::removeAt(int index)
 
 void RowModel::clear()
 {
+    emit aboutToChange();
     beginResetModel();
     m_rows = {};
     m_checked = {};

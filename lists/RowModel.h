@@ -81,6 +81,13 @@ public:
     std::vector<TextBlock> blocks() const;
     const QByteArray *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
 
+signals:
+    // Emitted before any row is added, removed or replaced (before the rows'
+    // storage moves), so that work reading the rows on another thread can
+    // stop first. Check marks may change without it.
+    void aboutToChange();
+
+public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
