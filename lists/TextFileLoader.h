@@ -13,13 +13,12 @@ class UserDialogs;
 // returns deleted and its text split at line feeds; lines that hold nothing but
 // spaces are skipped, every other line becomes a row exactly as it stands.
 
-// The rows of a file's bytes. A first byte FF or FE means 16-bit code units
+// A file's bytes: a first byte FF or FE means 16-bit code units
 // (big-endian after the mark FE FF, little-endian otherwise; the mark itself is
 // dropped, an odd last byte becomes U+FFFD). Anything else is UTF-8 when all of
 // it is valid UTF-8 (its mark dropped), and Windows-1252 otherwise. Carriage
 // returns are deleted, the text is split at line feeds, and lines empty after
 // trimming spaces (U+0020 only) are skipped.
-QStringList rowsFromBytes(QByteArrayView bytes);
 
 // A loaded file: its decoded text as one block, and where its rows are in it.
 struct LoadedText
@@ -52,9 +51,6 @@ LoadedText loadText(QString text, const QString &source, Progress *progress = nu
 // nothing of the input is kept.
 LoadedText loadStream(int fd, const QString &source, Progress *progress = nullptr,
                       qint64 memoryLimit = 0);
-
-// The rows of loadTextFile, each a text of its own.
-QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
 
 // Appends the rows of a file to a list in one insertion once the file is
 // read whole, or shows "File not

@@ -7,6 +7,7 @@
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+#include "support/LoaderRows.h"
 #include "support/ReferenceLoader.h"
 
 #include <QByteArray>

@@ -1,6 +1,7 @@
 #include "core/Failure.h"
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
+#include "support/LoaderRows.h"
 #include "support/RecordingProgress.h"
 #include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"

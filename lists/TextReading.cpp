@@ -1,0 +1,184 @@
+#include "lists/TextReading.h"
+
+#include "lists/LoadMeter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/sysinfo.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace TextReading {
+
+namespace {
+
+QString quoted(const QString &path)
+{
+    return u'"' + QDir::toNativeSeparators(path) + u'"';
+}
+
+Failure cannotRead(const QString &path, const QString &reason)
+{
+    return Failure(u"Cannot read "_s + quoted(path) + u": "_s + reason);
+}
+
+Failure streamFailure(const QString &source, int error)
+{
+    return Failure(u"Cannot read "_s + source + u": "_s +
+                   QString::fromLocal8Bit(std::strerror(error)));
+}
+
+} // namespace
+
+qint64 lineFeedsIn(QByteArrayView bytes)
+{
+    return std::count(bytes.begin(), bytes.end(), '\n');
+}
+
+Failure outOfMemory(const QString &path)
+{
+    return Failure(u"Out of memory while loading "_s + quoted(path));
+}
+
+Failure sourceOutOfMemory(const QString &source)
+{
+    return Failure(u"Out of memory while loading "_s + source);
+}
+
+// A load that would need more than the machine's memory and swap (or the
+// limit given) is refused before the system has to kill the program for it.
+bool fitsInMemory(qint64 bytesNeeded, qint64 limit)
+{
+    if (limit > 0)
+        return bytesNeeded <= limit;
+    struct sysinfo info = {};
+    if (sysinfo(&info) != 0)
+        return true;
+    const double total = (double(info.totalram) + double(info.totalswap)) * info.mem_unit;
+    return double(bytesNeeded) <= total;
+}
+
+// A UTF-8 file's bytes are its block; other files live beside their UTF-8
+// block for a moment (up to three bytes a byte, counted as two: those files
+// are mostly ASCII). Each row takes two small records: where it is in the
+// block, and the list's own.
+qint64 bytesToLoad(qint64 fileSize, qint64 lines)
+{
+    return fileSize * 3 + lines * 32;
+}
+
+// Reads the file in chunks, counting its line feeds on the way, so that the
+// window can repaint in between.
+FileBytes readWholeFile(const QString &path, LoadMeter &meter)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw cannotRead(path, u"It is a folder"_s);
+    if (!info.isFile())
+        throw cannotRead(path, u"It is not a regular file"_s);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw cannotRead(path, file.errorString());
+
+    const qint64 size = file.size();
+    if (!fitsInMemory(bytesToLoad(size, 0)))
+        throw outOfMemory(path);
+
+    FileBytes read;
+    QByteArray &bytes = read.bytes;
+    bytes.resize(size);
+    qint64 done = 0;
+    constexpr qint64 Chunk = qint64(8) << 20;
+    while (done < size) {
+        meter.read(done);
+        const qint64 got = file.read(bytes.data() + done,
+                                     meter.active() ? std::min(Chunk, size - done) : size - done);
+        if (got < 0)
+            throw cannotRead(path, file.errorString());
+        if (got == 0)
+            break;
+        read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(done, got));
+        done += got;
+    }
+    bytes.truncate(done);
+
+    // Files that report no size (or grew meanwhile) are read on to their end.
+    char chunk[65536];
+    for (;;) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0)
+            throw cannotRead(path, file.errorString());
+        if (got == 0)
+            break;
+        if (!fitsInMemory(bytesToLoad(bytes.size() + got, 0)))
+            throw outOfMemory(path);
+        bytes.append(chunk, got);
+        read.lineFeeds += lineFeedsIn(QByteArrayView(chunk, got));
+    }
+    return read;
+}
+
+// Reads a descriptor to its end. With progress it waits for input in short
+// polls and yields between them, so a pipe that is slow to fill, or a
+// terminal, leaves the window alive.
+FileBytes readStream(int fd, const QString &source, LoadMeter &meter, qint64 memoryLimit)
+{
+    constexpr qsizetype Chunk = qsizetype(1) << 20;
+    constexpr int PollMs = 20;
+    FileBytes read;
+    QByteArray &bytes = read.bytes;
+    qsizetype size = 0;
+    // A pipe that holds more at a time takes fewer turns of its writer and
+    // this reader; where the system says no, it keeps its size.
+    struct stat info = {};
+    if (::fstat(fd, &info) == 0 && S_ISFIFO(info.st_mode))
+        ::fcntl(fd, F_SETPIPE_SZ, int(Chunk));
+    for (;;) {
+        if (meter.active()) {
+            pollfd ready{fd, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, PollMs);
+            if (polled < 0 && errno != EINTR)
+                throw streamFailure(source, errno);
+            if (polled <= 0) {
+                meter.readSome(size);
+                continue;
+            }
+        }
+        if (!fitsInMemory(bytesToLoad(size + Chunk, read.lineFeeds), memoryLimit))
+            throw sourceOutOfMemory(source);
+        bytes.resize(size + Chunk);
+        const ssize_t got = ::read(fd, bytes.data() + size, size_t(Chunk));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                // Input left non-blocking by whoever started the program.
+                pollfd ready{fd, POLLIN, 0};
+                if (!meter.active())
+                    ::poll(&ready, 1, -1);
+                continue;
+            }
+            throw streamFailure(source, errno);
+        }
+        if (got == 0)
+            break;
+        read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(size, got));
+        size += got;
+        meter.readSome(size);
+    }
+    bytes.truncate(size);
+    return read;
+}
+
+} // namespace TextReading

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "lists/TextFileLoader.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+
+// The loader's rows, each a text of its own, for the tests to compare.
+
+// The rows that a file of these bytes would give.
+QStringList rowsFromBytes(QByteArrayView bytes);
+
+// The rows of loadTextFile.
+QStringList rowsFromTextFile(const QString &path, Progress *progress = nullptr);
