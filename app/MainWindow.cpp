@@ -25,6 +25,7 @@
 #include "core/Failure.h"
 #include "core/Files.h"
 #include "core/NumberText.h"
+#include "lists/RowHistory.h"
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
@@ -92,8 +93,11 @@ std::optional<int> storedRow(const QString &text, int rows)
 MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
     : QWidget(parent), m_dialogs(services.dialogs), m_programFolder(services.programFolder),
       m_status(new StatusLine(this)), m_pointerRules(new PointerRules(m_pointer, this)),
-      m_contentModel(new RowModel(false, this)), m_resultsModel(new RowModel(true, this))
+      m_contentModel(new RowModel(false, this)), m_resultsModel(new RowModel(true, this)),
+      m_history(std::make_unique<RowHistory>())
 {
+    m_history->watch(*m_contentModel);
+    m_history->watch(*m_resultsModel);
     // Only commands see these: their handlers let CommandAborted unwind them.
     m_commandDialogs = std::make_unique<ClosingDialogs>(m_dialogs, *m_status);
     m_context.reset(new CommandContext{
@@ -223,13 +227,16 @@ void MainWindow::buildControls()
         list->setBusyTest([this] { return m_pointer.busy(); });
     m_contentView->setAcceptFileDrops(true);
     connect(m_contentView, &RowListView::filesDropped, this, [this](const QStringList &paths) {
-        runCommand(Element::ContentList, [&] { loadDroppedFiles(*m_context, paths); });
+        runCommand(Element::ContentList, u"Drop Files"_s,
+                   [&] { loadDroppedFiles(*m_context, paths); });
     });
 
     m_contentView->setAcceptTextDrops(true);
     connect(m_contentView, &RowListView::textDropped, this, [this](const QString &text) {
-        runCommand(Element::ContentList, [&] { appendDroppedText(*m_context, text); });
+        runCommand(Element::ContentList, u"Drop Text"_s,
+                   [&] { appendDroppedText(*m_context, text); });
     });
+    buildHistoryActions();
     buildListMenus();
     buildShortcuts();
 
@@ -299,18 +306,25 @@ void MainWindow::rememberSortOption()
 
 void MainWindow::loadFiles(const QStringList &paths)
 {
-    runCommand(Element::LoadFilesButton, [&] { loadGivenFiles(*m_context, paths); });
+    const QString name = paths == QStringList{standardInputArgument()} ? u"Load Standard Input"_s
+                                                                       : m_loadFilesButton->text();
+    runCommand(Element::LoadFilesButton, name, [&] { loadGivenFiles(*m_context, paths); });
 }
 
 void MainWindow::connectCommand(QPushButton *button, Element element,
                                 void (*command)(CommandContext &))
 {
-    connect(button, &QPushButton::clicked, this,
-            [this, element, command] { runCommand(element, [&] { command(*m_context); }); });
+    // The step is named for the button's caption as built, whatever a skin
+    // makes of it.
+    connect(button, &QPushButton::clicked, this, [this, element, command, name = button->text()] {
+        runCommand(element, name, [&] { command(*m_context); });
+    });
 }
 
-void MainWindow::runCommand(Element element, const std::function<void()> &command)
+void MainWindow::runCommand(Element element, const QString &stepName,
+                            const std::function<void()> &command)
 {
+    const RecordedStep step(m_history.get(), stepName);
     // Nothing may leave a handler into Qt's signal dispatch. Commands trap
     // their own failures; what escapes them anyway is told once here.
     try {
@@ -321,6 +335,36 @@ void MainWindow::runCommand(Element element, const std::function<void()> &comman
     } catch (...) {
         if (!m_status->aborted())
             ErrorTrap(m_dialogs, locationOf(element)).reportUnnumbered(std::current_exception());
+    }
+}
+
+void MainWindow::undo()
+{
+    stepThroughHistory(false);
+}
+
+void MainWindow::redo()
+{
+    stepThroughHistory(true);
+}
+
+void MainWindow::stepThroughHistory(bool forward)
+{
+    // A command that runs (even one that yields without the hourglass, under
+    // a nested one that put the pointer back) holds rows of the lists.
+    if (m_pointer.busy() || m_history->stepOpen())
+        return;
+    const QString name = forward ? m_history->redoName() : m_history->undoName();
+    try {
+        if (!(forward ? m_history->redo() : m_history->undo()))
+            return;
+        m_status->setPosition(0);
+        m_status->setText((forward ? u"Redone: "_s : u"Undone: "_s) + name);
+    } catch (...) {
+        // The history is forgotten; the lists keep what was undone so far.
+        m_status->setPosition(0);
+        m_status->setText((forward ? u"Cannot redo %1: %2"_s : u"Cannot undo %1: %2"_s)
+                              .arg(name, failureDescription(std::current_exception())));
     }
 }
 

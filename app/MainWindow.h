@@ -19,7 +19,9 @@
 //   -> text file, clipboard or spreadsheet
 //
 // The status line and the window's pointer, which doubles as the busy flag,
-// are shared by all commands.
+// are shared by all commands. Every change to either list is a step of the
+// window's one undo history (RowHistory), named for the command or the
+// list's own action that made it.
 
 class Clipboard;
 class QAction;
@@ -29,6 +31,7 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class RowListView;
+class RowHistory;
 class RowModel;
 class SortKeysChooser;
 class LineFilterChooser;
@@ -64,6 +67,12 @@ public:
     StatusLine &statusLine() { return *m_status; }
     WindowPointer &pointer() { return m_pointer; }
     QComboBox *sortOptionList() const { return m_sortOptionList; }
+    RowHistory &history() { return *m_history; }
+    // What Ctrl+Z and Ctrl+Shift+Z (or Ctrl+Y) do: take back the last step of
+    // the history, or do the last undone one again, and say so on the status
+    // line. Nothing while a command runs.
+    void undo();
+    void redo();
     // Loads files as if chosen in the open dialog of "Load Text From File"
     // (files named on the command line).
     void loadFiles(const QStringList &paths);
@@ -76,6 +85,7 @@ protected:
 
 private:
     void buildControls();
+    void buildHistoryActions();
     void buildListMenus();
     void buildShortcuts();
     QAction *addListAction(RowListView *list, const QString &caption,
@@ -86,7 +96,10 @@ private:
     void startUp();
     void rememberSortOption();
     void connectCommand(QPushButton *button, Element element, void (*command)(CommandContext &));
-    void runCommand(Element element, const std::function<void()> &command);
+    // Runs the command as one step of the history, named for what the user did.
+    void runCommand(Element element, const QString &stepName, const std::function<void()> &command);
+    void stepThroughHistory(bool forward);
+    void showHistoryEntries();
     void showPointer(WindowPointer::Shape shape);
     void showStatus();
 
@@ -102,6 +115,7 @@ private:
     PointerRules *m_pointerRules;
     RowModel *m_contentModel;
     RowModel *m_resultsModel;
+    std::unique_ptr<RowHistory> m_history;
     std::unique_ptr<CommandContext> m_context;
 
     RowListView *m_contentView = nullptr;
@@ -118,4 +132,6 @@ private:
     QGroupBox *m_sortOptionsFrame = nullptr;
     QComboBox *m_sortOptionList = nullptr;
     StatusLineView *m_statusBar = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
 };

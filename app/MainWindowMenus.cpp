@@ -5,6 +5,7 @@
 #include "commands/CopyToClipboard.h"
 #include "commands/PasteLines.h"
 #include "commands/ResultsMenu.h"
+#include "lists/RowHistory.h"
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
 
@@ -27,8 +28,19 @@ QAction *MainWindow::addListAction(RowListView *list, const QString &caption,
     action->setShortcutVisibleInContextMenu(true);
     list->addAction(action);
     connect(action, &QAction::triggered, this,
-            [this, element, command] { runCommand(element, command); });
+            [this, element, caption, command] { runCommand(element, caption, command); });
     return action;
+}
+
+void MainWindow::showHistoryEntries()
+{
+    const bool idle = !m_pointer.busy() && !m_history->stepOpen();
+    const QString undoName = m_history->undoName();
+    const QString redoName = m_history->redoName();
+    m_undoAction->setText(undoName.isEmpty() ? u"Undo"_s : u"Undo "_s + undoName);
+    m_undoAction->setEnabled(idle && !undoName.isEmpty());
+    m_redoAction->setText(redoName.isEmpty() ? u"Redo"_s : u"Redo "_s + redoName);
+    m_redoAction->setEnabled(idle && !redoName.isEmpty());
 }
 
 void MainWindow::buildListMenus()
@@ -43,7 +55,16 @@ void MainWindow::buildListMenus()
         return [this, list] { copyLine(*m_context, *list->rowModel(), selectedRow(list)); };
     };
 
+    // Both menus open with the window's one history.
+    const auto addHistoryEntries = [this](QMenu *menu) {
+        menu->addAction(m_undoAction);
+        menu->addAction(m_redoAction);
+        menu->addSeparator();
+        connect(menu, &QMenu::aboutToShow, this, &MainWindow::showHistoryEntries);
+    };
+
     auto *contentMenu = new QMenu(m_contentView);
+    addHistoryEntries(contentMenu);
     QAction *paste = addListAction(m_contentView, u"Paste Lines"_s, pasteKeys, Element::PasteLines,
                                    [this] { pasteLines(*m_context); });
     QAction *copyContentLine =
@@ -57,6 +78,7 @@ void MainWindow::buildListMenus()
     });
 
     auto *resultsMenu = new QMenu(m_resultsView);
+    addHistoryEntries(resultsMenu);
     const QList<QAction *> changing = {
         addListAction(m_resultsView, u"Check All"_s, {}, Element::ResultsMenu,
                       [this] { checkAllResults(*m_context); }),
@@ -115,6 +137,34 @@ void MainWindow::buildListMenus()
             menu->popup(list->viewport()->mapToGlobal(at));
         });
     }
+}
+
+void MainWindow::buildHistoryActions()
+{
+    // Wherever the focus is; an editor with a history of its own (a text
+    // field) takes the keys first.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+        if (!redoKeys.contains(key))
+            redoKeys.append(key);
+    }
+    QList<QKeySequence> undoKeys = QKeySequence::keyBindings(QKeySequence::Undo);
+    if (!undoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Z)))
+        undoKeys.prepend(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    const std::pair<QAction **, QList<QKeySequence>> actions[] = {{&m_undoAction, undoKeys},
+                                                                  {&m_redoAction, redoKeys}};
+    for (const auto &[action, keys] : actions) {
+        *action = new QAction(this);
+        (*action)->setShortcuts(keys);
+        (*action)->setShortcutContext(Qt::WindowShortcut);
+        (*action)->setShortcutVisibleInContextMenu(true);
+        addAction(*action);
+    }
+    m_undoAction->setText(u"Undo"_s);
+    m_redoAction->setText(u"Redo"_s);
+    connect(m_undoAction, &QAction::triggered, this, &MainWindow::undo);
+    connect(m_redoAction, &QAction::triggered, this, &MainWindow::redo);
 }
 
 void MainWindow::buildShortcuts()

@@ -22,6 +22,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Tells assistive technology about the cell of one row.
@@ -409,6 +411,8 @@ void RowListView::removeRow(int row)
 {
     if (!m_model || busy() || m_model->count() == 0 || row < 0)
         return;
+    // A step of its own in the window's history, even while a command runs.
+    const RecordedStep step(m_model->recorder(), u"Remove Row"_s);
     m_model->removeAt(row);
 }
 

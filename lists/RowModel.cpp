@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 RowModel::RowModel(bool checkable, QObject *parent)
     : QAbstractListModel(parent), m_checkable(checkable)
 {
@@ -53,18 +55,25 @@ void RowModel::setChecked(int index, bool checked)
     mark = checked;
     const QModelIndex at = this->index(index);
     emit dataChanged(at, at, {Qt::CheckStateRole});
+    tell(RowChange::checkToggled(index));
 }
 
 void RowModel::setAllChecked(bool checked)
 {
+    const bool changes = std::find(m_checked.begin(), m_checked.end(), !checked) != m_checked.end();
+    std::vector<bool> before = changes && m_recorder ? m_checked : std::vector<bool>();
     std::fill(m_checked.begin(), m_checked.end(), checked);
     allChecksChanged();
+    if (changes)
+        tell(RowChange::checksReplaced(std::move(before)));
 }
 
 void RowModel::invertChecks()
 {
     m_checked.flip();
     allChecksChanged();
+    if (!m_checked.empty())
+        tell(RowChange::checksInverted());
 }
 
 int RowModel::checkedCount() const
@@ -123,9 +132,9 @@ void RowModel::beginBatch(qsizetype size)
 
 void RowModel::endBatch(qsizetype size)
 {
-    Q_UNUSED(size);
     m_checked.resize(m_rows.size(), m_checkable);
     endInsertRows();
+    tell(RowChange::rowsInserted(count() - int(size), int(size)));
 }
 
 void RowModel::append(const QString &text)
@@ -239,32 +248,17 @@ void RowModel::removeAt(int index)
 {
     if (index < 0 || index >= count())
         return;
-    emit aboutToChange();
-    m_freeSlots.reserve(m_freeSlots.size() + 1);
-    beginRemoveRows(QModelIndex(), index, index);
-    const quint32 slotIndex = m_rows[size_t(index)].slot();
-    Slot &slot = m_blocks[slotIndex];
-    if (--slot.rows == 0) {
-        // The block goes once no list points into it.
-        m_slotOfBlock.remove(slot.block.get());
-        slot.block.reset();
-        m_freeSlots.push_back(slotIndex);
-    }
-    m_rows.erase(m_rows.begin() + index);
-    m_checked.erase(m_checked.begin() + index);
-    endRemoveRows();
+    TakenRows taken = takeRows(index, 1, false);
+    tell(RowChange::rowsRemoved(index, std::move(taken)));
 }
 
 void RowModel::clear()
 {
-    emit aboutToChange();
-    beginResetModel();
-    m_rows = {};
-    m_checked = {};
-    m_blocks = {};
-    m_slotOfBlock.clear();
-    m_freeSlots.clear();
-    endResetModel();
+    const int rows = count();
+    // Without a recorder to keep them, the rows go here.
+    TakenRows taken = takeRows(0, rows, true);
+    if (rows > 0)
+        tell(RowChange::rowsRemoved(0, std::move(taken)));
 }
 
 int RowModel::rowCount(const QModelIndex &parent) const
@@ -293,7 +287,11 @@ bool RowModel::setData(const QModelIndex &index, const QVariant &value, int role
     if (!m_checkable || role != Qt::CheckStateRole ||
         !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
-    setChecked(index.row(), value.value<Qt::CheckState>() == Qt::Checked);
+    // The user ticks or clears a box through here (a click, the space key,
+    // assistive technology): a step of its own, even while a command runs.
+    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+    const RecordedStep step(m_recorder, checked ? u"Check Row"_s : u"Uncheck Row"_s);
+    setChecked(index.row(), checked);
     return true;
 }
 

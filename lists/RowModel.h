@@ -26,9 +26,13 @@ struct RowSpan
     qsizetype size;
 };
 
+class RowChangeRecorder;
+struct RowChange;
+
 // The rows of one list: a text and a check mark each, in the order they were
 // appended. The list never re-orders, trims or rejects a row. A row is a
-// stretch of a shared text block, not a text of its own.
+// stretch of a shared text block, not a text of its own. Every change is told
+// to the list's recorder, if it has one, with what undoes it.
 class RowModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -80,6 +84,19 @@ public:
     LineRef lineRef(int index) const;
     std::vector<TextBlock> blocks() const;
     const QByteArray *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
+
+    // Rows taken out of a list with their check marks and the blocks they
+    // point into; moving them costs nothing, however many there are.
+    class TakenRows;
+    // Told of every later change to the rows or their check marks; null for
+    // none. The recorder outlives the list or is unset first.
+    void setRecorder(RowChangeRecorder *recorder) { m_recorder = recorder; }
+    RowChangeRecorder *recorder() const { return m_recorder; }
+    // Undoes a change that this list told its recorder of (on a list that has
+    // changed back to how it was right after it), and gives the change that
+    // does it again. The recorder is not told. A failure leaves the list and
+    // the change as they were.
+    RowChange revert(RowChange &change);
 
 signals:
     // Emitted before any row is added, removed or replaced (before the rows'
@@ -137,6 +154,12 @@ private:
     void makeRoom(qsizetype size);
     void beginBatch(qsizetype size);
     void endBatch(qsizetype size);
+    void tell(RowChange &&change);
+    // Takes count rows from at on, announced as removed rows or, for all rows
+    // and asReset, as one reset (then the storage moves, nothing is copied).
+    TakenRows takeRows(int at, int count, bool asReset);
+    // Puts taken rows back in front of row at; into an empty list they move.
+    void putRows(int at, TakenRows &&taken);
 
     std::vector<Row> m_rows;
     std::vector<bool> m_checked;
@@ -145,4 +168,82 @@ private:
     std::vector<quint32> m_freeSlots;
     QString m_header;
     bool m_checkable;
+    RowChangeRecorder *m_recorder = nullptr;
+};
+
+class RowModel::TakenRows
+{
+public:
+    int count() const { return int(m_rows.size()); }
+    // What the rows' records and check marks take, without their texts.
+    qsizetype recordBytes() const;
+    // The blocks the rows point into, each once.
+    std::vector<const QByteArray *> blockTexts() const;
+
+private:
+    friend class RowModel;
+    std::vector<Row> m_rows; // slots of m_blocks
+    std::vector<bool> m_checked;
+    std::vector<Slot> m_blocks;
+    QHash<const QByteArray *, quint32> m_slotOfBlock;
+    std::vector<quint32> m_freeSlots;
+};
+
+// One change to the rows of a list, with what undoes it: inserted rows are
+// counted, removed rows kept (as references into their blocks), replaced check
+// marks kept.
+struct RowChange
+{
+    enum class Kind { RowsInserted, RowsRemoved, CheckToggled, ChecksReplaced, ChecksInverted };
+
+    Kind kind = Kind::RowsInserted;
+    int at = 0;    // the first row inserted or removed, the row toggled
+    int count = 0; // rows inserted
+    RowModel::TakenRows removed;
+    std::vector<bool> checks; // every row's check mark before
+
+    static RowChange rowsInserted(int at, int count);
+    static RowChange rowsRemoved(int at, RowModel::TakenRows &&rows);
+    static RowChange checkToggled(int at);
+    static RowChange checksReplaced(std::vector<bool> &&before);
+    static RowChange checksInverted();
+
+    // What the change keeps alive of rows that left the list: their records
+    // and check marks; the blocks they hold are in removed.blockTexts().
+    qsizetype recordBytes() const;
+};
+
+// Collects the changes of the lists it is set on. The lists also tell it of
+// the changes the user makes in them directly (removing a row, ticking a box),
+// each between a beginStep() and an endStep() named for it.
+class RowChangeRecorder
+{
+public:
+    virtual void beginStep(const QString &name) = 0;
+    virtual void endStep() = 0;
+    virtual void record(RowModel &list, RowChange &&change) = 0;
+
+protected:
+    ~RowChangeRecorder() = default;
+};
+
+// A step of a recorder for as long as it lives; nothing without a recorder.
+class RecordedStep final
+{
+public:
+    RecordedStep(RowChangeRecorder *recorder, const QString &name) : m_recorder(recorder)
+    {
+        if (m_recorder)
+            m_recorder->beginStep(name);
+    }
+    ~RecordedStep()
+    {
+        if (m_recorder)
+            m_recorder->endStep();
+    }
+    RecordedStep(const RecordedStep &) = delete;
+    RecordedStep &operator=(const RecordedStep &) = delete;
+
+private:
+    RowChangeRecorder *m_recorder;
 };
