@@ -199,6 +199,25 @@ bool isFieldSpace(QChar c)
     return c == u' ' || c == u'\t';
 }
 
+// Which members beside part, compare, descending and missingFirst a key
+// reads: those of its part and of its comparison. The others change nothing,
+// so the settings leave them out and the dialog keeps them at their defaults.
+struct UsedMembers
+{
+    bool field;      // field, delimiter, quotes
+    bool characters; // from, to
+    bool pattern;    // pattern, group
+    bool language;   // locale, numbers
+    bool decimal;
+};
+
+UsedMembers usedMembers(const SortKeySpec &key)
+{
+    return {key.part == KeyPart::Field, key.part == KeyPart::Characters,
+            key.part == KeyPart::Pattern, key.compare == KeyCompare::Dictionary,
+            key.compare == KeyCompare::Number};
+}
+
 } // namespace
 
 QByteArray toJson(const SortKeySet &set)
@@ -211,28 +230,25 @@ QByteArray toJson(const SortKeySet &set)
             {u"descending"_s, key.descending},
             {u"missing"_s, key.missingFirst ? u"first"_s : u"last"_s},
         };
-        switch (key.part) {
-        case KeyPart::Line:
-            break;
-        case KeyPart::Field:
+        const UsedMembers used = usedMembers(key);
+        if (used.field) {
             object.insert(u"field"_s, key.field);
             object.insert(u"delimiter"_s, key.delimiter);
             object.insert(u"quotes"_s, key.quotes);
-            break;
-        case KeyPart::Characters:
+        }
+        if (used.characters) {
             object.insert(u"from"_s, key.from);
             object.insert(u"to"_s, key.to);
-            break;
-        case KeyPart::Pattern:
+        }
+        if (used.pattern) {
             object.insert(u"pattern"_s, key.pattern);
             object.insert(u"group"_s, key.group);
-            break;
         }
-        if (key.compare == KeyCompare::Dictionary) {
+        if (used.language) {
             object.insert(u"locale"_s, key.locale);
             object.insert(u"numbers"_s, key.numbers);
         }
-        if (key.compare == KeyCompare::Number)
+        if (used.decimal)
             object.insert(u"decimal"_s, QString(key.decimal));
         keys.append(object);
     }
@@ -282,8 +298,41 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
     return set;
 }
 
-QList<KeyProblem> keyProblems(const SortKeySpec &key)
+SortKeySpec withUnusedMembersCleared(const SortKeySpec &key)
 {
+    const UsedMembers used = usedMembers(key);
+    SortKeySpec kept;
+    kept.part = key.part;
+    kept.compare = key.compare;
+    kept.descending = key.descending;
+    kept.missingFirst = key.missingFirst;
+    if (used.field) {
+        kept.field = key.field;
+        kept.delimiter = key.delimiter;
+        kept.quotes = key.quotes;
+    }
+    if (used.characters) {
+        kept.from = key.from;
+        kept.to = key.to;
+    }
+    if (used.pattern) {
+        kept.pattern = key.pattern;
+        kept.group = key.group;
+    }
+    if (used.language) {
+        kept.locale = key.locale;
+        kept.numbers = key.numbers;
+    }
+    if (used.decimal)
+        kept.decimal = key.decimal;
+    return kept;
+}
+
+QList<KeyProblem> keyProblems(const SortKeySpec &key, const BoundedPattern *pattern)
+{
+    std::optional<BoundedPattern> compiled;
+    if (key.part == KeyPart::Pattern && !pattern)
+        pattern = &compiled.emplace(key.pattern);
     QList<KeyProblem> found;
     const auto add = [&](KeyMember member, const QString &reason) {
         found.append(KeyProblem{member, reason});
@@ -308,14 +357,13 @@ QList<KeyProblem> keyProblems(const SortKeySpec &key)
             add(KeyMember::To, u"The last character comes before the first."_s);
         break;
     case KeyPart::Pattern: {
-        const BoundedPattern pattern(key.pattern);
-        if (!pattern.isValid()) {
+        if (!pattern->isValid()) {
             add(KeyMember::Pattern,
                 u"The pattern does not compile: %1 (at character %2)."_s.arg(
-                    pattern.errorString(), QString::number(pattern.errorOffset() + 1)));
+                    pattern->errorString(), QString::number(pattern->errorOffset() + 1)));
         } else if (key.group < 0) {
             add(KeyMember::Group, u"The group must be 0 (the whole match) or more."_s);
-        } else if (key.group > pattern.captureCount()) {
+        } else if (key.group > pattern->captureCount()) {
             add(KeyMember::Group, u"The pattern has no group %1."_s.arg(key.group));
         }
         break;

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class BoundedPattern;
+
 // The keys a user composes in the "Sort Keys" dialog: which part of each line
 // a key takes, how the parts compare, and what the whole sort does with a
 // header and with duplicates. Kept as JSON in the settings; the benchmark
@@ -57,6 +59,10 @@ struct SortKeySet
     bool operator==(const SortKeySet &) const = default;
 };
 
+// The key with the members that its part and comparison do not use at their
+// defaults, so that equal choices give equal keys.
+SortKeySpec withUnusedMembersCleared(const SortKeySpec &key);
+
 // The delimiter that means runs of spaces and tabs, as awk splits fields.
 inline constexpr QStringView SpacesDelimiter = u"spaces";
 
@@ -83,7 +89,9 @@ struct KeyProblem
     KeyMember member;
     QString reason;
 };
-QList<KeyProblem> keyProblems(const SortKeySpec &key);
+// pattern, when given, is key.pattern compiled already: a caller that keeps
+// it compiled checks the key without compiling it again.
+QList<KeyProblem> keyProblems(const SortKeySpec &key, const BoundedPattern *pattern = nullptr);
 
 // Every problem of the keys on a line of its own, after its key's number
 // ("Key 2: The field number must be 1 or more."); empty when all are valid.

@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
@@ -154,6 +154,8 @@ private slots:
     void eachLineInItsDirection();
     void reasonsReadWithTheirControls_data();
     void reasonsReadWithTheirControls();
+    void listTellsOnlyChangedItems_data();
+    void listTellsOnlyChangedItems();
     void chooser_data();
     void chooser();
 };
@@ -215,7 +217,7 @@ void tst_SortKeysDialog::keyboardEntry()
 
     play(script);
     QCOMPARE(dialog.keys(), expected);
-    QCOMPARE(find<QListWidget>(dialog, Control::KeyList)->currentItem()->text(), summary);
+    QCOMPARE(find<QListView>(dialog, Control::KeyList)->currentIndex().data().toString(), summary);
     QCOMPARE(find<QPushButton>(dialog, Control::RemoveKeyButton)->isEnabled(),
              expected.keys.size() > 1);
     QTRY_COMPARE(previewOrder(dialog), orderByKeys(EntryLines, expected));
@@ -246,14 +248,17 @@ void tst_SortKeysDialog::invalidEntries()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     const auto *problemsLabel = find<QLabel>(dialog, Control::ProblemsLabel);
-    const auto *keyList = find<QListWidget>(dialog, Control::KeyList);
+    const auto *keyList = find<QListView>(dialog, Control::KeyList);
     const auto checkShownReasons = [&] {
         const SortKeySet keys = dialog.keys();
-        const QStringList selected = problems(keys.keys[keyList->currentRow()]);
+        const QStringList selected = problems(keys.keys[keyList->currentIndex().row()]);
         QCOMPARE(problemsLabel->isVisible(), !selected.isEmpty());
         QCOMPARE(problemsLabel->text(), selected.join(u'\n'));
-        for (int row = 0; row < keyList->count(); ++row)
-            QCOMPARE(keyList->item(row)->toolTip(), problems(keys.keys[row]).join(u'\n'));
+        const QAbstractItemModel *items = keyList->model();
+        for (int row = 0; row < items->rowCount(); ++row) {
+            QCOMPARE(items->index(row, 0).data(Qt::ToolTipRole).toString(),
+                     problems(keys.keys[row]).join(u'\n'));
+        }
         QCOMPARE(okButton(dialog)->isEnabled(), isValid(keys));
     };
 
@@ -393,11 +398,62 @@ void tst_SortKeysDialog::reasonsReadWithTheirControls()
     SortKeysDialog dialog(SortKeySet{{key, SortKeySpec{}}}, EntryLines, nullptr);
     QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), description);
     QAccessibleInterface *list =
-        QAccessible::queryAccessibleInterface(find<QListWidget>(dialog, Control::KeyList));
+        QAccessible::queryAccessibleInterface(find<QListView>(dialog, Control::KeyList));
     QCOMPARE(list->text(QAccessible::Name), u"Keys, the first compared first"_s);
     QCOMPARE(list->child(0)->text(QAccessible::Description),
              description.isEmpty() ? QString() : u"Invalid: "_s + description);
     QCOMPARE(list->child(1)->text(QAccessible::Description), QString());
+}
+
+void tst_SortKeysDialog::listTellsOnlyChangedItems_data()
+{
+    QTest::addColumn<QString>("script"); // from the second of four keys
+    QTest::addColumn<QList<int>>("changed");
+    QTest::addColumn<QStringList>("items");
+
+    const QStringList items{u"1. Field 1 (,) as text"_s, u"2. Field 2 (,) as text"_s,
+                            u"3. Field 3 (,) as text"_s, u"4. Field 4 (,) as text"_s};
+    QTest::newRow("an edit, its key only")
+        << u"f=7"_s << QList<int>{1}
+        << QStringList{items[0], u"2. Field 7 (,) as text"_s, items[2], items[3]};
+    QTest::newRow("a move, both keys") << u"w"_s << QList<int>{1, 2}
+                                       << QStringList{items[0], u"2. Field 3 (,) as text"_s,
+                                                      u"3. Field 2 (,) as text"_s, items[3]};
+    QTest::newRow("a removal, the keys after it renumbered")
+        << u"r"_s << QList<int>{1, 2}
+        << QStringList{items[0], u"2. Field 3 (,) as text"_s, u"3. Field 4 (,) as text"_s};
+    QTest::newRow("the header choice, no key") << u"e"_s << QList<int>{} << items;
+}
+
+// The key list is told of the items that change, so that they are redrawn
+// and read again, and of no others.
+void tst_SortKeysDialog::listTellsOnlyChangedItems()
+{
+    QFETCH(QString, script);
+    QFETCH(QList<int>, changed);
+    QFETCH(QStringList, items);
+
+    SortKeysDialog dialog(SortKeySet{{fieldKey(1), fieldKey(2), fieldKey(3), fieldKey(4)}},
+                          EntryLines, nullptr);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    play(u"k; Down"_s);
+    const QAbstractItemModel *model = find<QListView>(dialog, Control::KeyList)->model();
+    QList<int> told;
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [&](const QModelIndex &first, const QModelIndex &last) {
+                for (int row = first.row(); row <= last.row(); ++row) {
+                    if (!told.contains(row))
+                        told.append(row);
+                }
+            });
+    play(script);
+    std::sort(told.begin(), told.end());
+    QCOMPARE(told, changed);
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, 0).data().toString();
+    QCOMPARE(shown, items);
 }
 
 void tst_SortKeysDialog::chooser_data()

@@ -121,6 +121,8 @@ class tst_SortKeySet : public QObject
 private slots:
     void json_data();
     void json();
+    void unusedMembersCleared_data();
+    void unusedMembersCleared();
     void problemsShown_data();
     void problemsShown();
     void problemsDescribed_data();
@@ -172,6 +174,59 @@ void tst_SortKeySet::json()
     QCOMPARE(error.isEmpty(), accepted);
     if (set)
         QCOMPARE(fromJson(toJson(*set)), set);
+}
+
+void tst_SortKeySet::unusedMembersCleared_data()
+{
+    QTest::addColumn<SortKeySpec>("key");
+
+    const std::pair<KeyPart, const char *> parts[] = {{KeyPart::Line, "line"},
+                                                      {KeyPart::Field, "field"},
+                                                      {KeyPart::Characters, "characters"},
+                                                      {KeyPart::Pattern, "pattern"}};
+    const std::pair<KeyCompare, const char *> compares[] = {
+        {KeyCompare::Text, "text"},
+        {KeyCompare::IgnoringCase, "ignoring case"},
+        {KeyCompare::Dictionary, "dictionary"},
+        {KeyCompare::Natural, "natural"},
+        {KeyCompare::Number, "number"},
+        {KeyCompare::Length, "length"}};
+    for (const auto &[part, partName] : parts) {
+        for (const auto &[compare, compareName] : compares) {
+            // Every member away from its default.
+            const SortKeySpec key{.part = part,
+                                  .field = 3,
+                                  .delimiter = u";"_s,
+                                  .quotes = true,
+                                  .from = 2,
+                                  .to = 5,
+                                  .pattern = u"(a)"_s,
+                                  .group = 1,
+                                  .compare = compare,
+                                  .locale = u"de"_s,
+                                  .numbers = true,
+                                  .decimal = u',',
+                                  .descending = true,
+                                  .missingFirst = true};
+            QTest::addRow("%s by %s", partName, compareName) << key;
+        }
+    }
+}
+
+// What the settings keep of a key is what the dialog keeps of it: the members
+// its part and comparison read, the others at their defaults.
+void tst_SortKeySet::unusedMembersCleared()
+{
+    QFETCH(SortKeySpec, key);
+
+    const SortKeySpec cleared = withUnusedMembersCleared(key);
+    QCOMPARE(toJson(SortKeySet{{cleared}}), toJson(SortKeySet{{key}}));
+    const std::optional<SortKeySet> stored = fromJson(toJson(SortKeySet{{key}}));
+    QVERIFY(stored);
+    QVERIFY(stored->keys.front() == cleared);
+    QVERIFY(withUnusedMembersCleared(cleared) == cleared);
+    QCOMPARE(cleared.descending, key.descending);
+    QCOMPARE(cleared.missingFirst, key.missingFirst);
 }
 
 void tst_SortKeySet::problemsShown_data()
