@@ -103,6 +103,8 @@ WindowRun runWindowSort(const QStringList &inputs, int option, const QStringList
     ScriptedFilterChooser filterChooser;
     if (then.keys)
         keysChooser.answers.append(*then.keys);
+    if (then.filter)
+        filterChooser.answers.append(*then.filter);
     MainWindow window({dialogs, clipboard, then.spreadsheet ? *then.spreadsheet : unusedSpreadsheet,
                        keysChooser, filterChooser, QCoreApplication::applicationDirPath()});
     window.show();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bench/ExportRun.h"
+#include "sort/LineFilter.h"
 #include "sort/SortKeySet.h"
 
 #include <QStringList>
@@ -46,6 +47,8 @@ struct WindowAfterSort
     SpreadsheetAutomation *spreadsheet = nullptr;
     // The keys the "Sort Keys" dialog answers with, when the option asks.
     std::optional<SortKeySet> keys;
+    // What the line filter dialog answers with, when the option asks.
+    std::optional<LineFilter> filter;
     std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;
     // What the run keeps of the lists (their rows, which share the lists'
     // text blocks, so nothing is copied): both lists, to compare them with

@@ -1,14 +1,19 @@
 // tarnveil-bench: reads lines from files (as "Load Text From File" does), sorts them with one of
 // the sort options and writes the result, timing each step.
 //
-//   tarnveil-bench --option ROW [--arg TEXT] [--locale NAME] [--keys JSON]
-//                  [--format lines|text|plain|clipboard|xlsx]
+//   tarnveil-bench --option ROW [--arg TEXT] [--ignore-case] [--pattern] [--locale NAME]
+//                  [--keys JSON] [--format lines|text|plain|clipboard|xlsx]
 //                  [--window | --window-only] [--load files|paste|pipe] --out FILE INPUT...
 //
 // --locale names the language of dictionary order (option 27; the user's from
 // LC_ALL, LC_COLLATE or LANG without it); --keys gives option 28 its keys, in
 // the JSON the settings keep (see sort/SortKeySet.h): anything else, or keys
-// that are not valid, end it with exit code 2.
+// that are not valid, end it with exit code 2. Options 30 and 31 keep or
+// remove the lines that hold --arg (empty without it), its case counting
+// unless --ignore-case is given, read as a pattern with --pattern; a pattern
+// that does not compile, or either flag on another row, ends it with exit
+// code 2. After a pattern, "lines_gave_up=N" is added: the lines it gave up
+// on, which count as not matching.
 //
 // --format lines writes the sorted rows, one per line. The other formats put
 // the sorted rows into a results list, all checked, and write what the export
@@ -58,6 +63,7 @@
 #include "lists/RowModel.h"
 #include "lists/TextFileLoader.h"
 #include "sort/KeyedSort.h"
+#include "sort/LineFilters.h"
 #include "sort/SortOptions.h"
 #include "support/ScriptedDialogs.h"
 
@@ -72,14 +78,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] [--locale NAME] "
-                         "[--keys JSON] [--format lines|text|plain|clipboard|xlsx] "
+constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] [--ignore-case] "
+                         "[--pattern] [--locale NAME] [--keys JSON] "
+                         "[--format lines|text|plain|clipboard|xlsx] "
                          "[--window | --window-only] [--load files|paste|pipe] --out FILE "
                          "INPUT...\n";
 
@@ -89,6 +97,8 @@ struct Arguments
     std::optional<QString> answer;  // --arg
     std::optional<QString> locale;  // --locale, for dictionary order
     std::optional<SortKeySet> keys; // --keys, for the keys you choose
+    bool ignoreCase = false;        // --ignore-case, for keeping or removing lines
+    bool pattern = false;           // --pattern, the same
     Format format = Format::Lines;
     QString out;
     QStringList inputs;
@@ -112,6 +122,12 @@ std::optional<Format> formatNamed(const QString &name)
     return std::nullopt;
 }
 
+// What options 30 and 31 look for.
+LineFilter filterOf(const Arguments &args)
+{
+    return LineFilter{args.answer.value_or(QString()), !args.ignoreCase, args.pattern};
+}
+
 std::optional<Arguments> parseArguments(int argc, char **argv)
 {
     Arguments args;
@@ -129,6 +145,10 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         if (word == u"--window" || word == u"--window-only") {
             args.window = true;
             args.windowOnly = word == u"--window-only";
+            continue;
+        }
+        if (word == u"--ignore-case" || word == u"--pattern") {
+            (word == u"--pattern" ? args.pattern : args.ignoreCase) = true;
             continue;
         }
         if (i + 1 >= argc)
@@ -196,6 +216,19 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
         std::fprintf(stderr, "tarnveil-bench: option 28 needs --keys\n");
         return std::nullopt;
     }
+    const bool filters = sortOptions()[std::size_t(args.row)].asks == SortAnswer::Filter;
+    if ((args.ignoreCase || args.pattern) && !filters) {
+        std::fprintf(stderr, "tarnveil-bench: --ignore-case and --pattern go with options 30 "
+                             "and 31\n");
+        return std::nullopt;
+    }
+    if (filters) {
+        const QString problem = filterProblem(filterOf(args));
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "tarnveil-bench: --arg: %s\n", qPrintable(problem));
+            return std::nullopt;
+        }
+    }
     return args;
 }
 
@@ -219,13 +252,21 @@ bool readRows(const QStringList &inputs, BenchLines &rows)
 }
 
 // Sorts rows with the option of the given row of the sort option table, answering
-// its prompt with the arguments. Returns the failure's description when it fails.
-std::optional<QString> sortRows(const Arguments &args, BenchLines &rows)
+// its prompt with the arguments; *linesGaveUp counts the lines a pattern gave up
+// on. Returns the failure's description when it fails.
+std::optional<QString> sortRows(const Arguments &args, BenchLines &rows, qsizetype *linesGaveUp)
 {
     const SortOption &option = sortOptions()[size_t(args.row)];
     const std::optional<QString> &answer = args.answer;
     SilentProgress progress;
     try {
+        if (option.asks == SortAnswer::Filter) {
+            filterLines(rows.refs, filterOf(args),
+                        option.operation == LineOperation::KeepContaining ? FilterMode::Keep
+                                                                          : FilterMode::Remove,
+                        &progress, linesGaveUp);
+            return std::nullopt;
+        }
         if (option.key == SortKey::Dictionary) {
             sortInDictionaryOrder(rows.refs, args.locale.value_or(userDictionaryLanguage()),
                                   &progress);
@@ -242,7 +283,15 @@ std::optional<QString> sortRows(const Arguments &args, BenchLines &rows)
                 return std::nullopt; // like a cancelled prompt: no sort
             number = roundToInt32(*value);
         }
-        sortLines(rows.refs, option, number, answer.value_or(QString()), &progress);
+        QByteArray made;
+        sortLines(rows.refs, option, number, answer.value_or(QString()), &progress, &made);
+        if (!made.isEmpty()) {
+            // The counts' lines, in a block of their own.
+            rows.blocks.push_back(std::make_shared<const QByteArray>(std::move(made)));
+            LineRef *const refs = rows.refs.data();
+            for (qsizetype i = 0; i < rows.refs.size(); ++i)
+                refs[i].id = quint32(rows.blocks.size() - 1);
+        }
     } catch (const Failure &failure) {
         return failure.description();
     }
@@ -333,8 +382,9 @@ int main(int argc, char **argv)
 
     step = Clock::now();
     std::optional<QString> failure;
+    qsizetype linesGaveUp = 0;
     if (!args->windowOnly)
-        failure = sortRows(*args, rows);
+        failure = sortRows(*args, rows, &linesGaveUp);
     const double sortMs = args->windowOnly ? 0 : millisecondsSince(step);
     if (failure)
         std::fprintf(stderr, "%s\n", qPrintable(*failure));
@@ -350,6 +400,8 @@ int main(int argc, char **argv)
         WindowAfterSort then;
         then.load = args->load;
         then.keys = args->keys;
+        if (sortOptions()[std::size_t(args->row)].asks == SortAnswer::Filter)
+            then.filter = filterOf(*args);
         // The window takes the user's language from the environment.
         if (args->locale)
             qputenv("LC_ALL", args->locale->toLatin1());
@@ -414,6 +466,9 @@ int main(int argc, char **argv)
                                               writeMs > 0 ? windowWriteMs / writeMs : 0.0);
     }
 
+    if (args->pattern)
+        windowReport +=
+            QString::asprintf(" lines_gave_up=%lld", static_cast<long long>(linesGaveUp));
     std::printf("rows=%lld read_ms=%.1f sort_ms=%.1f write_ms=%.1f total_ms=%.1f peak_rss_kb=%ld "
                 "out_bytes=%lld%s\n",
                 static_cast<long long>(rowCount), readMs, sortMs, writeMs, millisecondsSince(start),

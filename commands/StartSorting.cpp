@@ -2,6 +2,7 @@
 
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
+#include "commands/LineFilterChooser.h"
 #include "commands/SortKeysChooser.h"
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
@@ -11,9 +12,11 @@
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "sort/KeyedSort.h"
+#include "sort/LineFilters.h"
 #include "sort/SortOptions.h"
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <type_traits>
@@ -39,7 +42,7 @@ constexpr OptionSteps sortsOn(Step sort)
 }
 
 // clang-format off
-constexpr std::array<std::optional<OptionSteps>, 29> StepsByRow = {{
+constexpr std::array<std::optional<OptionSteps>, 35> StepsByRow = {{
     sortsOn(Step::SortWholeLine),
     sortsOn(Step::SortSecondCharacter),
     sortsOn(Step::SortThirdCharacter),
@@ -69,6 +72,12 @@ constexpr std::array<std::optional<OptionSteps>, 29> StepsByRow = {{
     std::nullopt,
     sortsOn(Step::SortInDictionaryOrder),
     OptionSteps{Step::SortByChosenKeys, Step::AskSortKeys, Step::AskSortKeys},
+    std::nullopt,
+    OptionSteps{Step::KeepLinesContaining, Step::AskLinesToKeep, Step::AskLinesToKeep},
+    OptionSteps{Step::RemoveLinesContaining, Step::AskLinesToRemove, Step::AskLinesToRemove},
+    sortsOn(Step::KeepDuplicatedLines),
+    sortsOn(Step::KeepLinesOccurringOnce),
+    sortsOn(Step::CountDuplicateLines),
 }};
 static_assert(StepsByRow.size() == std::tuple_size_v<std::remove_cvref_t<decltype(sortOptions())>>,
               "one entry per row of the sort option list");
@@ -96,15 +105,27 @@ std::string_view leadingUnits(std::string_view bytes, qsizetype units)
     return bytes.substr(0, end);
 }
 
+constexpr QStringView AtRest = u"Progress Bar";
+
 // What the status line says after a sort by keys: at rest, or how many
 // lines a pattern gave up on.
 QString restingText(qsizetype linesGaveUp)
 {
     if (linesGaveUp == 0)
-        return u"Progress Bar"_s;
+        return AtRest.toString();
     if (linesGaveUp == 1)
         return u"1 line gave up on a pattern and counts as without the key"_s;
     return u"%1 lines gave up on a pattern and count as without the key"_s.arg(linesGaveUp);
+}
+
+// The same after keeping or removing lines by a pattern.
+QString restingTextAfterFilter(qsizetype linesGaveUp)
+{
+    if (linesGaveUp == 0)
+        return AtRest.toString();
+    if (linesGaveUp == 1)
+        return u"1 line gave up on the pattern and counts as not matching"_s;
+    return u"%1 lines gave up on the pattern and count as not matching"_s.arg(linesGaveUp);
 }
 
 // The content rows to sort: references into the content's text blocks, and
@@ -168,14 +189,30 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
     return content;
 }
 
-// Asks what the option needs and sorts the lines by it. Gives how many lines
-// a pattern gave up on.
-qsizetype sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
-                       const OptionSteps &steps, LineRefs &lines)
+// Texts that the sort made of its own (the counts' lines) join the content's
+// blocks, and the lines that point into them name that block.
+void holdMadeTexts(ContentLines &content, QByteArray &made)
 {
+    if (made.isEmpty())
+        return;
+    content.blocks.push_back(std::make_shared<const QByteArray>(std::move(made)));
+    const auto slot = quint32(content.blocks.size() - 1);
+    LineRef *const lines = content.lines.data();
+    for (qsizetype i = 0; i < content.lines.size(); ++i)
+        lines[i].id = slot;
+}
+
+// Asks what the option needs and sorts the lines by it. Gives what the status
+// line says afterwards: at rest, or how many lines a pattern gave up on.
+QString sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &option,
+                     const OptionSteps &steps, ContentLines &content)
+{
+    LineRefs &lines = content.lines;
     qsizetype linesGaveUp = 0;
     const auto sort = [&](qint32 number, const QString &text) {
-        sortLines(lines, option, number, text, &ctx.status);
+        QByteArray made;
+        sortLines(lines, option, number, text, &ctx.status, &made);
+        holdMadeTexts(content, made);
     };
     switch (option.asks) {
     case SortAnswer::None:
@@ -220,10 +257,22 @@ qsizetype sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &o
         });
         if (keys)
             trap.run(steps.sort, [&] { sortByKeys(lines, *keys, &ctx.status, &linesGaveUp); });
-        break;
+        return restingText(linesGaveUp);
+    }
+    case SortAnswer::Filter: {
+        // Cancel leaves the lines as they came.
+        std::optional<LineFilter> filter;
+        trap.run(steps.ask, [&] { filter = ctx.filterChooser.chooseFilter(option.caption); });
+        const FilterMode mode = option.operation == LineOperation::KeepContaining
+                                    ? FilterMode::Keep
+                                    : FilterMode::Remove;
+        if (filter)
+            trap.run(steps.sort,
+                     [&] { filterLines(lines, *filter, mode, &ctx.status, &linesGaveUp); });
+        return restingTextAfterFilter(linesGaveUp);
     }
     }
-    return linesGaveUp;
+    return AtRest.toString();
 }
 
 } // namespace
@@ -242,14 +291,14 @@ void startSorting(CommandContext &ctx)
     }
     trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
     content = readContent(trap, ctx);
-    LineRefs &lines = content.lines;
+    const LineRefs &lines = content.lines;
 
     int row = -1;
     trap.run(Step::ReadOption, [&] { row = ctx.selectedOptionRow(); });
-    qsizetype linesGaveUp = 0;
+    QString resting = AtRest.toString();
     if (row >= 0 && size_t(row) < StepsByRow.size() && StepsByRow[size_t(row)])
-        linesGaveUp =
-            sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], lines);
+        resting =
+            sortByOption(trap, ctx, sortOptions()[size_t(row)], *StepsByRow[size_t(row)], content);
 
     // Appending K lines of N rows ends at position (K - 1) / N (fewer lines
     // when duplicates were removed); one insertion shows them all.
@@ -262,7 +311,7 @@ void startSorting(CommandContext &ctx)
 
     trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(Step::RestorePosition, [&] { ctx.status.setPosition(0); });
-    trap.run(Step::RestoreStatusText, [&] { ctx.status.setText(restingText(linesGaveUp)); });
+    trap.run(Step::RestoreStatusText, [&] { ctx.status.setText(resting); });
     trap.run(Step::ShowDone,
              [&] { ctx.dialogs.message(u"Done."_s, ctx.shortTitle, UserDialogs::Icon::None); });
 }

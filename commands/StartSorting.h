@@ -52,6 +52,13 @@ enum class StartSortingStep {
     SortInDictionaryOrder = 258,
     AskSortKeys = 260,
     SortByChosenKeys = 262,
+    AskLinesToKeep = 264,
+    KeepLinesContaining = 266,
+    AskLinesToRemove = 268,
+    RemoveLinesContaining = 270,
+    KeepDuplicatedLines = 272,
+    KeepLinesOccurringOnce = 274,
+    CountDuplicateLines = 276,
 };
 
 // "Start Sorting": sorts the content list into the results list with the

@@ -47,6 +47,12 @@ enum class StartUpStep {
     AddOption27 = 218,
     AddOption28 = 220,
     AddOption29 = 222,
+    AddOption30 = 224,
+    AddOption31 = 226,
+    AddOption32 = 228,
+    AddOption33 = 230,
+    AddOption34 = 232,
+    AddOption35 = 234,
 };
 
 // The step on which the sort option list's entry of that row goes in.
@@ -62,7 +68,9 @@ constexpr StartUpStep addOptionStep(int row)
         StartUpStep::AddOption19, StartUpStep::AddOption20, StartUpStep::AddOption21,
         StartUpStep::AddOption22, StartUpStep::AddOption23, StartUpStep::AddOption24,
         StartUpStep::AddOption25, StartUpStep::AddOption26, StartUpStep::AddOption27,
-        StartUpStep::AddOption28, StartUpStep::AddOption29,
+        StartUpStep::AddOption28, StartUpStep::AddOption29, StartUpStep::AddOption30,
+        StartUpStep::AddOption31, StartUpStep::AddOption32, StartUpStep::AddOption33,
+        StartUpStep::AddOption34, StartUpStep::AddOption35,
     };
     static_assert(Steps.size() == std::tuple_size_v<std::remove_cvref_t<decltype(sortOptions())>>,
                   "one step per row of the sort option list");

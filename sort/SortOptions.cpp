@@ -36,11 +36,19 @@ SortOption operating(const QString &caption, LineOperation operation, SortKey ke
                       SortAnswer::None, QString(), operation};
 }
 
+// An option that keeps or drops lines by what the line filter dialog asks for.
+SortOption filtering(const QString &caption, LineOperation operation)
+{
+    return SortOption{
+        caption,   SortKey::None, 0, CharacterFilter::KeepEverything, SortAnswer::Filter,
+        QString(), operation};
+}
+
 } // namespace
 
-const std::array<SortOption, 29> &sortOptions()
+const std::array<SortOption, 35> &sortOptions()
 {
-    static const std::array<SortOption, 29> options{{
+    static const std::array<SortOption, 35> options{{
         fixed(u"Sort Content Alphabetically"_s, SortKey::WholeLine),
         fixed(u"Sort Content Alphabetically By Second Character Position"_s, SortKey::FromCharacter,
               2),
@@ -82,6 +90,13 @@ const std::array<SortOption, 29> &sortOptions()
         fixed(u"Sort Content In Dictionary Order"_s, SortKey::Dictionary),
         asking(u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, SortAnswer::Keys,
                QString()),
+        separator(),
+        filtering(u"Keep Lines Containing..."_s, LineOperation::KeepContaining),
+        filtering(u"Remove Lines Containing..."_s, LineOperation::RemoveContaining),
+        operating(u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, SortKey::None),
+        operating(u"Keep Only Lines That Occur Once"_s, LineOperation::KeepOccurringOnce,
+                  SortKey::None),
+        operating(u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, SortKey::None),
     }};
     return options;
 }

@@ -47,6 +47,13 @@ enum class LineOperation {
                             // in input order
     Reverse,                // last line first
     Shuffle,                // a uniformly random order, another on every run
+    KeepContaining,         // keeps the lines that hold the answer (see LineFilter), in order
+    RemoveContaining,       // keeps the lines that do not hold it, in order
+    KeepDuplicated,         // keeps the first of every line that occurs more than once, where
+                            // it stood
+    KeepOccurringOnce,      // keeps the lines that occur exactly once, in order
+    CountDuplicates,        // every distinct line once as "count TAB line", the most frequent
+                            // first, equal counts in the order the lines first came
 };
 
 // What an option asks the user for before it sorts.
@@ -55,6 +62,7 @@ enum class SortAnswer {
     Number, // the character position or word number
     Text,   // the marker characters
     Keys,   // the keys, from the "Sort Keys" dialog
+    Filter, // what the lines are to contain, from the line filter dialog
 };
 
 struct SortOption
@@ -70,5 +78,5 @@ struct SortOption
     bool isSeparator() const { return operation == LineOperation::None; }
 };
 
-// The 26 rows of the sort option list, separators included, in their order.
-const std::array<SortOption, 29> &sortOptions();
+// The rows of the sort option list, separators included, in their order.
+const std::array<SortOption, 35> &sortOptions();

@@ -401,6 +401,12 @@ UnitLines &sortUnitLines(UnitLines &lines, const SortOption &option, qint32 numb
         return reverseLines(lines, progress);
     case LineOperation::Shuffle:
         return shuffle(lines, progress);
+    case LineOperation::KeepContaining:
+    case LineOperation::RemoveContaining:
+    case LineOperation::KeepDuplicated:
+    case LineOperation::KeepOccurringOnce:
+    case LineOperation::CountDuplicates:
+        break; // on UTF-8 only: see sortLines()
     }
     return lines;
 }
@@ -408,7 +414,20 @@ UnitLines &sortUnitLines(UnitLines &lines, const SortOption &option, qint32 numb
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress)
 {
-    if (option.key == SortKey::Dictionary || option.key == SortKey::ChosenKeys) {
+    if (option.operation == LineOperation::CountDuplicates) {
+        Utf8Copies copies(lines);
+        QByteArray made;
+        sortLines(copies.lines, option, number, text, progress, &made);
+        LineArray counted;
+        counted.reserve(copies.lines.size());
+        for (const LineRef &line : copies.lines)
+            counted.append(Utf8::toUtf16(line.text()));
+        lines = std::move(counted);
+        return lines;
+    }
+    if (option.key == SortKey::Dictionary || option.key == SortKey::ChosenKeys ||
+        option.asks == SortAnswer::Filter || option.operation == LineOperation::KeepDuplicated ||
+        option.operation == LineOperation::KeepOccurringOnce) {
         Utf8Copies copies(lines);
         return sortByReferences(lines, copies.lines, [&](LineRefs &refs) {
             sortLines(refs, option, number, text, progress);

@@ -64,8 +64,12 @@ struct Utf8Copies
 
 // Does the option's operation on the lines (see LineOperation): most sort
 // stably by the option's key (see SortKey); number is the answer to its number
-// prompt, text to its text prompt, each used only when the option asks for it.
-// A separator does nothing. Removing duplicates leaves fewer lines.
+// prompt, text to its text prompt, each used only when the option asks for it;
+// an option that asks for a line filter takes text as a plain text whose case
+// counts (filterLines() takes the whole filter). A separator does nothing.
+// Removing duplicates and filtering leave fewer lines. Counting duplicates
+// makes texts of its own into *madeTexts (see countDuplicateLines()); without
+// madeTexts it fails with "Invalid procedure call or argument".
 //
 // Each pass starts with progress->yield() and the text "Sorting: " and the
 // pass number (progress may be null); reversing and shuffling make one pass. A
@@ -74,9 +78,10 @@ struct Utf8Copies
 // lines then keep the order reached: every line once, unless removing
 // duplicates had already finished.
 LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
-                    Progress *progress);
+                    Progress *progress, QByteArray *madeTexts = nullptr);
 // The same for texts of their own; they keep the order reached on a failure,
-// and only the kept texts once duplicates are removed.
+// and only the kept texts once lines are dropped; counted lines become texts
+// of their own.
 LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, const QString &text,
                      Progress *progress);
 

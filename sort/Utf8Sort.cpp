@@ -1,8 +1,11 @@
 #include "sort/SortRoutines.h"
 
+#include "core/Failure.h"
 #include "core/Utf8Text.h"
+#include "sort/DuplicateLines.h"
 #include "sort/EntrySort.h"
 #include "sort/KeyedSort.h"
+#include "sort/LineFilters.h"
 #include "sort/SortOptions.h"
 #include "sort/TwoThreads.h"
 #include "sort/UnitLines.h"
@@ -301,11 +304,23 @@ LineRefs &sortWholeLinesOrUnits(LineRefs &lines, WholeLines how, const SortOptio
 } // namespace
 
 LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, const QString &text,
-                    Progress *progress)
+                    Progress *progress, QByteArray *madeTexts)
 {
     switch (option.operation) {
     case LineOperation::None:
         return lines;
+    case LineOperation::KeepContaining:
+        return filterLines(lines, LineFilter{text}, FilterMode::Keep, progress);
+    case LineOperation::RemoveContaining:
+        return filterLines(lines, LineFilter{text}, FilterMode::Remove, progress);
+    case LineOperation::KeepDuplicated:
+        return keepDuplicatedLines(lines, progress);
+    case LineOperation::KeepOccurringOnce:
+        return keepLinesOccurringOnce(lines, progress);
+    case LineOperation::CountDuplicates:
+        if (!madeTexts)
+            throw Failure::invalidArgument();
+        return countDuplicateLines(lines, *madeTexts, progress);
     case LineOperation::SortRemovingDuplicates:
         return sortWholeLinesOrUnits(lines, WholeLines::RemovingDuplicates, option, progress);
     case LineOperation::RemoveDuplicates:

@@ -138,11 +138,11 @@ void tst_MainWindow::startUpRestoresTheOption_data()
     QTest::newRow("absent") << std::optional<QString>() << 0 << QString() << u"0"_s;
     QTest::newRow("0") << std::optional(u"0"_s) << 0 << QString() << u"0"_s;
     QTest::newRow("5, counting separators") << std::optional(u"5"_s) << 5 << QString() << u"5"_s;
-    QTest::newRow("28, the last entry") << std::optional(u"28"_s) << 28 << QString() << u"28"_s;
+    QTest::newRow("34, the last entry") << std::optional(u"34"_s) << 34 << QString() << u"34"_s;
     // A value that names no row chooses the first, without a box, and is
     // replaced by that choice.
     for (const QString &noRow :
-         {u"29"_s, u"-1"_s, u"99999"_s, u"abc"_s, u"28.6"_s, u""_s, u"1e12"_s})
+         {u"35"_s, u"-1"_s, u"99999"_s, u"abc"_s, u"28.6"_s, u""_s, u"1e12"_s})
         QTest::newRow(qPrintable(u"no row: \"%1\""_s.arg(noRow)))
             << std::optional(noRow) << 0 << QString() << u"0"_s;
 }
@@ -513,6 +513,9 @@ void tst_MainWindow::sortThroughTheWindow_data()
     QTest::newRow("16 length") << 16 << QStringList{u"bb"_s, u"a"_s, u"cc"_s} << Answers{}
                                << QString() << QStringList{u"a"_s, u"bb"_s, u"cc"_s} << QString()
                                << 0;
+    // The counts' texts are the results' own; the content keeps its rows.
+    QTest::newRow("34 counted") << 34 << QStringList{B, A, B} << Answers{} << QString()
+                                << QStringList{u"2\t"_s + B, u"1\t"_s + A} << QString() << 0;
     QTest::newRow("one row") << 0 << QStringList{u"only"_s} << Answers{} << QString()
                              << QStringList{u"only"_s} << QString() << 0;
 }

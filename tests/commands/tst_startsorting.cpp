@@ -1,5 +1,7 @@
+#include "commands/ExternalNames.h"
 #include "commands/SortKeysChooser.h"
 #include "commands/StartSorting.h"
+#include "core/ErrorTrap.h"
 #include "lists/RowModel.h"
 #include "support/CommandFixture.h"
 #include "support/KeySpecs.h"
@@ -24,6 +26,8 @@ private slots:
     void longRowsShownFromTheirStart_data();
     void longRowsShownFromTheirStart();
     void linesThatGaveUpTold();
+    void linesContaining_data();
+    void linesContaining();
 };
 
 void tst_StartSorting::everyRowNamesItsFile()
@@ -68,6 +72,12 @@ void tst_StartSorting::optionsBelowTheLastSeparator_data()
     QTest::newRow("shuffled") << 25 << QStringList() << 80.0;
     QTest::newRow("dictionary order, root rules")
         << 27 << QStringList{u"-1.5 x"_s, u"a"_s, u"b10"_s, u"b10"_s, u"B2"_s} << 80.0;
+    QTest::newRow("duplicated lines") << 32 << QStringList{u"b10"_s} << 0.0;
+    QTest::newRow("lines occurring once")
+        << 33 << QStringList{u"B2"_s, u"a"_s, u"-1.5 x"_s} << 40.0;
+    QTest::newRow("counted") << 34
+                             << QStringList{u"2\tb10"_s, u"1\tB2"_s, u"1\ta"_s, u"1\t-1.5 x"_s}
+                             << 60.0;
 }
 
 // The options below the last separator ask nothing, sort in one pass here,
@@ -188,6 +198,74 @@ void tst_StartSorting::linesThatGaveUpTold()
     QCOMPARE(c.status.texts.last(), u"3 lines gave up on a pattern and count as without the key"_s);
     QCOMPARE(c.results.texts().first(), u"aa"_s);
     QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
+}
+
+void tst_StartSorting::linesContaining_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<std::optional<LineFilter>>("answer"); // nothing: Cancel
+    QTest::addColumn<QStringList>("results");
+    QTest::addColumn<QString>("status"); // at the end
+    QTest::addColumn<int>("failedStep"); // 0 for none
+
+    // The content: "Error: disk", "error: net", "ok", and twice thirty a's,
+    // a b and a digit, on which (a+)+$ gives up.
+    const QString giving = QString(30, u'a') + u"b1"_s;
+    const QString rest = u"Progress Bar"_s;
+    QTest::newRow("keeping, the case counting") << 30 << std::optional(LineFilter{u"Error"_s})
+                                                << QStringList{u"Error: disk"_s} << rest << 0;
+    QTest::newRow("removing, the case ignored")
+        << 31 << std::optional(LineFilter{u"ERROR"_s, false})
+        << QStringList{u"ok"_s, giving, giving} << rest << 0;
+    QTest::newRow("keeping by a pattern")
+        << 30 << std::optional(LineFilter{u"^E"_s, false, true})
+        << QStringList{u"Error: disk"_s, u"error: net"_s} << rest << 0;
+    QTest::newRow("Cancel leaves the lines as they came")
+        << 31 << std::optional<LineFilter>()
+        << QStringList{u"Error: disk"_s, u"error: net"_s, u"ok"_s, giving, giving} << rest << 0;
+    QTest::newRow("lines that gave up do not match")
+        << 30 << std::optional(LineFilter{u"(a+)+$|k"_s, true, true})
+        << QStringList{u"Error: disk"_s, u"ok"_s}
+        << u"2 lines gave up on the pattern and count as not matching"_s << 0;
+    QTest::newRow("lines that gave up stay when removing")
+        << 31 << std::optional(LineFilter{u"(a+)+$|k"_s, true, true})
+        << QStringList{u"error: net"_s, giving, giving}
+        << u"2 lines gave up on the pattern and count as not matching"_s << 0;
+    // The dialog lets no invalid pattern through; one that comes anyway
+    // fails the step and leaves the lines as they came.
+    QTest::newRow("an invalid pattern fails")
+        << 30 << std::optional(LineFilter{u"("_s, true, true})
+        << QStringList{u"Error: disk"_s, u"error: net"_s, u"ok"_s, giving, giving} << rest << 266;
+}
+
+// The filtering options ask the line filter dialog under their caption, no
+// input box; the lines they keep keep their order, and the status line tells
+// how many lines a pattern gave up on.
+void tst_StartSorting::linesContaining()
+{
+    QFETCH(int, row);
+    QFETCH(std::optional<LineFilter>, answer);
+    QFETCH(QStringList, results);
+    QFETCH(QString, status);
+    QFETCH(int, failedStep);
+
+    CommandFixture c;
+    c.selectedOption = row;
+    const QString giving = QString(30, u'a') + u"b1"_s;
+    c.content.append(QStringList{u"Error: disk"_s, u"error: net"_s, u"ok"_s, giving, giving});
+    c.filterChooser.answers.append(answer);
+    startSorting(c.ctx);
+
+    QCOMPARE(c.filterChooser.captions, QStringList{row == 30 ? u"Keep Lines Containing..."_s
+                                                             : u"Remove Lines Containing..."_s});
+    QCOMPARE(c.results.texts(), results);
+    QCOMPARE(c.status.texts.last(), status);
+    QStringList boxes;
+    if (failedStep != 0)
+        boxes << errorDialogText(u"Invalid procedure call or argument"_s,
+                                 locationOf(Element::StartSortingButton), failedStep);
+    QCOMPARE(c.dialogs.messages(), boxes << u"Done."_s);
+    QCOMPARE(c.dialogs.shown.size(), std::size_t(boxes.size()));
 }
 
 QTEST_GUILESS_MAIN(tst_StartSorting)

@@ -82,6 +82,18 @@ void tst_SortOptions::optionList_data()
     row(27, u"Sort Content In Dictionary Order"_s, SortKey::Dictionary);
     row(28, u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, 0,
         CharacterFilter::KeepEverything, SortAnswer::Keys);
+    row(29, u"-"_s, SortKey::None);
+    const auto filtering = [](int index, const QString &caption, LineOperation operation) {
+        QTest::addRow("row %d: %s", index, qPrintable(caption))
+            << index << caption << SortKey::None << 0 << CharacterFilter::KeepEverything
+            << SortAnswer::Filter << QString() << operation;
+    };
+    filtering(30, u"Keep Lines Containing..."_s, LineOperation::KeepContaining);
+    filtering(31, u"Remove Lines Containing..."_s, LineOperation::RemoveContaining);
+    operating(32, u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, SortKey::None);
+    operating(33, u"Keep Only Lines That Occur Once"_s, LineOperation::KeepOccurringOnce,
+              SortKey::None);
+    operating(34, u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, SortKey::None);
 }
 
 void tst_SortOptions::optionList()
@@ -95,7 +107,7 @@ void tst_SortOptions::optionList()
     QFETCH(QString, prompt);
     QFETCH(LineOperation, operation);
 
-    QCOMPARE(sortOptions().size(), std::size_t(29));
+    QCOMPARE(sortOptions().size(), std::size_t(35));
     const SortOption &option = sortOptions()[std::size_t(row)];
     QCOMPARE(option.caption, caption);
     QCOMPARE(option.key, key);
@@ -160,6 +172,17 @@ void tst_SortOptions::sortLines_data()
         << 23 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
     QTest::newRow("reversed") << 24 << 0 << QString()
                               << QStringList{u"c3= b"_s, u"a22 y x"_s, u"b1 zz"_s};
+    QTest::newRow("third separator")
+        << 29 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("keeping lines with a b") << 30 << 0 << u" b"_s << QStringList{u"c3= b"_s};
+    QTest::newRow("removing lines with a z")
+        << 31 << 0 << u"z"_s << QStringList{u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("the case counts") << 30 << 0 << u"Z"_s << QStringList();
+    QTest::newRow("no duplicated lines") << 32 << 0 << QString() << QStringList();
+    QTest::newRow("each occurs once")
+        << 33 << 0 << QString() << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};
+    QTest::newRow("counted") << 34 << 0 << QString()
+                             << QStringList{u"1\tb1 zz"_s, u"1\ta22 y x"_s, u"1\tc3= b"_s};
     // An answer counts only for an option that asks for it.
     QTest::newRow("second character ignores a number")
         << 1 << 4 << u"="_s << QStringList{u"b1 zz"_s, u"a22 y x"_s, u"c3= b"_s};

@@ -70,7 +70,10 @@ bool sortsLines(const SortOption &option)
 bool dropsLines(const SortOption &option)
 {
     return option.operation == LineOperation::SortRemovingDuplicates ||
-           option.operation == LineOperation::RemoveDuplicates;
+           option.operation == LineOperation::RemoveDuplicates ||
+           option.operation == LineOperation::KeepDuplicated ||
+           option.operation == LineOperation::KeepOccurringOnce ||
+           option.asks == SortAnswer::Filter;
 }
 
 // The events of k passes: each starts with a yield, then its number.
@@ -880,7 +883,8 @@ void tst_SortRoutines::passStatus()
 namespace {
 
 // Every option of the list but the separators, answered where it asks:
-// character 4, word 2, the characters "1".
+// character 4, word 2, the characters "1" (also the text the lines are to
+// contain).
 void addEveryOption()
 {
     QTest::addColumn<int>("row");
@@ -894,7 +898,8 @@ void addEveryOption()
         qint32 number = 0;
         if (each.asks == SortAnswer::Number)
             number = each.key == SortKey::FromWord ? 2 : 4;
-        const QString marker = each.asks == SortAnswer::Text ? u"1"_s : QString();
+        const bool asksText = each.asks == SortAnswer::Text || each.asks == SortAnswer::Filter;
+        const QString marker = asksText ? u"1"_s : QString();
         QTest::addRow("%s", qPrintable(each.caption)) << row << number << marker;
     }
 }
@@ -953,7 +958,11 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine_data()
                                                           {"removing duplicates", 22},
                                                           {"duplicates in order", 23},
                                                           {"reversed", 24},
-                                                          {"shuffled", 25}};
+                                                          {"shuffled", 25},
+                                                          {"removing lines with a text", 31},
+                                                          {"duplicated lines", 32},
+                                                          {"lines occurring once", 33},
+                                                          {"counted", 34}};
     // Too few lines for a second thread: the yields come in the same order
     // every time, and the last one falls into the moving or dropping of the
     // lines.

@@ -1,5 +1,7 @@
 #include "support/ReferenceOrders.h"
 
+#include <QHash>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -212,8 +214,14 @@ bool hasReferenceArrangement(const SortOption &option)
     case LineOperation::None:
     case LineOperation::SortRemovingDuplicates:
     case LineOperation::RemoveDuplicates:
+    case LineOperation::KeepDuplicated:
+    case LineOperation::KeepOccurringOnce:
     case LineOperation::Reverse:
         return true;
+    case LineOperation::KeepContaining:
+    case LineOperation::RemoveContaining:
+    case LineOperation::CountDuplicates:
+        return false;
     }
     return false;
 }
@@ -240,11 +248,113 @@ QList<qsizetype> referenceArrangement(const SortOption &option, const QStringLis
     case LineOperation::RemoveDuplicates:
         order = firstOccurrences(lines);
         break;
+    case LineOperation::KeepDuplicated:
+        order = duplicatedLines(lines);
+        break;
+    case LineOperation::KeepOccurringOnce:
+        order = linesOccurringOnce(lines);
+        break;
     case LineOperation::Reverse:
         std::reverse(order.begin(), order.end());
         break;
     case LineOperation::Shuffle:
         qFatal("referenceArrangement: a shuffle has no one order");
+    case LineOperation::KeepContaining:
+    case LineOperation::RemoveContaining:
+    case LineOperation::CountDuplicates:
+        qFatal("referenceArrangement: see referenceResult()");
     }
     return order;
+}
+
+namespace {
+
+// How often each line occurs.
+QHash<QString, qsizetype> occurrences(const QStringList &lines)
+{
+    QHash<QString, qsizetype> counts;
+    for (const QString &line : lines)
+        ++counts[line];
+    return counts;
+}
+
+} // namespace
+
+QList<qsizetype> duplicatedLines(const QStringList &lines)
+{
+    const QHash<QString, qsizetype> counts = occurrences(lines);
+    QList<qsizetype> kept;
+    for (const qsizetype i : firstOccurrences(lines)) {
+        if (counts.value(lines[i]) > 1)
+            kept.append(i);
+    }
+    return kept;
+}
+
+QList<qsizetype> linesOccurringOnce(const QStringList &lines)
+{
+    const QHash<QString, qsizetype> counts = occurrences(lines);
+    QList<qsizetype> kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (counts.value(lines[i]) == 1)
+            kept.append(i);
+    }
+    return kept;
+}
+
+bool holdsFilter(const QString &line, const LineFilter &filter)
+{
+    if (filter.pattern) {
+        const QRegularExpression pattern(
+            filter.text, filter.matchCase ? QRegularExpression::NoPatternOption
+                                          : QRegularExpression::CaseInsensitiveOption);
+        return pattern.match(line).hasMatch();
+    }
+    if (filter.matchCase)
+        return line.contains(filter.text);
+    return foldedCase(line).contains(foldedCase(filter.text));
+}
+
+QList<qsizetype> filteredLines(const QStringList &lines, const LineFilter &filter, bool keep)
+{
+    QList<qsizetype> kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (holdsFilter(lines[i], filter) == keep)
+            kept.append(i);
+    }
+    return kept;
+}
+
+QStringList countedLines(const QStringList &lines)
+{
+    const QHash<QString, qsizetype> counts = occurrences(lines);
+    QList<qsizetype> distinct = firstOccurrences(lines);
+    std::stable_sort(distinct.begin(), distinct.end(), [&](qsizetype a, qsizetype b) {
+        return counts.value(lines[a]) > counts.value(lines[b]);
+    });
+    QStringList counted;
+    for (const qsizetype i : distinct)
+        counted.append(QString::number(counts.value(lines[i])) + u'\t' + lines[i]);
+    return counted;
+}
+
+QStringList referenceResult(const SortOption &option, const QStringList &lines,
+                            const LineFilter &filter)
+{
+    QList<qsizetype> order;
+    switch (option.operation) {
+    case LineOperation::CountDuplicates:
+        return countedLines(lines);
+    case LineOperation::KeepContaining:
+    case LineOperation::RemoveContaining:
+        order = filteredLines(lines, filter, option.operation == LineOperation::KeepContaining);
+        break;
+    default:
+        order = referenceArrangement(option, lines);
+        break;
+    }
+    QStringList result;
+    for (const qsizetype i : order)
+        result.append(lines[i]);
+    return result;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sort/LineFilter.h"
 #include "sort/SortOptions.h"
 
 #include <QList>
@@ -31,8 +32,10 @@ bool leadingNumberLess(QStringView a, QStringView b);
 bool wholeLineKeyLess(SortKey key, QStringView a, QStringView b);
 
 // Whether referenceArrangement() knows what the option does: a separator, a
-// sort by a key that compares whole lines, removing duplicates or reversing
-// (every option but the shuffle and those keyed by a part of the line).
+// sort by a key that compares whole lines, removing duplicates, keeping
+// duplicated lines or those that occur once, or reversing (every option but
+// the shuffle, those keyed by a part of the line, the filters and the
+// counts).
 bool hasReferenceArrangement(const SortOption &option);
 
 // What such an option does to the lines, as their indexes in the order it
@@ -46,3 +49,28 @@ QList<qsizetype> withoutRepeatedNeighbours(const QStringList &lines, const QList
 
 // The index of the first occurrence of every distinct line, in input order.
 QList<qsizetype> firstOccurrences(const QStringList &lines);
+
+// The lines that occur more than once, each once where it first stood, and
+// the lines that occur exactly once, as their indexes.
+QList<qsizetype> duplicatedLines(const QStringList &lines);
+QList<qsizetype> linesOccurringOnce(const QStringList &lines);
+
+// Whether the line holds the filter: its text, unit for unit, in the line,
+// both after foldedCase() when the case does not count; or a match of its
+// pattern by QRegularExpression, case-insensitive when the case does not
+// count (which never gives up on a line).
+bool holdsFilter(const QString &line, const LineFilter &filter);
+
+// The indexes of the lines that hold the filter (keep) or of those that do
+// not, in their order.
+QList<qsizetype> filteredLines(const QStringList &lines, const LineFilter &filter, bool keep);
+
+// Every distinct line once, as its count, a TAB and the line: the most
+// frequent first, then in the order they first came.
+QStringList countedLines(const QStringList &lines);
+
+// What any option but the shuffle and those keyed by a part of the line
+// leaves of the lines; filter is what "Keep Lines Containing..." and "Remove
+// Lines Containing..." were given.
+QStringList referenceResult(const SortOption &option, const QStringList &lines,
+                            const LineFilter &filter);
