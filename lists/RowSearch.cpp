@@ -16,11 +16,68 @@ constexpr int WordRows = 64;
 // The rows of one count in RowSearch::m_blockCounts.
 constexpr int BlockWords = 64;
 constexpr int BlockRows = WordRows * BlockWords;
-// Rows between two looks at the stop flag: well under a millisecond.
-constexpr int RowsBetweenLooks = 256;
+// Rows that lie one after another in one block are searched together, as
+// much text at once as this (a fraction of a millisecond between two looks
+// at the stop flag).
+constexpr qsizetype StretchBytes = 256 * 1024;
 // How long the list must stay unchanged before it is counted again: a load
 // that adds its rows batch by batch is counted once it has ended.
 constexpr int QuietMs = 100;
+
+void mark(std::vector<quint64> &holding, int row)
+{
+    holding[size_t(row / WordRows)] |= quint64(1) << (row % WordRows);
+}
+
+// Marks the rows of [from, to) that hold the text; gives how many. A row's
+// own bytes are all that is searched: a match in a stretch that begins
+// before a row, or ends after it, is none.
+int markHoldingRows(const RowModel &model, int from, int to, RowMatcher &matcher,
+                    std::vector<quint64> &holding, const std::atomic<bool> &stop)
+{
+    int found = 0;
+    std::vector<LineRef> run;
+    for (int first = from; first < to; first += int(run.size())) {
+        if (stop.load(std::memory_order_relaxed))
+            return found;
+        run.assign(1, model.lineRef(first));
+        const char *const start = run.front().bytes;
+        const char *end = start + run.front().length;
+        while (first + int(run.size()) < to) {
+            const LineRef next = model.lineRef(first + int(run.size()));
+            if (next.id != run.front().id || next.bytes < end ||
+                next.bytes + next.length - start > StretchBytes)
+                break;
+            run.push_back(next);
+            end = next.bytes + next.length;
+        }
+        if (run.size() == 1 || !matcher.takeStretch({start, size_t(end - start)})) {
+            for (size_t k = 0; k < run.size(); ++k) {
+                if (matcher.holds(run[k].text(), stop)) {
+                    mark(holding, first + int(k));
+                    ++found;
+                }
+            }
+            continue;
+        }
+        const qsizetype size = matcher.textBytes();
+        size_t k = 0;
+        for (qsizetype at = matcher.nextMatch(0); at >= 0;) {
+            while (k < run.size() && run[k].bytes - start + run[k].length < at + size)
+                ++k; // the row ends before the match does
+            if (k == run.size())
+                break;
+            if (run[k].bytes - start <= at) {
+                mark(holding, first + int(k));
+                ++found;
+                if (++k == run.size())
+                    break;
+            }
+            at = matcher.nextMatch(run[k].bytes - start);
+        }
+    }
+    return found;
+}
 
 } // namespace
 
@@ -101,17 +158,8 @@ void RowSearch::start()
             const int middle = (rows / 2) & ~(WordRows - 1);
             SortEngine::inTwoHalves(rows, nullptr, [&](int half, Progress *) {
                 RowMatcher matcher(text, matchCase);
-                const int to = half == 0 ? middle : rows;
-                int found = 0;
-                for (int i = half == 0 ? 0 : middle; i < to; ++i) {
-                    if (i % RowsBetweenLooks == 0 && scan->stop.load(std::memory_order_relaxed))
-                        return;
-                    if (matcher.holds(model->bytes(i), scan->stop)) {
-                        scan->holding[size_t(i / WordRows)] |= quint64(1) << (i % WordRows);
-                        ++found;
-                    }
-                }
-                count += found;
+                count += markHoldingRows(*model, half == 0 ? 0 : middle, half == 0 ? middle : rows,
+                                         matcher, scan->holding, scan->stop);
             });
             const size_t words = scan->holding.size();
             scan->blockCounts.assign((words + BlockWords - 1) / BlockWords, 0);
