@@ -85,13 +85,17 @@ FindBar::FindBar(QWidget *window, RowListView *content, RowListView *results)
     // Small enough to leave the list most of its rows.
     setIconSize(QSize(16, 16));
     layout()->setContentsMargins(2, 2, 2, 2);
+    // The button for controls that do not fit, which the bar never needs,
+    // still reaches screen readers.
+    if (auto *more = findChild<QToolButton *>(u"qt_toolbar_ext_button"_s))
+        more->setAccessibleName(u"More"_s);
     buildControls();
     hide();
 
     m_typing.setSingleShot(true);
     m_typing.setInterval(TypingPauseMs);
     connect(&m_typing, &QTimer::timeout, this, &FindBar::typed);
-    connect(m_edit, &QLineEdit::textEdited, &m_typing, qOverload<>(&QTimer::start));
+    connect(m_edit, &QLineEdit::textChanged, &m_typing, qOverload<>(&QTimer::start));
     connect(m_matchCase, &QCheckBox::toggled, &m_typing, qOverload<>(&QTimer::start));
     connect(m_previousButton, &QToolButton::clicked, this, &FindBar::findPrevious);
     connect(m_nextButton, &QToolButton::clicked, this, &FindBar::findNext);
@@ -158,11 +162,6 @@ void FindBar::buildControls()
 
     m_closeButton = makeButton(u"Close"_s, u"Close the find bar (Esc)"_s);
     m_closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-}
-
-RowListView *FindBar::list() const
-{
-    return m_active >= 0 ? m_lists[m_active] : nullptr;
 }
 
 QString FindBar::text() const
@@ -251,16 +250,6 @@ void FindBar::typed()
     m_wrappedAt = -1;
     m_pending = m_edit->text().isEmpty() ? Step::None : Step::Typed;
     search().setText(m_edit->text(), m_matchCase->isChecked());
-}
-
-void FindBar::findNext()
-{
-    step(Step::Next);
-}
-
-void FindBar::findPrevious()
-{
-    step(Step::Previous);
 }
 
 void FindBar::step(Step step)

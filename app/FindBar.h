@@ -51,7 +51,7 @@ public:
     QAction *findPreviousAction() const { return m_previousAction; }
 
     // The list the bar finds in; null before it first opened.
-    RowListView *list() const;
+    RowListView *list() const { return m_active >= 0 ? m_lists[m_active] : nullptr; }
     QString text() const;
     bool matchCase() const;
     // What the bar tells, as shown: "3 of 12", "Not found", ...
@@ -63,8 +63,8 @@ public:
 
 public slots:
     void open();
-    void findNext();
-    void findPrevious();
+    void findNext() { step(Step::Next); }
+    void findPrevious() { step(Step::Previous); }
     void dismiss();
 
 signals:

@@ -54,6 +54,8 @@ private slots:
     void holds_data();
     void holds();
     void holdsAsTheFoldedTextsDo();
+    void holdingRowsOfOneStretch_data();
+    void holdingRowsOfOneStretch();
     void steps_data();
     void steps();
     void changeWhileCountingIsCountedAgain_data();
@@ -153,6 +155,42 @@ void tst_RowSearch::holdsAsTheFoldedTextsDo()
             QCOMPARE(matcher.holds(model.bytes(i)), expected);
         }
     }
+}
+
+// Rows appended together lie one after another in one block.
+void tst_RowSearch::holdingRowsOfOneStretch_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<QList<int>>("holding");
+
+    QStringList far(63, u"xx"_s);
+    far.append(u"zabcd"_s);
+    QTest::newRow("a match well into the stretch") << far << u"abcd"_s << true << QList<int>{63};
+    QTest::newRow("no match across two rows")
+        << QStringList{u"ab"_s, u"cd"_s, u"bcd"_s} << u"bc"_s << true << QList<int>{2};
+    QTest::newRow("the Kelvin sign among ASCII rows")
+        << QStringList{u"abc"_s, u"x\u212Ay"_s, u"K"_s} << u"k"_s << false << QList<int>{1, 2};
+}
+
+void tst_RowSearch::holdingRowsOfOneStretch()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QString, text);
+    QFETCH(bool, matchCase);
+    QFETCH(QList<int>, holding);
+    RowModel model(false);
+    model.append(rows);
+    RowSearch search(model);
+    search.setText(text, matchCase);
+    QTRY_VERIFY(search.ready());
+    QList<int> found;
+    for (int row = 0; row < rows.size(); ++row) {
+        if (search.holds(row))
+            found.append(row);
+    }
+    QCOMPARE(found, holding);
 }
 
 void tst_RowSearch::steps_data()
