@@ -402,6 +402,8 @@ std::optional<QString> plainKey(const SortOption &option, const QString &line, q
 QStringList plainSort(const QStringList &lines, const SortOption &option, qint32 number,
                       const QString &marker)
 {
+    if (option.operation == LineOperation::CountDuplicates)
+        return countedLines(lines);
     if (hasReferenceArrangement(option)) {
         QStringList arranged;
         for (const qsizetype i : referenceArrangement(option, lines))
@@ -687,6 +689,12 @@ private:
         const bool keysChosen = m_input.byte() & 1;
         if (option && option->asks == SortAnswer::Keys && keysChosen)
             m_lists.keysChooser.answers.append(SortKeySet{});
+        // The line filter dialog: a text, its case counting or not, or Cancel.
+        m_lists.filterChooser.answers.clear();
+        std::optional<LineFilter> filter;
+        if (option && option->asks == SortAnswer::Filter && (m_input.byte() & 1))
+            filter = LineFilter{m_texts.next(), bool(m_input.byte() & 1)};
+        m_lists.filterChooser.answers.append(filter);
         if (!hasRoom(true, qsizetype(m_content.size())))
             return;
 
@@ -702,7 +710,8 @@ private:
         if (lines.isEmpty()) {
             boxes.push_back(box(u"List is empty."_s));
         } else {
-            if (option && option->asks != SortAnswer::None && option->asks != SortAnswer::Keys)
+            if (option && option->asks != SortAnswer::None && option->asks != SortAnswer::Keys &&
+                option->asks != SortAnswer::Filter)
                 boxes.push_back(prompt(*option));
             if (number) {
                 using O = NumberAnswer::Outcome;
@@ -718,6 +727,9 @@ private:
             } else if (option && option->asks == SortAnswer::Keys) {
                 if (keysChosen)
                     expected = plainSort(lines, sortOptions()[0], 0, {});
+            } else if (option && option->asks == SortAnswer::Filter) {
+                if (filter) // Cancel leaves the lines as they came
+                    expected = referenceResult(*option, lines, *filter);
             } else if (option && !option->isSeparator() &&
                        option->operation != LineOperation::Shuffle) {
                 expected = plainSort(lines, *option, 0, marker.value_or(QString()));
@@ -734,11 +746,15 @@ private:
         require(m_contentMirror.takeCheckChanges().empty(), "a sort changed a content row");
         const size_t first = m_results.size();
         // The rows appended are the content rows in another order, or those
-        // of them that removing duplicates keeps.
+        // of them that removing duplicates or a filter keeps, or the counts.
         QStringList appended = m_lists.results.texts().mid(qsizetype(first));
         const bool dropsLines =
             option && (option->operation == LineOperation::SortRemovingDuplicates ||
-                       option->operation == LineOperation::RemoveDuplicates);
+                       option->operation == LineOperation::RemoveDuplicates ||
+                       option->operation == LineOperation::KeepDuplicated ||
+                       option->operation == LineOperation::KeepOccurringOnce ||
+                       option->operation == LineOperation::CountDuplicates ||
+                       option->asks == SortAnswer::Filter);
         QStringList sortedAppended = appended, sortedLines = dropsLines ? expected : lines;
         std::sort(sortedAppended.begin(), sortedAppended.end());
         std::sort(sortedLines.begin(), sortedLines.end());

@@ -6,7 +6,8 @@
 // sorted by UTF-16 code unit. Both must fail alike and leave the same lines
 // in the same order; the references must still point at their own lines,
 // identical lines must keep their input order, and the rows that compare
-// whole lines must give the plain stable order of their rule.
+// whole lines, keep lines by a text (the marker) or by how often they occur,
+// or count them, must give what the plain reference of their rule gives.
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
 #include "sort/SortOptions.h"
@@ -139,8 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList units = lines;
     bool refsFailed = false;
     bool unitsFailed = false;
+    QByteArray made; // the counts' texts
     try {
-        sortLines(refs, option, number, marker, nullptr);
+        sortLines(refs, option, number, marker, nullptr, &made);
     } catch (const Failure &) {
         refsFailed = true;
     }
@@ -152,6 +154,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (refsFailed != unitsFailed)
         fail(row, refsFailed ? "only the UTF-8 sort failed" : "only the unit sort failed");
 
+    if (option.operation == LineOperation::CountDuplicates) {
+        QStringList counted;
+        for (const LineRef &ref : refs) {
+            if (ref.bytes < made.constData() || ref.bytes + ref.length > made.constEnd())
+                fail(row, "a counted line points outside the counts' texts");
+            if (ref.id >= quint32(lines.size()) || lines.indexOf(lines[ref.id]) != ref.id)
+                fail(row, "a counted line does not name its line's first occurrence");
+            counted.append(Utf8::toUtf16(ref.text()));
+        }
+        if (counted != units)
+            fail(row, "the UTF-8 counts differ from the unit counts");
+        if (counted != countedLines(lines))
+            fail(row, "the counts are not those of the rule");
+        return 0;
+    }
+
     std::vector<bool> seen(std::size_t(lines.size()));
     for (const LineRef &ref : refs) {
         if (ref.id >= quint32(lines.size()) || seen[ref.id])
@@ -162,7 +180,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             fail(row, "a line reference no longer points at its own line");
     }
     const bool dropsLines = option.operation == LineOperation::SortRemovingDuplicates ||
-                            option.operation == LineOperation::RemoveDuplicates;
+                            option.operation == LineOperation::RemoveDuplicates ||
+                            option.operation == LineOperation::KeepDuplicated ||
+                            option.operation == LineOperation::KeepOccurringOnce ||
+                            option.asks == SortAnswer::Filter;
     if (!dropsLines && refs.size() != lines.size())
         fail(row, "the UTF-8 sort lost lines");
 
@@ -185,7 +206,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
 
-    if (hasReferenceArrangement(option) && !refsFailed) {
+    if (option.asks == SortAnswer::Filter) {
+        const QList<qsizetype> expected = filteredLines(
+            lines, LineFilter{marker}, option.operation == LineOperation::KeepContaining);
+        if (expected.size() != refs.size())
+            fail(row, "the UTF-8 filter kept more or fewer lines than the rule");
+        for (qsizetype i = 0; i < refs.size(); ++i) {
+            if (qsizetype(refs[i].id) != expected[i])
+                fail(row, "the UTF-8 filter kept other lines than the rule");
+        }
+    } else if (hasReferenceArrangement(option) && !refsFailed) {
         const QList<qsizetype> expected = referenceArrangement(option, lines);
         if (expected.size() != refs.size())
             fail(row, "the UTF-8 sort kept other lines than the option's rule");

@@ -3,7 +3,10 @@
 // ordered by the row's key, with lines that lack enough spaces left where
 // they stood; that the options that compare whole lines by a rule give the
 // stable order of that rule; and that removing duplicates leaves exactly the
-// distinct lines, sorted or in the order they first came.
+// distinct lines, sorted or in the order they first came; and that keeping
+// or dropping lines by a text (the marker, as a plain text whose case
+// counts), by how often they occur, and counting them, give what the plain
+// references give.
 #include "core/Failure.h"
 #include "sort/SortOptions.h"
 #include "support/ReferenceOrders.h"
@@ -148,6 +151,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         failed = true;
     }
 
+    if (option.asks == SortAnswer::Filter || option.operation == LineOperation::CountDuplicates) {
+        if (failed)
+            fail("a filter or the counts failed");
+        if (lines != referenceResult(option, before, LineFilter{marker}))
+            fail("the lines kept or counted are not those of the option's rule");
+        return 0;
+    }
     if (hasReferenceArrangement(option) && !option.isSeparator()) {
         if (failed)
             fail("an option that asks nothing failed");
