@@ -28,7 +28,8 @@ class RowListView;
 // when no row is current), going on past the end or the start. The row
 // found is selected, made current and scrolled into sight, and the bar tells
 // "3 of 12", that the search went on from the top (or the bottom), "Not
-// found", or that it is still counting. Esc closes the bar and gives the
+// found", how many rows match while the current row is none of them, or that
+// it is still counting. Esc closes the bar and gives the
 // list the focus back. F3 and Shift+F3 work anywhere in the window; with the
 // bar closed they open it first.
 //
@@ -54,7 +55,8 @@ public:
     RowListView *list() const { return m_active >= 0 ? m_lists[m_active] : nullptr; }
     QString text() const;
     bool matchCase() const;
-    // What the bar tells, as shown: "3 of 12", "Not found", ...
+    // What the bar tells, whole also where the bar has to cut it short:
+    // "3 of 12", "Not found", ...
     QString resultText() const;
 
     // Opens the bar on list and finds text as if typed: answered() tells
