@@ -314,8 +314,7 @@ void MainWindow::loadFiles(const QStringList &paths)
 void MainWindow::connectCommand(QPushButton *button, Element element,
                                 void (*command)(CommandContext &))
 {
-    // The step is named for the button's caption as built, whatever a skin
-    // makes of it.
+    // The step is named for the button's caption.
     connect(button, &QPushButton::clicked, this, [this, element, command, name = button->text()] {
         runCommand(element, name, [&] { command(*m_context); });
     });
