@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/ClosingDialogs.h"
+#include "app/FindBar.h"
 #include "app/PointerRules.h"
 #include "app/ProductInfo.h"
 #include "app/Settings.h"
@@ -118,6 +119,7 @@ MainWindow::MainWindow(const MainWindowServices &services, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    delete m_findBar;
     m_pointer.onChange = nullptr;
 }
 
@@ -236,6 +238,7 @@ void MainWindow::buildControls()
         runCommand(Element::ContentList, u"Drop Text"_s,
                    [&] { appendDroppedText(*m_context, text); });
     });
+    m_findBar = new FindBar(this, m_contentView, m_resultsView);
     buildHistoryActions();
     buildListMenus();
     buildShortcuts();

@@ -24,6 +24,7 @@
 // list's own action that made it.
 
 class Clipboard;
+class FindBar;
 class QAction;
 class QKeySequence;
 class PointerRules;
@@ -116,6 +117,8 @@ private:
     RowModel *m_contentModel;
     RowModel *m_resultsModel;
     std::unique_ptr<RowHistory> m_history;
+    // Goes before the lists' models: its searches read their rows.
+    FindBar *m_findBar = nullptr;
     std::unique_ptr<CommandContext> m_context;
 
     RowListView *m_contentView = nullptr;

@@ -1,6 +1,7 @@
 // The lists' context menus and the window's keys.
 #include "app/MainWindow.h"
 
+#include "app/FindBar.h"
 #include "commands/CommandContext.h"
 #include "commands/CopyToClipboard.h"
 #include "commands/PasteLines.h"
@@ -72,6 +73,8 @@ void MainWindow::buildListMenus()
                       Element::CopyLine, copyLineOf(m_contentView));
     contentMenu->addAction(paste);
     contentMenu->addAction(copyContentLine);
+    contentMenu->addSeparator();
+    contentMenu->addAction(m_findBar->findAction());
     connect(contentMenu, &QMenu::aboutToShow, this, [this, paste, copyContentLine] {
         paste->setEnabled(!m_pointer.busy());
         copyContentLine->setEnabled(selectedRow(m_contentView) >= 0);
@@ -97,6 +100,8 @@ void MainWindow::buildListMenus()
     resultsMenu->addSeparator();
     resultsMenu->addAction(copyResultsLine);
     resultsMenu->addAction(appendChecked);
+    resultsMenu->addSeparator();
+    resultsMenu->addAction(m_findBar->findAction());
     connect(resultsMenu, &QMenu::aboutToShow, this,
             [this, changing, copyResultsLine, appendChecked] {
                 const bool changes = !m_pointer.busy() && m_resultsModel->count() > 0;

@@ -391,16 +391,21 @@ void tst_ListWindow::contextMenus_data()
     QTest::addColumn<bool>("busy");
     QTest::addColumn<QStringList>("enabledEntries");
 
-    const QStringList content{u"Paste Lines"_s, u"Copy Line"_s};
-    const QStringList results{u"Check All"_s, u"Uncheck All"_s, u"Invert Checks"_s, u"Copy Line"_s,
-                              u"Append Checked To Content"_s};
+    // Finding changes nothing: it is there also while the window is busy.
+    const QStringList content{u"Paste Lines"_s, u"Copy Line"_s, u"Find..."_s};
+    const QStringList results{u"Check All"_s,
+                              u"Uncheck All"_s,
+                              u"Invert Checks"_s,
+                              u"Copy Line"_s,
+                              u"Append Checked To Content"_s,
+                              u"Find..."_s};
     QTest::newRow("content list, menu key")
         << Element::ContentList << QKeySequence(Qt::Key_Menu) << false << content;
     QTest::newRow("results list, shift+f10")
         << Element::ResultsList << QKeySequence(Qt::SHIFT | Qt::Key_F10) << false << results;
     QTest::newRow("results list, busy: only copying")
         << Element::ResultsList << QKeySequence(Qt::Key_Menu) << true
-        << QStringList{u"Copy Line"_s};
+        << QStringList{u"Copy Line"_s, u"Find..."_s};
 }
 
 void tst_ListWindow::contextMenus()
