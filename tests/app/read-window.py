@@ -1,8 +1,9 @@
 # Reads the running program through AT-SPI, as a screen reader does, and
-# drives it by the actions a screen reader offers. Usage:
+# drives it by the actions a screen reader offers (and Ctrl+F by xdotool). Usage:
 #   read-window.py LINES-FILE
 # The program was started with the file, with "Sort Content By Keys You
 # Choose..." chosen and the pattern "(a)" as the stored key.
+import subprocess
 import sys
 import time
 
@@ -82,6 +83,21 @@ for name in ("Clear List: Content To Sort", "Clear List: Sorted Content (Results
     check(button.description.startswith("Removes every row of the"), name + " has no description")
 find(pyatspi.ROLE_PROGRESS_BAR, "Status", seconds=2)
 
+# Ctrl+F on the content list opens its find bar; the text typed there is
+# counted and found, and the bar tells it.
+window = subprocess.run(["xdotool", "search", "--name", "^Tarnveil$"], check=True,
+                        capture_output=True, text=True).stdout.split()[0]
+subprocess.run(["xdotool", "windowfocus", "--sync", window, "key", "ctrl+f"], check=True)
+bar = find(pyatspi.ROLE_TOOL_BAR, "Find in Content To Sort", seconds=10)
+find(pyatspi.ROLE_CHECK_BOX, "Match case", within=bar, seconds=2)
+field = find(pyatspi.ROLE_TEXT, "Find text", within=bar, seconds=2)
+field.queryEditableText().setTextContents(expected[1])
+deadline = time.monotonic() + 10
+while field.description != "1 of 1" and time.monotonic() < deadline:
+    time.sleep(0.2)
+check(field.description == "1 of 1", "the find bar tells %r" % field.description)
+press(find(pyatspi.ROLE_PUSH_BUTTON, "Close", within=bar, seconds=2))
+
 # Start Sorting opens "Sort Keys": the key list is named; once the pattern
 # is typed wrong, its key's item and the Pattern field say why it cannot work.
 press(find(pyatspi.ROLE_PUSH_BUTTON, "Start Sorting"))
@@ -122,4 +138,4 @@ if problems:
     print("\n".join(problems), file=sys.stderr)
     sys.exit(1)
 print("the window reads as a screen reader needs it: %d rows, both lists, the buttons, "
-      "the status and the Sort Keys dialog" % len(expected))
+      "the status, the find bar and the Sort Keys dialog" % len(expected))
