@@ -61,7 +61,7 @@ struct BoundedPattern::Pcre
     }
 };
 
-BoundedPattern::BoundedPattern(QStringView pattern) : m_pcre(std::make_unique<Pcre>())
+BoundedPattern::BoundedPattern(QStringView pattern, Case letters) : m_pcre(std::make_unique<Pcre>())
 {
     int error = 0;
     PCRE2_SIZE offset = 0;
@@ -69,7 +69,8 @@ BoundedPattern::BoundedPattern(QStringView pattern) : m_pcre(std::make_unique<Pc
     static const char16_t Empty[1] = {};
     const char16_t *units = pattern.isEmpty() ? Empty : pattern.utf16();
     m_pcre->code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(units), PCRE2_SIZE(pattern.size()),
-                                 PCRE2_UTF, &error, &offset, nullptr);
+                                 PCRE2_UTF | (letters == Case::Caseless ? PCRE2_CASELESS : 0),
+                                 &error, &offset, nullptr);
     if (!m_pcre->code) {
         PCRE2_UCHAR message[256];
         const int size = pcre2_get_error_message(error, message, std::size(message));

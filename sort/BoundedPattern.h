@@ -17,7 +17,10 @@
 class BoundedPattern final
 {
 public:
-    explicit BoundedPattern(QStringView pattern);
+    // Caseless matches letters of either case, as PCRE2's own option does:
+    // the pattern's text stays as it is (escapes such as \D keep their sense).
+    enum class Case { Counts, Caseless };
+    explicit BoundedPattern(QStringView pattern, Case letters = Case::Counts);
     ~BoundedPattern();
     BoundedPattern(const BoundedPattern &) = delete;
     BoundedPattern &operator=(const BoundedPattern &) = delete;

@@ -30,70 +30,29 @@ namespace {
 
 using Result = BoundedPattern::Result;
 
-// The option setting that makes a whole pattern caseless.
-constexpr QStringView Caseless = u"(?i)";
-
-bool isAsciiUpper(QChar c)
-{
-    return c >= u'A' && c <= u'Z';
-}
-
-// Where the items that must open a PCRE2 pattern end ("(*UTF)",
-// "(*LIMIT_MATCH=99)" and the like): an option setting goes after them.
-qsizetype startItemsEnd(QStringView pattern)
-{
-    qsizetype at = 0;
-    while (pattern.sliced(at).startsWith(u"(*")) {
-        qsizetype i = at + 2;
-        while (i < pattern.size() && (isAsciiUpper(pattern[i]) || pattern[i] == u'_'))
-            ++i;
-        if (i < pattern.size() && pattern[i] == u'=') {
-            ++i;
-            while (i < pattern.size() && pattern[i].isDigit())
-                ++i;
-        }
-        if (i == at + 2 || i >= pattern.size() || pattern[i] != u')')
-            break;
-        at = i + 1;
-    }
-    return at;
-}
-
-// The filter's pattern as PCRE2 compiles it. Without the case counting,
-// PCRE2's caseless matching is set at its start, so that the pattern's own
-// text (escapes such as \D, classes, ranges) stays as the user wrote it.
+// The filter's pattern as PCRE2 compiles it. Without the case counting it
+// matches caselessly, so that the pattern's own text (escapes such as \D,
+// classes, ranges) stays as the user wrote it.
 class FilterPattern final
 {
 public:
     explicit FilterPattern(const LineFilter &filter)
-        : m_setAt(filter.matchCase ? -1 : startItemsEnd(filter.text)),
-          m_pattern(compiledText(filter.text, m_setAt))
+        : m_pattern(filter.text, filter.matchCase ? BoundedPattern::Case::Counts
+                                                  : BoundedPattern::Case::Caseless)
     {
     }
 
     BoundedPattern &pattern() { return m_pattern; }
 
-    // The reason, at the user's own character.
     QString problem() const
     {
         if (m_pattern.isValid())
             return QString();
-        qsizetype at = m_pattern.errorOffset();
-        if (m_setAt >= 0 && at >= m_setAt)
-            at = std::max(m_setAt, at - Caseless.size());
         return u"The pattern does not compile: %1 (at character %2)."_s.arg(
-            m_pattern.errorString(), QString::number(at + 1));
+            m_pattern.errorString(), QString::number(m_pattern.errorOffset() + 1));
     }
 
 private:
-    static QString compiledText(const QString &text, qsizetype setAt)
-    {
-        if (setAt < 0)
-            return text;
-        return text.first(setAt) + Caseless.toString() + text.sliced(setAt);
-    }
-
-    qsizetype m_setAt; // where the caseless setting went in; -1 for none
     BoundedPattern m_pattern;
 };
 
