@@ -3,7 +3,8 @@
 //
 //   tarnveil-bench --option ROW [--arg TEXT] [--ignore-case] [--pattern] [--locale NAME]
 //                  [--keys JSON] [--format lines|text|plain|clipboard|xlsx]
-//                  [--window | --window-only] [--load files|paste|pipe] --out FILE INPUT...
+//                  [--window | --window-only] [--load files|paste|pipe]
+//                  [--undo-clear] [--find TEXT] --out FILE INPUT...
 //
 // --locale names the language of dictionary order (option 27; the user's from
 // LC_ALL, LC_COLLATE or LANG without it); --keys gives option 28 its keys, in
@@ -46,6 +47,15 @@
 // files chosen (files, the default), "Paste Lines" with the clipboard holding
 // their decoded texts (paste), or their bytes piped into "tarnveil -" (pipe);
 // window_load_ms and window_load_gap_ms then time that way in.
+// After the sort (and the export) in the window, --undo-clear clicks the
+// content list's "Clear List" and undoes it (Ctrl+Z), adding
+// "window_undo_clear_ms=..." (the undo until the rows are shown again) and
+// "window_undo_gap_ms=..."; --find TEXT finds TEXT in the content list from
+// the top with the find bar ("Match case" ticked), adding
+// "window_find_ms=..." and "window_find_row=..." (the row found, -1 for
+// none), "window_count_ms=..." and "window_count=..." (the rows that hold
+// it) and "window_find_gap_ms=..." (the longest wait of the event loop
+// meanwhile).
 // --window-only skips the direct read, sort and export, so that
 // peak_rss_kb is the window's own (the read_ms, sort_ms and write_ms are 0).
 // Exit codes:
@@ -54,7 +64,9 @@
 
 #include "app/MainWindow.h"
 #include "app/StatusLine.h"
+#include "bench/Arguments.h"
 #include "bench/ExportRun.h"
+#include "bench/ListSteps.h"
 #include "bench/WindowRun.h"
 #include "core/Failure.h"
 #include "core/Files.h"
@@ -84,153 +96,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] [--ignore-case] "
-                         "[--pattern] [--locale NAME] [--keys JSON] "
-                         "[--format lines|text|plain|clipboard|xlsx] "
-                         "[--window | --window-only] [--load files|paste|pipe] --out FILE "
-                         "INPUT...\n";
-
-struct Arguments
-{
-    int row = -1;
-    std::optional<QString> answer;  // --arg
-    std::optional<QString> locale;  // --locale, for dictionary order
-    std::optional<SortKeySet> keys; // --keys, for the keys you choose
-    bool ignoreCase = false;        // --ignore-case, for keeping or removing lines
-    bool pattern = false;           // --pattern, the same
-    Format format = Format::Lines;
-    QString out;
-    QStringList inputs;
-    bool window = false;
-    bool windowOnly = false; // no direct run beside the window's
-    WindowAfterSort::Load load = WindowAfterSort::Load::Files;
-};
-
-std::optional<Format> formatNamed(const QString &name)
-{
-    if (name == u"lines")
-        return Format::Lines;
-    if (name == u"text")
-        return Format::Text;
-    if (name == u"plain")
-        return Format::Plain;
-    if (name == u"clipboard")
-        return Format::Clipboard;
-    if (name == u"xlsx")
-        return Format::Xlsx;
-    return std::nullopt;
-}
-
-// What options 30 and 31 look for.
-LineFilter filterOf(const Arguments &args)
-{
-    return LineFilter{args.answer.value_or(QString()), !args.ignoreCase, args.pattern};
-}
-
-std::optional<Arguments> parseArguments(int argc, char **argv)
-{
-    Arguments args;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString word = QString::fromLocal8Bit(argv[i]);
-        if (optionsEnded || !word.startsWith(u"--")) {
-            args.inputs.append(word);
-            continue;
-        }
-        if (word == u"--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (word == u"--window" || word == u"--window-only") {
-            args.window = true;
-            args.windowOnly = word == u"--window-only";
-            continue;
-        }
-        if (word == u"--ignore-case" || word == u"--pattern") {
-            (word == u"--pattern" ? args.pattern : args.ignoreCase) = true;
-            continue;
-        }
-        if (i + 1 >= argc)
-            return std::nullopt;
-        const QString value = QString::fromLocal8Bit(argv[++i]);
-        if (word == u"--option") {
-            bool ok = false;
-            args.row = value.toInt(&ok);
-            const int rows = int(sortOptions().size());
-            if (!ok || args.row < 0 || args.row >= rows)
-                return std::nullopt;
-        } else if (word == u"--arg") {
-            args.answer = value;
-        } else if (word == u"--locale") {
-            if (!isDictionaryLanguage(value)) {
-                std::fprintf(stderr, "tarnveil-bench: --locale: no dictionary order for \"%s\"\n",
-                             qPrintable(value));
-                return std::nullopt;
-            }
-            args.locale = value;
-        } else if (word == u"--keys") {
-            QString error;
-            args.keys = fromJson(value.toUtf8(), &error);
-            if (args.keys && !isValid(*args.keys)) {
-                error = describeProblems(*args.keys);
-                args.keys.reset();
-            }
-            if (!args.keys) {
-                // Each problem on a line of its own, written whole: a reason
-                // may hold a NUL, which "%s" would stop at.
-                for (const QString &line : error.split(u'\n')) {
-                    const QByteArray text = "tarnveil-bench: --keys: " + line.toUtf8() + '\n';
-                    std::fwrite(text.constData(), 1, std::size_t(text.size()), stderr);
-                }
-                return std::nullopt;
-            }
-        } else if (word == u"--format") {
-            const std::optional<Format> format = formatNamed(value);
-            if (!format)
-                return std::nullopt;
-            args.format = *format;
-        } else if (word == u"--load") {
-            if (value == u"files")
-                args.load = WindowAfterSort::Load::Files;
-            else if (value == u"paste")
-                args.load = WindowAfterSort::Load::Paste;
-            else if (value == u"pipe")
-                args.load = WindowAfterSort::Load::Pipe;
-            else
-                return std::nullopt;
-        } else if (word == u"--out") {
-            args.out = value;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (args.row < 0 || args.out.isEmpty() || args.inputs.isEmpty())
-        return std::nullopt;
-    const SortKey key = sortOptions()[std::size_t(args.row)].key;
-    if ((args.locale && key != SortKey::Dictionary) || (args.keys && key != SortKey::ChosenKeys)) {
-        std::fprintf(stderr, "tarnveil-bench: --locale goes with option 27, --keys with 28\n");
-        return std::nullopt;
-    }
-    if (key == SortKey::ChosenKeys && !args.keys) {
-        std::fprintf(stderr, "tarnveil-bench: option 28 needs --keys\n");
-        return std::nullopt;
-    }
-    const bool filters = sortOptions()[std::size_t(args.row)].asks == SortAnswer::Filter;
-    if ((args.ignoreCase || args.pattern) && !filters) {
-        std::fprintf(stderr, "tarnveil-bench: --ignore-case and --pattern go with options 30 "
-                             "and 31\n");
-        return std::nullopt;
-    }
-    if (filters) {
-        const QString problem = filterProblem(filterOf(args));
-        if (!problem.isEmpty()) {
-            std::fprintf(stderr, "tarnveil-bench: --arg: %s\n", qPrintable(problem));
-            return std::nullopt;
-        }
-    }
-    return args;
-}
 
 // The rows that "Load Text From File" would append for the files, in order.
 bool readRows(const QStringList &inputs, BenchLines &rows)
@@ -412,10 +277,25 @@ int main(int argc, char **argv)
             windowExport.emplace(args->format, args->out);
             then.clipboard = &windowExport->clipboard();
             then.spreadsheet = &windowExport->spreadsheet();
-            then.run = [&](MainWindow &window, ScriptedDialogs &dialogs) {
-                windowWriteMs = windowExport->runThroughWindow(window, dialogs);
-            };
         }
+        QString listSteps;
+        then.run = [&](MainWindow &window, ScriptedDialogs &dialogs) {
+            if (windowExport)
+                windowWriteMs = windowExport->runThroughWindow(window, dialogs);
+            if (args->undoClear) {
+                const TimedStep undo = undoClearOfContent(window);
+                listSteps += QString::asprintf(" window_undo_clear_ms=%.1f window_undo_gap_ms=%lld",
+                                               undo.ms, static_cast<long long>(undo.gapMs));
+            }
+            if (args->find) {
+                const FindStep find = findInContent(window, *args->find);
+                listSteps += QString::asprintf(
+                    " window_find_ms=%.1f window_find_row=%d window_count_ms=%.1f "
+                    "window_count=%d window_find_gap_ms=%lld",
+                    find.find.ms, find.row, find.count.ms, find.rows,
+                    static_cast<long long>(std::max(find.find.gapMs, find.count.gapMs)));
+            }
+        };
         WindowRun run =
             runWindowSort(args->inputs, args->row,
                           args->answer ? QStringList{*args->answer} : QStringList(), then);
@@ -439,6 +319,7 @@ int main(int argc, char **argv)
             static_cast<long long>(run.doneToIdleMs), static_cast<long long>(run.idleGapMs),
             static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
+        windowReport += listSteps;
         if (args->windowOnly)
             rows = std::move(run.resultRows);
         rowCount = run.resultCount;
