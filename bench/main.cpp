@@ -73,7 +73,7 @@
 #include "core/NumberText.h"
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 #include "sort/KeyedSort.h"
 #include "sort/LineFilters.h"
 #include "sort/SortOptions.h"

@@ -7,7 +7,7 @@
 #include "core/ErrorTrap.h"
 #include "export/Clipboard.h"
 #include "lists/RowModel.h"
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 
 #include <optional>
 

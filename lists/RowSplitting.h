@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 
 #include <QByteArray>
 
@@ -15,7 +15,7 @@ namespace RowSplitting {
 // The rows of UTF-8 text; lineFeeds is how many line feeds it holds.
 LoadedText splitText(QByteArray text, qint64 lineFeeds, LoadMeter &meter);
 
-// The rows of a file's bytes, in the file's encoding (see TextFileLoader.h):
+// The rows of a file's bytes, in the file's encoding (see TextLoader.h):
 // a UTF-8 file's bytes become the block as they are, checked as they are
 // split; other files are converted first.
 LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter);

@@ -6,7 +6,7 @@
 // not blank.
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 #include "support/LoaderRows.h"
 #include "support/ReferenceLoader.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 
 #include <QByteArrayView>
 #include <QStringList>

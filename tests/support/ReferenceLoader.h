@@ -6,7 +6,7 @@
 #include <QStringView>
 
 // A plain second implementation of the loader's decoding and splitting, for
-// checking the one-pass loader (lists/TextFileLoader.h) against.
+// checking the one-pass loader (lists/TextLoader.h) against.
 
 // The text of a file's bytes: 16-bit units after a first byte FF or FE
 // (big-endian after the mark FE FF; the mark dropped, an odd last byte

@@ -1,4 +1,4 @@
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 
 #include "core/Failure.h"
 #include "core/Files.h"

@@ -9,9 +9,12 @@
 class Progress;
 class UserDialogs;
 
-// Reading text files into rows. A file is read whole, decoded, its carriage
-// returns deleted and its text split at line feeds; lines that hold nothing but
-// spaces are skipped, every other line becomes a row exactly as it stands.
+// Loading text into rows: a file's or a stream's bytes (standard input), or a
+// text decoded already (a paste, a drop). The text is decoded, its carriage
+// returns deleted and split at line feeds; lines that hold nothing but spaces
+// are skipped, every other line becomes a row exactly as it stands. The
+// pieces: TextReading (files and streams, the memory budget), TextDecoding
+// (the encodings) and RowSplitting (rows in place).
 
 // A file's bytes: a first byte FF or FE means 16-bit code units
 // (big-endian after the mark FE FF, little-endian otherwise; the mark itself is

@@ -1,6 +1,6 @@
 #include "core/Failure.h"
 #include "lists/RowModel.h"
-#include "lists/TextFileLoader.h"
+#include "lists/TextLoader.h"
 #include "support/LoaderRows.h"
 #include "support/RecordingProgress.h"
 #include "support/ReferenceLoader.h"
@@ -80,7 +80,7 @@ QString failureText(const std::function<void()> &action)
 
 } // namespace
 
-class tst_TextFileLoader : public QObject
+class tst_TextLoader : public QObject
 {
     Q_OBJECT
 
@@ -109,7 +109,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-void tst_TextFileLoader::rowsOfBytes_data()
+void tst_TextLoader::rowsOfBytes_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("rows");
@@ -223,7 +223,7 @@ void tst_TextFileLoader::rowsOfBytes_data()
         << "\xff\xfe"_ba + utf16(pairs, false) << rowsFromText(pairs);
 }
 
-void tst_TextFileLoader::rowsOfBytes()
+void tst_TextLoader::rowsOfBytes()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, rows);
@@ -250,7 +250,7 @@ void tst_TextFileLoader::rowsOfBytes()
         QCOMPARE(list.text(i + 1), rows.at(i));
 }
 
-void tst_TextFileLoader::decoding_data()
+void tst_TextLoader::decoding_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
@@ -267,7 +267,7 @@ void tst_TextFileLoader::decoding_data()
     QTest::newRow("nul kept") << QByteArray("a\0b", 3) << u"a\0b"_s;
 }
 
-void tst_TextFileLoader::decoding()
+void tst_TextLoader::decoding()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
@@ -275,7 +275,7 @@ void tst_TextFileLoader::decoding()
 }
 
 // Every byte of a file that is not UTF-8 gives exactly one character.
-void tst_TextFileLoader::windows1252CoversEveryByte()
+void tst_TextLoader::windows1252CoversEveryByte()
 {
     QByteArray bytes;
     for (int b = 1; b < 256; ++b)
@@ -294,7 +294,7 @@ void tst_TextFileLoader::windows1252CoversEveryByte()
 // sequences: splitting the bytes line by line must give what splitting the
 // whole decoded text gives, and the text must be what Qt's own UTF-8 decoder
 // makes of valid UTF-8.
-void tst_TextFileLoader::randomBytesAgreeWithQt()
+void tst_TextLoader::randomBytesAgreeWithQt()
 {
     static const char pieces[] = {'\r',   '\n',   ' ',    ' ',    'a',    '\t',   '\0',   '\x80',
                                   '\xC3', '\xA9', '\xE2', '\x82', '\xAC', '\xF0', '\x9F', '\x98',
@@ -321,7 +321,7 @@ void tst_TextFileLoader::randomBytesAgreeWithQt()
     }
 }
 
-void tst_TextFileLoader::manyLines()
+void tst_TextLoader::manyLines()
 {
     QStringList expected;
     QByteArray bytes;
@@ -335,7 +335,7 @@ void tst_TextFileLoader::manyLines()
 }
 
 // A file of one long line keeps the window alive while it is split.
-void tst_TextFileLoader::longLineYields()
+void tst_TextLoader::longLineYields()
 {
     const QString path = m_dir.filePath(u"long.txt"_s);
     QVERIFY(writeFile(path, QByteArray(16 << 20, 'x') + "\r"));
@@ -347,7 +347,7 @@ void tst_TextFileLoader::longLineYields()
     QVERIFY2(progress.yields >= 16, qPrintable(QString::number(progress.yields)));
 }
 
-void tst_TextFileLoader::missingFile()
+void tst_TextLoader::missingFile()
 {
     const QString path = m_dir.filePath(u"no such file.txt"_s);
     QCOMPARE(readWholeTextFile(path), QString());
@@ -365,7 +365,7 @@ void tst_TextFileLoader::missingFile()
     QCOMPARE(dialogs.shown.front(), expected);
 }
 
-void tst_TextFileLoader::emptyFile()
+void tst_TextLoader::emptyFile()
 {
     const QString path = m_dir.filePath(u"empty.txt"_s);
     QVERIFY(writeFile(path, {}));
@@ -377,7 +377,7 @@ void tst_TextFileLoader::emptyFile()
 }
 
 // Files of the kernel report a length of 0 and still have content.
-void tst_TextFileLoader::fileWithoutReportedSize()
+void tst_TextLoader::fileWithoutReportedSize()
 {
     const QString path = u"/proc/self/status"_s;
     if (!QFile::exists(path))
@@ -388,14 +388,14 @@ void tst_TextFileLoader::fileWithoutReportedSize()
     QVERIFY(rows.front().startsWith(u"Name:"_s));
 }
 
-void tst_TextFileLoader::unreadable_data()
+void tst_TextLoader::unreadable_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::newRow("folder") << u"folder"_s;
     QTest::newRow("fifo") << u"fifo"_s;
 }
 
-void tst_TextFileLoader::unreadable()
+void tst_TextLoader::unreadable()
 {
     QFETCH(QString, kind);
     const QString path = m_dir.filePath(u"unreadable "_s + kind);
@@ -415,7 +415,7 @@ void tst_TextFileLoader::unreadable()
     QVERIFY(dialogs.shown.empty());
 }
 
-void tst_TextFileLoader::noPermission()
+void tst_TextLoader::noPermission()
 {
     if (::geteuid() == 0)
         QSKIP("the superuser may read any file");
@@ -427,7 +427,7 @@ void tst_TextFileLoader::noPermission()
              qPrintable(description));
 }
 
-void tst_TextFileLoader::tooLargeForMemory()
+void tst_TextLoader::tooLargeForMemory()
 {
     const QString path = m_dir.filePath(u"huge.txt"_s);
     QFile file(path);
@@ -444,7 +444,7 @@ void tst_TextFileLoader::tooLargeForMemory()
     QCOMPARE(list.count(), 0);
 }
 
-void tst_TextFileLoader::endlessInputRunsOutOfMemory()
+void tst_TextLoader::endlessInputRunsOutOfMemory()
 {
     const int zeros = ::open("/dev/zero", O_RDONLY);
     QVERIFY(zeros >= 0);
@@ -456,7 +456,7 @@ void tst_TextFileLoader::endlessInputRunsOutOfMemory()
     QVERIFY(progress.yields > 0);
 }
 
-void tst_TextFileLoader::sizeDiffersFromContent_data()
+void tst_TextLoader::sizeDiffersFromContent_data()
 {
     QTest::addColumn<QString>("path");
 
@@ -466,7 +466,7 @@ void tst_TextFileLoader::sizeDiffersFromContent_data()
 
 // Files whose reported size is not what a read gives: exactly what the read
 // gives is loaded, nothing more (no zero padding) and nothing less.
-void tst_TextFileLoader::sizeDiffersFromContent()
+void tst_TextLoader::sizeDiffersFromContent()
 {
     QFETCH(QString, path);
     QFile file(path);
@@ -479,5 +479,5 @@ void tst_TextFileLoader::sizeDiffersFromContent()
     QCOMPARE(rowsFromTextFile(path), rowsFromBytes(bytes));
 }
 
-QTEST_GUILESS_MAIN(tst_TextFileLoader)
-#include "tst_textfileloader.moc"
+QTEST_GUILESS_MAIN(tst_TextLoader)
+#include "tst_textloader.moc"
