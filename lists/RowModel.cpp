@@ -38,15 +38,6 @@ QString RowModel::shownText(int index) const
     return ShownText::fromUtf8(bytes(index));
 }
 
-QStringList RowModel::texts() const
-{
-    QStringList texts;
-    texts.reserve(count());
-    for (int i = 0; i < count(); ++i)
-        texts.append(text(i));
-    return texts;
-}
-
 void RowModel::setChecked(int index, bool checked)
 {
     auto mark = m_checked.at(static_cast<size_t>(index));

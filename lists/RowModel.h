@@ -56,8 +56,6 @@ public:
     // the row is longer than ShownText::MaxUnits. The display role gives it.
     QString shownText(int index) const;
     bool isChecked(int index) const { return m_checked.at(static_cast<size_t>(index)); }
-    // Every row's text in row order, each a text of its own.
-    QStringList texts() const;
     void setChecked(int index, bool checked);
     // Every row's check mark at once, told to the views as one change.
     void setAllChecked(bool checked);

@@ -2,6 +2,7 @@
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
 #include "support/TestFiles.h"
+#include "support/TestLists.h"
 #include "support/WindowFixture.h"
 
 #include <QAction>
@@ -136,11 +137,11 @@ void tst_ListWindow::deleteKey()
     if (busy)
         m_window->pointer().set(Shape::Hourglass);
 
-    QStringList expected = rowsOf.texts();
+    QStringList expected = rowTexts(rowsOf);
     if (removes)
         expected.removeAt(selected);
     QTest::keyClick(view, Qt::Key_Delete, modifiers);
-    QCOMPARE(rowsOf.texts(), expected);
+    QCOMPARE(rowTexts(rowsOf), expected);
 }
 
 void tst_ListWindow::doubleClick_data()
@@ -169,8 +170,8 @@ void tst_ListWindow::doubleClick()
     const QPoint at(row.left() + row.width() / 2, row.center().y());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 
-    QCOMPARE(rowsOf.texts(), busy ? (QStringList{u"first"_s, u"second"_s, u"second"_s})
-                                  : (QStringList{u"first"_s, u"second"_s}));
+    QCOMPARE(rowTexts(rowsOf), busy ? (QStringList{u"first"_s, u"second"_s, u"second"_s})
+                                    : (QStringList{u"first"_s, u"second"_s}));
 }
 
 // While a load shows "File not found" the window is busy: the content list's
@@ -193,7 +194,7 @@ void tst_ListWindow::clearButtonsWhileBusy()
     click(*m_window, Element::LoadFilesButton);
 
     QVERIFY(sawBusy);
-    QCOMPARE(m_window->content().texts(), (QStringList{u"1a"_s, u"1b"_s}));
+    QCOMPARE(rowTexts(m_window->content()), (QStringList{u"1a"_s, u"1b"_s}));
     QCOMPARE(m_window->results().count(), 0);
     QCOMPARE(m_window->pointer().shape(), Shape::Default);
 
@@ -207,7 +208,7 @@ void tst_ListWindow::sampleTwice()
     m_window->content().append(u"loaded before"_s);
     click(*m_window, Element::SampleButton);
     click(*m_window, Element::SampleButton);
-    const QStringList rows = m_window->content().texts();
+    const QStringList rows = rowTexts(m_window->content());
     QCOMPARE(rows.size(), 25);
     QCOMPARE(rows.at(0), u"loaded before"_s);
     QCOMPARE(rows.at(1), u"Watch your cash."_s);
@@ -253,8 +254,8 @@ void tst_ListWindow::loadFiles()
     };
     click(*m_window, Element::LoadFilesButton);
 
-    QCOMPARE(m_window->content().texts(), rows);
-    QCOMPARE(m_window->results().texts(), QStringList{u"result"_s});
+    QCOMPARE(rowTexts(m_window->content()), rows);
+    QCOMPARE(rowTexts(m_window->results()), QStringList{u"result"_s});
     QCOMPARE(m_window->pointer().shape(), Shape::Default);
     QCOMPARE(busyAtBox, std::vector<bool>(size_t(boxes.size()), true));
     const QStringList messages = m_dialogs->messages();
@@ -330,7 +331,7 @@ void tst_ListWindow::drop()
         QCoreApplication::sendEvent(target, &drop);
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }
-    QTRY_COMPARE(m_window->content().texts(), rows);
+    QTRY_COMPARE(rowTexts(m_window->content()), rows);
     QCOMPARE(m_window->results().count(), 0);
     QCOMPARE(m_window->pointer().shape(), busy ? Shape::Hourglass : Shape::Default);
     QVERIFY(m_dialogs->shown.empty());
@@ -379,7 +380,7 @@ void tst_ListWindow::clipboardKeys()
         m_window->pointer().set(Shape::Hourglass);
 
     QTest::keySequence(view, keys);
-    QCOMPARE(m_window->content().texts(), content);
+    QCOMPARE(rowTexts(m_window->content()), content);
     QCOMPARE(m_fixture->clipboard.text, clipboard);
     QVERIFY(m_dialogs->shown.empty());
 }
@@ -450,7 +451,7 @@ void tst_ListWindow::windowShortcuts()
     QCOMPARE(m_dialogs->shown[0].kind, ScriptedDialogs::Shown::Kind::OpenFiles);
     QCOMPARE(m_dialogs->shown[1].kind, ScriptedDialogs::Shown::Kind::SaveFile);
     QTest::keyClick(focus, Qt::Key_F5);
-    QCOMPARE(m_window->results().texts(), (QStringList{u"a"_s, u"b"_s}));
+    QCOMPARE(rowTexts(m_window->results()), (QStringList{u"a"_s, u"b"_s}));
 }
 
 void tst_ListWindow::checkBoxes()

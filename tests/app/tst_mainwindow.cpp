@@ -7,6 +7,7 @@
 #include "lists/RowModel.h"
 #include "sort/SortOptions.h"
 #include "support/TestFiles.h"
+#include "support/TestLists.h"
 #include "support/WindowFixture.h"
 
 #include <QApplication>
@@ -552,7 +553,7 @@ void tst_MainWindow::sortThroughTheWindow()
     boxes.push_back({Kind::Message, u"Done."_s, u"Tarnveil"_s, UserDialogs::Icon::None, {}});
     QCOMPARE(f.dialogs.shown, boxes);
 
-    QCOMPARE(window.results().texts(), expected);
+    QCOMPARE(rowTexts(window.results()), expected);
     // The content list stays as it was.
     QCOMPARE(window.content().count(), int(content.size()));
     QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
@@ -622,7 +623,7 @@ void tst_MainWindow::statusTexts()
     for (const QString &text : shown.mid(sorting + 1, shown.size() - sorting - 2))
         QVERIFY2(text.startsWith(u"Sorting: "_s), qPrintable(text));
     QCOMPARE(shown.last(), u"Progress Bar"_s);
-    QCOMPARE(window.results().texts(),
+    QCOMPARE(rowTexts(window.results()),
              (QStringList{u"plain row"_s, u"ends with\\"_s, u"C:\\data\\notes.txt"_s}));
     QCOMPARE(pointerWhileReading.first(), WindowPointer::Shape::Hourglass);
     QCOMPARE(f.dialogs.messages(), QStringList{u"Done."_s});
@@ -643,7 +644,7 @@ void tst_MainWindow::secondRunDoublesTheResults()
     click(window, Element::StartSortingButton);
     click(window, Element::StartSortingButton);
 
-    QCOMPARE(window.results().texts(), (QStringList{u"kept"_s, A, B, A, B}));
+    QCOMPARE(rowTexts(window.results()), (QStringList{u"kept"_s, A, B, A, B}));
     QCOMPARE(f.dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
     QCOMPARE(window.content().count(), 2);
 }
@@ -660,7 +661,7 @@ void tst_MainWindow::clickDuringAYieldRunsANestedSort()
     waitForTimeSlice(window.statusLine());
     click(window, Element::StartSortingButton);
 
-    QCOMPARE(window.results().texts(), (QStringList{A, B, C, A, B, C}));
+    QCOMPARE(rowTexts(window.results()), (QStringList{A, B, C, A, B, C}));
     QCOMPARE(f.dialogs.messages(), (QStringList{u"Done."_s, u"Done."_s}));
     QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
     QCOMPARE(window.statusLine().text(), u"Progress Bar"_s);
@@ -721,7 +722,7 @@ void tst_MainWindow::contentChangesDuringTheRun()
     waitForTimeSlice(window.statusLine());
     click(window, Element::StartSortingButton);
 
-    QCOMPARE(window.results().texts(), expected);
+    QCOMPARE(rowTexts(window.results()), expected);
     QCOMPARE(f.dialogs.messages(), failures + QStringList{u"Done."_s});
     QCOMPARE(window.pointer().shape(), WindowPointer::Shape::Default);
 }

@@ -4,6 +4,7 @@
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
 #include "support/TestFiles.h"
+#include "support/TestLists.h"
 #include "support/WindowFixture.h"
 
 #include <QAction>
@@ -92,7 +93,7 @@ void tst_Undo::cleanup()
 
 QStringList tst_Undo::lists() const
 {
-    QStringList rows = m_window->content().texts();
+    QStringList rows = rowTexts(m_window->content());
     rows << u"|"_s;
     for (int i = 0; i < m_window->results().count(); ++i)
         rows << (m_window->results().isChecked(i) ? u"+"_s : u"-"_s) + m_window->results().text(i);

@@ -6,6 +6,7 @@
 #include "commands/ResultsMenu.h"
 #include "support/CommandFixture.h"
 #include "support/TestFiles.h"
+#include "support/TestLists.h"
 
 #include <QDir>
 #include <QFile>
@@ -132,9 +133,9 @@ void tst_ListCommands::sample()
     c.pointerShapes.clear();
 
     loadSample(c.ctx);
-    QCOMPARE(c.content.texts(), before + Sample);
+    QCOMPARE(rowTexts(c.content), before + Sample);
     loadSample(c.ctx);
-    QCOMPARE(c.content.texts(), before + Sample + Sample);
+    QCOMPARE(rowTexts(c.content), before + Sample + Sample);
 
     QCOMPARE(c.results.count(), 0);
     QVERIFY(c.pointerShapes.empty());
@@ -158,7 +159,7 @@ void tst_ListCommands::cancelledDialog()
         UserDialogs::Icon::None,
         {u"Text Files (*.txt)"_s, u"All Files (*)"_s}};
     QCOMPARE(c.dialogs.shown.front(), expected);
-    QCOMPARE(c.content.texts(), QStringList{u"kept"_s});
+    QCOMPARE(rowTexts(c.content), QStringList{u"kept"_s});
     QVERIFY(c.pointerShapes.empty());
 }
 
@@ -170,7 +171,7 @@ void tst_ListCommands::loadWhileAlreadyBusy()
     c.pointerShapes.clear();
     c.dialogs.openAnswers.push_back({path(u"a.txt"_s)});
     loadTextFiles(c.ctx);
-    QCOMPARE(c.content.texts(), (QStringList{u"a1"_s, u"a2"_s}));
+    QCOMPARE(rowTexts(c.content), (QStringList{u"a1"_s, u"a2"_s}));
     QVERIFY(c.pointer.busy());
 }
 
@@ -178,7 +179,7 @@ void tst_ListCommands::droppedFiles()
 {
     CommandFixture c;
     loadDroppedFiles(c.ctx, {path(u"b.txt"_s), path(u"folder.txt"_s), path(u"a.txt"_s)});
-    QCOMPARE(c.content.texts(), (QStringList{u"b1"_s, u"a1"_s, u"a2"_s}));
+    QCOMPARE(rowTexts(c.content), (QStringList{u"b1"_s, u"a1"_s, u"a2"_s}));
     // The hourglass from the start (again after every yield) until the end.
     QVERIFY(c.pointerShapes.size() >= 2);
     QCOMPARE(c.pointerShapes.back(), Shape::Default);
@@ -225,7 +226,7 @@ void tst_ListCommands::closedWhileLoading()
     c.status.closeAt = 2; // while the second file is read
     QVERIFY_THROWS_EXCEPTION(CommandAborted,
                              loadDroppedFiles(c.ctx, {path(u"b.txt"_s), path(u"a.txt"_s)}));
-    QCOMPARE(c.content.texts(), QStringList{u"b1"_s});
+    QCOMPARE(rowTexts(c.content), QStringList{u"b1"_s});
     QVERIFY(c.dialogs.shown.empty());
 }
 
@@ -243,7 +244,7 @@ void tst_ListCommands::noPermission()
     CommandFixture c;
     c.dialogs.openAnswers.push_back({locked.fileName(), path(u"b.txt"_s)});
     loadTextFiles(c.ctx);
-    QCOMPARE(c.content.texts(), QStringList{u"b1"_s});
+    QCOMPARE(rowTexts(c.content), QStringList{u"b1"_s});
     QCOMPARE(c.dialogs.messages().size(), 1);
     QVERIFY(c.dialogs.messages().front().startsWith(u"Cannot read \""_s + locked.fileName()));
     QVERIFY(c.dialogs.messages().front().contains(u"at line 134"_s));
@@ -293,7 +294,7 @@ void tst_ListCommands::pasteAndDrop()
     else
         pasteLines(c.ctx);
 
-    QCOMPARE(c.content.texts(), QStringList{u"kept"_s} + added);
+    QCOMPARE(rowTexts(c.content), QStringList{u"kept"_s} + added);
     QCOMPARE(inserted.size(), added.isEmpty() ? 0 : 1);
     QCOMPARE(c.status.texts, statuses);
     QVERIFY(c.dialogs.shown.empty());
@@ -321,7 +322,7 @@ void tst_ListCommands::standardInputAmongFiles()
     ::dup2(savedInput, STDIN_FILENO);
     ::close(savedInput);
 
-    QCOMPARE(c.content.texts(), (QStringList{u"a1"_s, u"a2"_s, u"s1"_s, u"s2"_s, u"b1"_s}));
+    QCOMPARE(rowTexts(c.content), (QStringList{u"a1"_s, u"a2"_s, u"s1"_s, u"s2"_s, u"b1"_s}));
     QCOMPARE(c.status.texts, (QStringList{u"Loading: a.txt"_s, u"Loading: standard input"_s,
                                           u"Loading: b.txt"_s, u"Progress Bar"_s}));
     QVERIFY(c.dialogs.shown.empty());
@@ -374,7 +375,7 @@ void tst_ListCommands::resultsMenu()
     for (int i = 0; i < c.results.count(); ++i)
         marked.append((c.results.isChecked(i) ? u""_s : u"-"_s) + c.results.text(i));
     QCOMPARE(marked, resultsAfter);
-    QCOMPARE(c.content.texts(), contentAfter);
+    QCOMPARE(rowTexts(c.content), contentAfter);
     const bool marksChange = !busy && entry != u"append";
     QCOMPARE(changed.size(), marksChange ? 1 : 0);
     if (marksChange) {

@@ -5,6 +5,7 @@
 #include "lists/RowModel.h"
 #include "support/CommandFixture.h"
 #include "support/KeySpecs.h"
+#include "support/TestLists.h"
 
 #include <QTest>
 
@@ -41,7 +42,7 @@ void tst_StartSorting::everyRowNamesItsFile()
              (QStringList{u"Processing: notes.txt"_s, u"Processing: plain row"_s, u"Processing: "_s,
                           u"Sorting: 1"_s}));
     QCOMPARE(c.status.texts.last(), u"Progress Bar"_s);
-    QCOMPARE(c.results.texts(),
+    QCOMPARE(rowTexts(c.results),
              (QStringList{u"/home/me/plain row"_s, u"C:\\data\\notes.txt"_s, u"ends with\\"_s}));
 }
 
@@ -94,13 +95,13 @@ void tst_StartSorting::optionsBelowTheLastSeparator()
     startSorting(c.ctx);
 
     if (results.isEmpty()) {
-        QStringList appended = c.results.texts();
+        QStringList appended = rowTexts(c.results);
         QStringList every = content;
         std::sort(appended.begin(), appended.end());
         std::sort(every.begin(), every.end());
         QCOMPARE(appended, every);
     } else {
-        QCOMPARE(c.results.texts(), results);
+        QCOMPARE(rowTexts(c.results), results);
     }
     QCOMPARE(c.status.texts.mid(content.size()), (QStringList{u"Sorting: 1"_s, u"Progress Bar"_s}));
     QCOMPARE(c.status.positions.end()[-2], lastPosition);
@@ -142,8 +143,8 @@ void tst_StartSorting::keysYouChoose()
     startSorting(c.ctx);
 
     QCOMPARE(c.keysChooser.previews, QList<QStringList>{content.mid(0, 200)});
-    QCOMPARE(c.results.texts().mid(0, 2), firstResults);
-    QCOMPARE(c.results.texts().size(), content.size());
+    QCOMPARE(rowTexts(c.results).mid(0, 2), firstResults);
+    QCOMPARE(rowTexts(c.results).size(), content.size());
     QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
 }
 
@@ -179,7 +180,7 @@ void tst_StartSorting::longRowsShownFromTheirStart()
     QCOMPARE(c.status.texts.first(), u"Processing: "_s + status);
     QCOMPARE(c.keysChooser.previews, (QList<QStringList>{{preview, u"0"_s}}));
     QCOMPARE(c.keysChooser.shortened, QList<qsizetype>{preview.size() < row.size() ? 1 : 0});
-    QCOMPARE(c.results.texts(), (QStringList{u"0"_s, row}));
+    QCOMPARE(rowTexts(c.results), (QStringList{u"0"_s, row}));
 }
 
 // After a pattern gave up on lines, the status line says how many instead of
@@ -194,7 +195,7 @@ void tst_StartSorting::linesThatGaveUpTold()
     startSorting(c.ctx);
 
     QCOMPARE(c.status.texts.last(), u"3 lines gave up on a pattern and count as without the key"_s);
-    QCOMPARE(c.results.texts().first(), u"aa"_s);
+    QCOMPARE(rowTexts(c.results).first(), u"aa"_s);
     QCOMPARE(c.dialogs.messages(), QStringList{u"Done."_s});
 }
 
@@ -250,7 +251,7 @@ void tst_StartSorting::linesContaining()
 
     QCOMPARE(c.filterChooser.captions, QStringList{row == 30 ? u"Keep Lines Containing..."_s
                                                              : u"Remove Lines Containing..."_s});
-    QCOMPARE(c.results.texts(), results);
+    QCOMPARE(rowTexts(c.results), results);
     QCOMPARE(c.status.texts.last(), status);
     QStringList boxes;
     if (failedStep != 0)

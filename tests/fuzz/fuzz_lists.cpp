@@ -21,6 +21,7 @@
 #include "sort/SortOptions.h"
 #include "support/CommandFixture.h"
 #include "support/ReferenceOrders.h"
+#include "support/TestLists.h"
 
 #include <QLoggingCategory>
 #include <QString>
@@ -237,7 +238,6 @@ void checkList(const RowModel &model, const PlainList &plain, const SignalMirror
     const int count = int(plain.size());
     require(model.count() == count, "the row count differs");
     require(model.rowCount() == count, "rowCount() differs from count()");
-    require(model.texts().size() == count, "texts() has another size than count()");
     require(mirror.rows() == count, "the signals announced another row count");
     require(!model.index(-1).isValid() && !model.index(count).isValid(),
             "an index beyond the rows");
@@ -701,7 +701,7 @@ private:
         QStringList lines;
         for (const auto &row : m_content)
             lines.append(row.first);
-        const QStringList contentBefore = m_lists.content.texts();
+        const QStringList contentBefore = rowTexts(m_lists.content);
         const int contentSignalsBefore = m_contentMirror.rows();
         m_contentMirror.takeCheckChanges();
 
@@ -740,14 +740,14 @@ private:
         startSorting(m_lists.ctx);
 
         require(m_lists.dialogs.shown == boxes, "Start Sorting showed other boxes");
-        require(m_lists.content.texts() == contentBefore &&
+        require(rowTexts(m_lists.content) == contentBefore &&
                     m_contentMirror.rows() == contentSignalsBefore,
                 "a sort changed the content list");
         require(m_contentMirror.takeCheckChanges().empty(), "a sort changed a content row");
         const size_t first = m_results.size();
         // The rows appended are the content rows in another order, or those
         // of them that removing duplicates or a filter keeps, or the counts.
-        QStringList appended = m_lists.results.texts().mid(qsizetype(first));
+        QStringList appended = rowTexts(m_lists.results).mid(qsizetype(first));
         const bool dropsLines =
             option && (option->operation == LineOperation::SortRemovingDuplicates ||
                        option->operation == LineOperation::RemoveDuplicates ||

@@ -6,6 +6,7 @@
 #include "support/ReferenceLoader.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestFiles.h"
+#include "support/TestLists.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +43,7 @@ QStringList rowsOf(const LoadedText &loaded)
 {
     RowModel list(false);
     list.append(loaded.block, loaded.spans);
-    return list.texts();
+    return rowTexts(list);
 }
 
 // The bytes piped in from a second thread, as a shell pipe would bring them.

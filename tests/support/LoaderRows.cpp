@@ -3,6 +3,7 @@
 #include "lists/LoadMeter.h"
 #include "lists/RowSplitting.h"
 #include "lists/TextReading.h"
+#include "support/TestLists.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ QStringList rowsOf(const LoadedText &loaded)
 {
     RowModel list(false);
     list.append(loaded.block, loaded.spans);
-    return list.texts();
+    return rowTexts(list);
 }
 
 } // namespace

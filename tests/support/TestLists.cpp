@@ -14,6 +14,15 @@ std::pair<QString, bool> unmarked(const QString &text)
 
 } // namespace
 
+QStringList rowTexts(const RowModel &list)
+{
+    QStringList texts;
+    texts.reserve(list.count());
+    for (int i = 0; i < list.count(); ++i)
+        texts.append(list.text(i));
+    return texts;
+}
+
 void appendMarkedRows(RowModel &list, const QStringList &rows)
 {
     for (const QString &row : rows) {

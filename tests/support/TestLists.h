@@ -8,6 +8,9 @@
 
 class RowModel;
 
+// Every row's text in row order, each a text of its own, to compare with.
+QStringList rowTexts(const RowModel &list);
+
 // Lists as the export tests write them: a row whose text starts with "-"
 // (which is then dropped) is unchecked.
 
