@@ -53,12 +53,6 @@ bool StatusLine::showsTextNow() const
     return coarseNowMs() - m_lastRunMs >= SliceMs;
 }
 
-void StatusLine::rest()
-{
-    setPosition(0);
-    setText(u"Progress Bar"_s);
-}
-
 void StatusLine::scheduleShow()
 {
     if (m_showScheduled)

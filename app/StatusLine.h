@@ -27,9 +27,6 @@ public:
     double position() const { return m_position; }
     QString text() const { return m_text; }
 
-    // Position 0 and "Progress Bar".
-    void rest();
-
     // The program is closing: every later yield throws CommandAborted.
     void abort() { m_aborted = true; }
     bool aborted() const { return m_aborted; }

@@ -48,7 +48,6 @@ public:
     void setBusyTest(std::function<bool()> isBusy) { m_isBusy = std::move(isBusy); }
 
     void setAcceptFileDrops(bool accept);
-    bool acceptsFileDrops() const { return m_acceptFileDrops; }
     // Text is refused while the window is busy, as a paste is.
     void setAcceptTextDrops(bool accept);
 
