@@ -1,11 +1,11 @@
 #include "lists/RowListAccessible.h"
 
+#include "lists/RowListCells.h"
 #include "lists/RowListView.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -13,207 +13,9 @@
 
 namespace {
 
-QString headerText(const RowListView *view)
-{
-    const QAbstractItemModel *model = view ? view->model() : nullptr;
-    return model ? model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString() : QString();
-}
-
-QWindow *windowOf(const QWidget *widget)
-{
-    return widget ? widget->window()->windowHandle() : nullptr;
-}
-
-QRect onScreen(const QWidget *widget, const QRect &local)
-{
-    return local.isEmpty() ? QRect() : QRect(widget->mapToGlobal(local.topLeft()), local.size());
-}
-
-// A child of the table without children of its own, and without a QObject:
-// a row's cell or the header's.
-class TableLeaf : public QAccessibleInterface
-{
-public:
-    explicit TableLeaf(RowListView *view) : m_view(view) {}
-
-    QObject *object() const override { return nullptr; }
-    QWindow *window() const override { return windowOf(m_view); }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface *parent() const override
-    {
-        return QAccessible::queryAccessibleInterface(m_view.data());
-    }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
-
-protected:
-    QPointer<RowListView> m_view;
-};
-
-// The cell of one row. It keeps the row's number and reads everything else
-// from the model when asked.
-class RowCell final : public TableLeaf,
-                      public QAccessibleTableCellInterface,
-                      public QAccessibleActionInterface
-{
-public:
-    RowCell(RowListView *view, int row) : TableLeaf(view), m_model(view->model()), m_row(row) {}
-
-    const RowListView *view() const { return m_view; }
-    int row() const { return m_row; }
-
-    bool isValid() const override
-    {
-        return m_view && m_model && m_view->model() == m_model &&
-               m_row < m_model->rowCount(m_view->rootIndex());
-    }
-
-    QString text(QAccessible::Text t) const override
-    {
-        const QModelIndex at = index();
-        if (!at.isValid())
-            return {};
-        switch (t) {
-        case QAccessible::Name: {
-            const QVariant spoken = at.data(Qt::AccessibleTextRole);
-            return (spoken.isValid() ? spoken : at.data(Qt::DisplayRole)).toString();
-        }
-        case QAccessible::Description:
-            return at.data(Qt::AccessibleDescriptionRole).toString();
-        default:
-            return {};
-        }
-    }
-    void setText(QAccessible::Text, const QString &) override {}
-    QRect rect() const override
-    {
-        const QModelIndex at = index();
-        return at.isValid() ? onScreen(m_view->viewport(), m_view->visualRect(at)) : QRect();
-    }
-    // A row with a check box is read as a check box, so that an unticked one
-    // is heard as "not checked" (Qt 6.4 tells AT-SPI of checked, never of
-    // checkable); the table still knows it as its cell.
-    QAccessible::Role role() const override
-    {
-        return hasCheckBox(index()) ? QAccessible::CheckBox : QAccessible::Cell;
-    }
-
-    QAccessible::State state() const override
-    {
-        QAccessible::State state;
-        const QModelIndex at = index();
-        if (!at.isValid()) {
-            state.invalid = true;
-            return state;
-        }
-        const Qt::ItemFlags flags = at.flags();
-        state.disabled = !(flags & Qt::ItemIsEnabled);
-        state.focusable = true;
-        state.focused = m_view->hasFocus() && m_view->currentIndex() == at;
-        if ((flags & Qt::ItemIsSelectable) &&
-            m_view->selectionMode() != QAbstractItemView::NoSelection) {
-            state.selectable = true;
-            state.selected = m_view->selectionModel() && m_view->selectionModel()->isSelected(at);
-        }
-        if (hasCheckBox(at)) {
-            const auto check = at.data(Qt::CheckStateRole).value<Qt::CheckState>();
-            state.checkable = true;
-            state.checked = check == Qt::Checked;
-            state.checkStateMixed = check == Qt::PartiallyChecked;
-        }
-        state.offscreen =
-            !m_view->isVisible() || !m_view->viewport()->rect().intersects(m_view->visualRect(at));
-        return state;
-    }
-
-    void *interface_cast(QAccessible::InterfaceType t) override
-    {
-        if (t == QAccessible::TableCellInterface)
-            return static_cast<QAccessibleTableCellInterface *>(this);
-        if (t == QAccessible::ActionInterface && checkable())
-            return static_cast<QAccessibleActionInterface *>(this);
-        return nullptr;
-    }
-
-    bool isSelected() const override { return state().selected; }
-    QList<QAccessibleInterface *> columnHeaderCells() const override
-    {
-        if (!m_view || m_view->isHeaderHidden())
-            return {};
-        const auto *table = dynamic_cast<const RowListAccessible *>(parent());
-        return table ? QList<QAccessibleInterface *>{table->headerCell()}
-                     : QList<QAccessibleInterface *>();
-    }
-    QList<QAccessibleInterface *> rowHeaderCells() const override { return {}; }
-    int columnIndex() const override { return 0; }
-    int rowIndex() const override { return m_row; }
-    int columnExtent() const override { return 1; }
-    int rowExtent() const override { return 1; }
-    QAccessibleInterface *table() const override { return parent(); }
-
-    QStringList actionNames() const override
-    {
-        return checkable() ? QStringList{toggleAction()} : QStringList();
-    }
-    void doAction(const QString &name) override
-    {
-        if (name != toggleAction() || !checkable())
-            return;
-        const QModelIndex at = index();
-        const bool checked = at.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
-        m_model->setData(at, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-    }
-    QStringList keyBindingsForAction(const QString &) const override { return {}; }
-
-private:
-    QModelIndex index() const
-    {
-        return isValid() ? m_model->index(m_row, 0, m_view->rootIndex()) : QModelIndex();
-    }
-    static bool hasCheckBox(const QModelIndex &at)
-    {
-        return at.isValid() && (at.flags() & Qt::ItemIsUserCheckable) &&
-               at.data(Qt::CheckStateRole).isValid();
-    }
-    bool checkable() const
-    {
-        const QModelIndex at = index();
-        return hasCheckBox(at) && (at.flags() & Qt::ItemIsEnabled);
-    }
-
-    QPointer<QAbstractItemModel> m_model;
-    int m_row;
-};
-
-// The header's one section, which names the column.
-class HeaderCell final : public TableLeaf
-{
-public:
-    using TableLeaf::TableLeaf;
-
-    bool isValid() const override { return m_view; }
-    QString text(QAccessible::Text t) const override
-    {
-        return t == QAccessible::Name ? headerText(m_view) : QString();
-    }
-    void setText(QAccessible::Text, const QString &) override {}
-    QRect rect() const override
-    {
-        if (!m_view || m_view->isHeaderHidden())
-            return {};
-        const QHeaderView *header = m_view->header();
-        return onScreen(header, QRect(header->sectionViewportPosition(0), 0, header->sectionSize(0),
-                                      header->height()));
-    }
-    QAccessible::Role role() const override { return QAccessible::ColumnHeader; }
-    QAccessible::State state() const override
-    {
-        QAccessible::State state;
-        state.invisible = !m_view || m_view->isHeaderHidden();
-        return state;
-    }
-};
+using RowListCells::HeaderCell;
+using RowListCells::headerText;
+using RowListCells::RowCell;
 
 QAccessibleInterface *rowListFactory(const QString &className, QObject *object)
 {
@@ -239,11 +41,10 @@ RowListAccessible::~RowListAccessible()
 
 void RowListAccessible::installFactory()
 {
-    static const bool installed = [] {
+    [[maybe_unused]] static const bool installed = [] {
         QAccessible::installFactory(&rowListFactory);
         return true;
     }();
-    Q_UNUSED(installed);
 }
 
 int RowListAccessible::childIndexOfRow(const RowListView *view, int row)
