@@ -48,8 +48,6 @@ public:
     FindBar(QWidget *window, RowListView *content, RowListView *results);
 
     QAction *findAction() const { return m_findAction; }
-    QAction *findNextAction() const { return m_nextAction; }
-    QAction *findPreviousAction() const { return m_previousAction; }
 
     // The list the bar finds in; null before it first opened.
     RowListView *list() const { return m_active >= 0 ? m_lists[m_active] : nullptr; }

@@ -29,8 +29,6 @@ public:
     LineFilter filter() const;
 
     QLineEdit *textEdit() const { return m_textEdit; }
-    QCheckBox *matchCaseBox() const { return m_matchCaseBox; }
-    QCheckBox *patternBox() const { return m_patternBox; }
     QLabel *problemLabel() const { return m_problemLabel; }
     QPushButton *okButton() const;
 

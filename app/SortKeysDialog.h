@@ -3,7 +3,6 @@
 #include "app/SortKeyCaptions.h"
 #include "sort/SortKeySet.h"
 
-#include <QColor>
 #include <QDialog>
 #include <QStringList>
 
@@ -37,10 +36,6 @@ public:
     // The keys as they stand. Members that the chosen part and comparison do
     // not use have their defaults.
     SortKeySet keys() const;
-
-    using Control = SortKeyControl;
-    static QString objectNameOf(Control control) { return ::objectNameOf(control); }
-    static QColor keyColour(qsizetype key) { return sortKeyColour(key); }
 
 private:
     void buildControls(const QStringList &previewLines, qsizetype shortenedLines);

@@ -1,4 +1,5 @@
 #include "app/DialogKeysChooser.h"
+#include "app/SortKeyCaptions.h"
 #include "app/SortKeysDialog.h"
 #include "commands/ExternalNames.h"
 #include "sort/KeyedSort.h"
@@ -21,7 +22,7 @@
 using namespace Qt::StringLiterals;
 
 Q_DECLARE_METATYPE(SortKeySet)
-Q_DECLARE_METATYPE(SortKeysDialog::Control)
+Q_DECLARE_METATYPE(SortKeyControl)
 
 // Failed comparisons show the keys as JSON.
 static char *toString(const SortKeySet &set)
@@ -31,11 +32,11 @@ static char *toString(const SortKeySet &set)
 
 namespace {
 
-using Control = SortKeysDialog::Control;
+using Control = SortKeyControl;
 
 template <typename Widget> Widget *find(const QWidget &dialog, Control control)
 {
-    return dialog.findChild<Widget *>(SortKeysDialog::objectNameOf(control));
+    return dialog.findChild<Widget *>(objectNameOf(control));
 }
 
 QPushButton *okButton(const QWidget &dialog)
@@ -85,7 +86,7 @@ QStringList previewRows(const SortKeysDialog &dialog)
             qsizetype key = -1;
             for (qsizetype k = 0;
                  format.hasProperty(QTextFormat::BackgroundBrush) && key < 0 && k < keyCount; ++k) {
-                if (format.background().color() == SortKeysDialog::keyColour(k))
+                if (format.background().color() == sortKeyColour(k))
                     key = k + 1;
             }
             row += key < 0 ? text : u"[%1:%2]"_s.arg(key).arg(text);
