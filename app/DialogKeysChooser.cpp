@@ -11,19 +11,19 @@ void DialogKeysChooser::setParentWindow(QWidget *parent)
     m_parent = parent;
 }
 
-SortKeySet DialogKeysChooser::lastKeys()
+ChosenKeySet DialogKeysChooser::lastKeys()
 {
     const QString stored = SettingsStore::value(sortKeysSettingsKey(), QString());
     if (stored.isEmpty())
         return {};
-    const std::optional<SortKeySet> keys = fromJson(stored.toUtf8());
+    const std::optional<ChosenKeySet> keys = fromJson(stored.toUtf8());
     if (!keys || !isValid(*keys))
         return {};
     return *keys;
 }
 
-std::optional<SortKeySet> DialogKeysChooser::chooseKeys(const QStringList &previewLines,
-                                                        qsizetype shortenedLines)
+std::optional<ChosenKeySet> DialogKeysChooser::chooseKeys(const QStringList &previewLines,
+                                                          qsizetype shortenedLines)
 {
     // On the heap: should the window go while the dialog is open, it takes
     // the dialog with it.
@@ -32,7 +32,7 @@ std::optional<SortKeySet> DialogKeysChooser::chooseKeys(const QStringList &previ
     const int answer = dialog->exec();
     if (!dialog)
         return std::nullopt;
-    const SortKeySet keys = dialog->keys();
+    const ChosenKeySet keys = dialog->keys();
     delete dialog.data();
     if (answer != QDialog::Accepted || !isValid(keys))
         return std::nullopt;

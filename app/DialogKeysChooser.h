@@ -16,12 +16,12 @@ public:
 
     void setParentWindow(QWidget *parent);
 
-    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines,
-                                         qsizetype shortenedLines) override;
+    std::optional<ChosenKeySet> chooseKeys(const QStringList &previewLines,
+                                           qsizetype shortenedLines) override;
 
     // The keys last chosen; the default keys when none are stored or what is
     // stored cannot be read or is not valid.
-    static SortKeySet lastKeys();
+    static ChosenKeySet lastKeys();
 
 private:
     QPointer<QWidget> m_parent;

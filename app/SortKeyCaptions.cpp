@@ -90,7 +90,7 @@ QString delimiterCaption(const QString &delimiter)
     return delimiter == u"\t"_s ? u"Tab"_s : delimiter;
 }
 
-QString partSummary(const SortKeySpec &key)
+QString partSummary(const ChosenKey &key)
 {
     switch (key.part) {
     case KeyPart::Line:
@@ -114,7 +114,7 @@ QString partSummary(const SortKeySpec &key)
     return {};
 }
 
-QString compareSummary(const SortKeySpec &key)
+QString compareSummary(const ChosenKey &key)
 {
     switch (key.compare) {
     case KeyCompare::Text:
@@ -176,7 +176,7 @@ QLabel *labelFor(QWidget *control, SortKeyControl which)
     return label;
 }
 
-QString keySummary(const SortKeySpec &key)
+QString keySummary(const ChosenKey &key)
 {
     QString summary = partSummary(key) + u' ' + compareSummary(key);
     if (key.descending)

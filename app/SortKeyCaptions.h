@@ -117,7 +117,7 @@ inline constexpr SortKeyChoice<char16_t> DecimalChoices[] = {
 };
 
 // The summary the key list shows: "Field 3 (,) as number, descending".
-QString keySummary(const SortKeySpec &key);
+QString keySummary(const ChosenKey &key);
 
 // "German (de)", "Chinese, Traditional Han (zh_Hant)", "German, Austria (de_AT)".
 QString languageCaption(const QString &name);

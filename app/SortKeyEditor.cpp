@@ -202,7 +202,7 @@ QList<QWidget *> SortKeyEditor::controlsInTabOrder() const
             m_missingFirstButton};
 }
 
-void SortKeyEditor::showKey(int number, const SortKeySpec &key)
+void SortKeyEditor::showKey(int number, const ChosenKey &key)
 {
     m_loading = true;
     selectEnum(m_partBox, key.part);
@@ -273,9 +273,9 @@ void SortKeyEditor::edited()
     emit keyChanged(key());
 }
 
-SortKeySpec SortKeyEditor::key() const
+ChosenKey SortKeyEditor::key() const
 {
-    SortKeySpec key;
+    ChosenKey key;
     key.part = currentEnum<KeyPart>(m_partBox);
     key.field = m_fieldBox->value();
     key.delimiter = m_delimiterBox->currentIndex() == OtherDelimiterRow

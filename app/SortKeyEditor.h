@@ -26,7 +26,7 @@ public:
     explicit SortKeyEditor(QWidget *parent = nullptr);
 
     // Shows key, the number-th (from 1), without telling keyChanged().
-    void showKey(int number, const SortKeySpec &key);
+    void showKey(int number, const ChosenKey &key);
     void showProblems(const QList<KeyProblem> &problems);
 
     // The controls, in the order Tab reaches them.
@@ -40,7 +40,7 @@ public:
 signals:
     // The key as the user changed it, the members that its part and
     // comparison do not use at their defaults.
-    void keyChanged(const SortKeySpec &key);
+    void keyChanged(const ChosenKey &key);
 
 private:
     void buildControls();
@@ -48,7 +48,7 @@ private:
     QLabel *label(QWidget *control, SortKeyControl which);
     void connectControls();
     void edited();
-    SortKeySpec key() const;
+    ChosenKey key() const;
     void enableControlsInUse();
     void setEnabledWithLabel(QWidget *control, bool enabled);
 

@@ -12,12 +12,12 @@
 
 using namespace Qt::StringLiterals;
 
-SortKeyListModel::SortKeyListModel(const QList<SortKeySpec> &keys, QObject *parent)
+SortKeyListModel::SortKeyListModel(const QList<ChosenKey> &keys, QObject *parent)
     : QAbstractListModel(parent),
       m_warning(QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning))
 {
     m_keys.reserve(std::size_t(keys.size()));
-    for (const SortKeySpec &key : keys) {
+    for (const ChosenKey &key : keys) {
         Entry &entry = m_keys.emplace_back();
         entry.key = key;
         check(entry);
@@ -54,9 +54,9 @@ QVariant SortKeyListModel::data(const QModelIndex &index, int role) const
     }
 }
 
-QList<SortKeySpec> SortKeyListModel::keys() const
+QList<ChosenKey> SortKeyListModel::keys() const
 {
-    QList<SortKeySpec> keys;
+    QList<ChosenKey> keys;
     keys.reserve(qsizetype(m_keys.size()));
     for (const Entry &entry : m_keys)
         keys.append(entry.key);
@@ -73,7 +73,7 @@ QList<qsizetype> SortKeyListModel::invalidKeys() const
     return numbers;
 }
 
-void SortKeyListModel::setKey(int row, const SortKeySpec &key)
+void SortKeyListModel::setKey(int row, const ChosenKey &key)
 {
     Entry &entry = m_keys[std::size_t(row)];
     if (entry.key == key)
@@ -83,7 +83,7 @@ void SortKeyListModel::setKey(int row, const SortKeySpec &key)
     rowsChanged(row, row);
 }
 
-void SortKeyListModel::appendKey(const SortKeySpec &key)
+void SortKeyListModel::appendKey(const ChosenKey &key)
 {
     const int row = int(m_keys.size());
     beginInsertRows(QModelIndex(), row, row);
@@ -111,7 +111,7 @@ void SortKeyListModel::swapKeys(int row, int other)
 
 void SortKeyListModel::check(Entry &entry)
 {
-    const SortKeySpec &key = entry.key;
+    const ChosenKey &key = entry.key;
     if (key.part != KeyPart::Pattern) {
         entry.pattern.reset();
     } else if (!entry.pattern || entry.compiled != key.pattern) {

@@ -22,28 +22,28 @@ class SortKeyListModel final : public QAbstractListModel
     Q_OBJECT
 
 public:
-    explicit SortKeyListModel(const QList<SortKeySpec> &keys, QObject *parent = nullptr);
+    explicit SortKeyListModel(const QList<ChosenKey> &keys, QObject *parent = nullptr);
     ~SortKeyListModel() override;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
 
-    QList<SortKeySpec> keys() const;
-    const SortKeySpec &key(int row) const { return m_keys[std::size_t(row)].key; }
+    QList<ChosenKey> keys() const;
+    const ChosenKey &key(int row) const { return m_keys[std::size_t(row)].key; }
     const QList<KeyProblem> &problemsOf(int row) const { return m_keys[std::size_t(row)].problems; }
     // The numbers (from 1) of the keys that cannot be used.
     QList<qsizetype> invalidKeys() const;
     bool allValid() const { return invalidKeys().isEmpty(); }
 
-    void setKey(int row, const SortKeySpec &key);
-    void appendKey(const SortKeySpec &key);
+    void setKey(int row, const ChosenKey &key);
+    void appendKey(const ChosenKey &key);
     void removeKey(int row);
     void swapKeys(int row, int other);
 
 private:
     struct Entry
     {
-        SortKeySpec key;
+        ChosenKey key;
         QList<KeyProblem> problems;
         QString summary;
         std::unique_ptr<BoundedPattern> pattern; // key.pattern compiled, for a pattern key

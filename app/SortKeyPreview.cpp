@@ -68,7 +68,7 @@ SortKeyPreview::SortKeyPreview(const QStringList &lines, qsizetype shortenedLine
 
 SortKeyPreview::~SortKeyPreview() = default;
 
-void SortKeyPreview::setKeys(const SortKeySet &keys, bool valid)
+void SortKeyPreview::setKeys(const ChosenKeySet &keys, bool valid)
 {
     ++m_changeCount;
     m_keys = keys;
@@ -136,7 +136,7 @@ void SortKeyPreview::showLine(QTextCursor &cursor, const QString &text,
     // Where keys overlap, the earlier key's colour shows.
     std::vector<qsizetype> owner(std::size_t(shown.size()), -1);
     for (qsizetype key = line.spans.size() - 1; key >= 0; --key) {
-        if (const std::optional<KeySpan> &span = line.spans[key]) {
+        if (const std::optional<PartSpan> &span = line.spans[key]) {
             const qsizetype end = std::min(span->start + span->length, shown.size());
             for (qsizetype unit = std::max<qsizetype>(span->start, 0); unit < end; ++unit)
                 owner[std::size_t(unit)] = key;

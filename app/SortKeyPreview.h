@@ -30,7 +30,7 @@ public:
 
     // The keys changed: sorts by them after the pause, or, while some key
     // cannot be used (valid false), waits.
-    void setKeys(const SortKeySet &keys, bool valid);
+    void setKeys(const ChosenKeySet &keys, bool valid);
     // Sorts by the keys set last without waiting for the pause (as the
     // dialog opens).
     void sortWithoutPause();
@@ -50,7 +50,7 @@ private:
 
     const QStringList m_lines;
     const qsizetype m_shortenedLines;
-    SortKeySet m_keys;
+    ChosenKeySet m_keys;
     quint64 m_changeCount = 0;
     QTimer *m_pause = nullptr;
     QTimer *m_slowNotice = nullptr;

@@ -17,7 +17,7 @@ namespace {
 
 struct Request
 {
-    SortKeySet keys;
+    ChosenKeySet keys;
     quint64 changeCount = 0;
 };
 
@@ -66,7 +66,7 @@ SortKeyPreviewWorker::~SortKeyPreviewWorker()
         m_thread.join();
 }
 
-void SortKeyPreviewWorker::request(const SortKeySet &keys, quint64 changeCount)
+void SortKeyPreviewWorker::request(const ChosenKeySet &keys, quint64 changeCount)
 {
     {
         const std::lock_guard lock(m_shared->mutex);
@@ -104,15 +104,15 @@ void SortKeyPreviewWorker::run(const std::shared_ptr<Shared> &shared)
 }
 
 SortKeyPreviewResult SortKeyPreviewWorker::sortLines(const QStringList &lines,
-                                                     const SortKeySet &keys)
+                                                     const ChosenKeySet &keys)
 {
     SortKeyPreviewResult result;
     try {
         const QList<qsizetype> order = orderByKeys(lines, keys);
         // Finders of their own: the dialog's compiled patterns stay on its thread.
-        std::vector<std::unique_ptr<KeyFinder>> finders;
-        for (const SortKeySpec &key : keys.keys)
-            finders.push_back(std::make_unique<KeyFinder>(key));
+        std::vector<std::unique_ptr<PartFinder>> finders;
+        for (const ChosenKey &key : keys.keys)
+            finders.push_back(std::make_unique<PartFinder>(key));
         result.lines.reserve(order.size());
         for (qsizetype index : order) {
             SortKeyPreviewResult::Line line;
@@ -120,7 +120,7 @@ SortKeyPreviewResult SortKeyPreviewWorker::sortLines(const QStringList &lines,
             line.header = keys.header && result.lines.isEmpty() && index == 0;
             bool lineGaveUp = false;
             if (!line.header) {
-                for (const std::unique_ptr<KeyFinder> &finder : finders) {
+                for (const std::unique_ptr<PartFinder> &finder : finders) {
                     bool gaveUp = false;
                     line.spans.append(finder->find(lines[index], &gaveUp));
                     lineGaveUp = lineGaveUp || gaveUp;

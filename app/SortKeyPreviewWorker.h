@@ -20,7 +20,7 @@ struct SortKeyPreviewResult
     {
         qsizetype index = 0;
         bool header = false;
-        QList<std::optional<KeySpan>> spans;
+        QList<std::optional<PartSpan>> spans;
     };
 
     quint64 changeCount = 0;
@@ -44,13 +44,13 @@ public:
     SortKeyPreviewWorker(const SortKeyPreviewWorker &) = delete;
     SortKeyPreviewWorker &operator=(const SortKeyPreviewWorker &) = delete;
 
-    void request(const SortKeySet &keys, quint64 changeCount);
+    void request(const ChosenKeySet &keys, quint64 changeCount);
 
 private:
     struct Shared;
     static void run(const std::shared_ptr<Shared> &shared);
     // The lines in the order of keys, with their keys' spans.
-    static SortKeyPreviewResult sortLines(const QStringList &lines, const SortKeySet &keys);
+    static SortKeyPreviewResult sortLines(const QStringList &lines, const ChosenKeySet &keys);
 
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;

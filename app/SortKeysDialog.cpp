@@ -22,21 +22,21 @@ namespace {
 
 using C = SortKeyControl;
 
-QList<SortKeySpec> startingKeys(const SortKeySet &start)
+QList<ChosenKey> startingKeys(const ChosenKeySet &start)
 {
-    QList<SortKeySpec> keys;
-    for (const SortKeySpec &key : start.keys)
+    QList<ChosenKey> keys;
+    for (const ChosenKey &key : start.keys)
         keys.append(withUnusedMembersCleared(key));
     if (keys.isEmpty())
-        keys.append(SortKeySpec{});
+        keys.append(ChosenKey{});
     return keys;
 }
 
 // The key added after selected: its next field, as the next key usually is;
 // otherwise the whole line.
-SortKeySpec keyAfter(const SortKeySpec &selected)
+ChosenKey keyAfter(const ChosenKey &selected)
 {
-    SortKeySpec key;
+    ChosenKey key;
     if (selected.part == KeyPart::Field && selected.field < SortKeyEditor::MaxFieldNumber) {
         key.part = KeyPart::Field;
         key.field = std::max(selected.field, 0) + 1;
@@ -48,7 +48,7 @@ SortKeySpec keyAfter(const SortKeySpec &selected)
 
 } // namespace
 
-SortKeysDialog::SortKeysDialog(const SortKeySet &start, const QStringList &previewLines,
+SortKeysDialog::SortKeysDialog(const ChosenKeySet &start, const QStringList &previewLines,
                                QWidget *parent, qsizetype shortenedLines)
     : QDialog(parent), m_model(new SortKeyListModel(startingKeys(start), this))
 {
@@ -71,9 +71,9 @@ SortKeysDialog::SortKeysDialog(const SortKeySet &start, const QStringList &previ
 
 SortKeysDialog::~SortKeysDialog() = default;
 
-SortKeySet SortKeysDialog::keys() const
+ChosenKeySet SortKeysDialog::keys() const
 {
-    SortKeySet set;
+    ChosenKeySet set;
     set.keys = m_model->keys();
     set.header = m_headerBox->isChecked();
     set.unique = m_uniqueBox->isChecked();
@@ -221,7 +221,7 @@ void SortKeysDialog::moveKey(int by)
     keysChanged();
 }
 
-void SortKeysDialog::keyEdited(const SortKeySpec &key)
+void SortKeysDialog::keyEdited(const ChosenKey &key)
 {
     m_model->setKey(m_current, key);
     keysChanged();

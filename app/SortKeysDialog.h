@@ -15,7 +15,7 @@ class SortKeyEditor;
 class SortKeyListModel;
 class SortKeyPreview;
 
-// The "Sort Keys" dialog. It edits one SortKeySet and only wires its pieces:
+// The "Sort Keys" dialog. It edits one ChosenKeySet and only wires its pieces:
 // the key list (SortKeyListModel in a list view, compared first to last)
 // with its buttons and the header and duplicates choices, the editor of the
 // selected key (SortKeyEditor) and the preview (SortKeyPreview). Data flow:
@@ -29,13 +29,13 @@ class SortKeysDialog final : public QDialog
 
 public:
     // shortenedLines of the preview lines hold only the start of their line.
-    SortKeysDialog(const SortKeySet &start, const QStringList &previewLines,
+    SortKeysDialog(const ChosenKeySet &start, const QStringList &previewLines,
                    QWidget *parent = nullptr, qsizetype shortenedLines = 0);
     ~SortKeysDialog() override;
 
     // The keys as they stand. Members that the chosen part and comparison do
     // not use have their defaults.
-    SortKeySet keys() const;
+    ChosenKeySet keys() const;
 
 private:
     void buildControls(const QStringList &previewLines, qsizetype shortenedLines);
@@ -46,7 +46,7 @@ private:
     void addKey();
     void removeKey();
     void moveKey(int by);
-    void keyEdited(const SortKeySpec &key);
+    void keyEdited(const ChosenKey &key);
     void keysChanged();
     void showValidity();
 

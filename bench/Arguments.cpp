@@ -124,12 +124,13 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
     }
     if (args.row < 0 || args.out.isEmpty() || args.inputs.isEmpty())
         return std::nullopt;
-    const SortKey key = sortOptions()[std::size_t(args.row)].key;
-    if ((args.locale && key != SortKey::Dictionary) || (args.keys && key != SortKey::ChosenKeys)) {
+    const OptionKey key = sortOptions()[std::size_t(args.row)].key;
+    if ((args.locale && key != OptionKey::Dictionary) ||
+        (args.keys && key != OptionKey::ChosenKeys)) {
         std::fprintf(stderr, "tarnveil-bench: --locale goes with option 27, --keys with 28\n");
         return std::nullopt;
     }
-    if (key == SortKey::ChosenKeys && !args.keys) {
+    if (key == OptionKey::ChosenKeys && !args.keys) {
         std::fprintf(stderr, "tarnveil-bench: option 28 needs --keys\n");
         return std::nullopt;
     }

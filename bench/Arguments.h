@@ -14,11 +14,11 @@
 struct Arguments
 {
     int row = -1;
-    std::optional<QString> answer;  // --arg
-    std::optional<QString> locale;  // --locale, for dictionary order
-    std::optional<SortKeySet> keys; // --keys, for the keys you choose
-    bool ignoreCase = false;        // --ignore-case, for keeping or removing lines
-    bool pattern = false;           // --pattern, the same
+    std::optional<QString> answer;    // --arg
+    std::optional<QString> locale;    // --locale, for dictionary order
+    std::optional<ChosenKeySet> keys; // --keys, for the keys you choose
+    bool ignoreCase = false;          // --ignore-case, for keeping or removing lines
+    bool pattern = false;             // --pattern, the same
     Format format = Format::Lines;
     QString out;
     QStringList inputs;

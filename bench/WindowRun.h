@@ -46,7 +46,7 @@ struct WindowAfterSort
     Clipboard *clipboard = nullptr;
     SpreadsheetAutomation *spreadsheet = nullptr;
     // The keys the "Sort Keys" dialog answers with, when the option asks.
-    std::optional<SortKeySet> keys;
+    std::optional<ChosenKeySet> keys;
     // What the line filter dialog answers with, when the option asks.
     std::optional<LineFilter> filter;
     std::function<void(MainWindow &window, ScriptedDialogs &dialogs)> run;

@@ -132,12 +132,12 @@ std::optional<QString> sortRows(const Arguments &args, BenchLines &rows, qsizety
                         &progress, linesGaveUp);
             return std::nullopt;
         }
-        if (option.key == SortKey::Dictionary) {
+        if (option.key == OptionKey::Dictionary) {
             sortInDictionaryOrder(rows.refs, args.locale.value_or(userDictionaryLanguage()),
                                   &progress);
             return std::nullopt;
         }
-        if (option.key == SortKey::ChosenKeys) {
+        if (option.key == OptionKey::ChosenKeys) {
             sortByKeys(rows.refs, *args.keys, &progress);
             return std::nullopt;
         }

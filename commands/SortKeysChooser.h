@@ -22,6 +22,6 @@ public:
     // previewLines (the first content lines, each at most PreviewLineUnits;
     // shortenedLines of them were longer) sorted by the keys as they stand.
     // Gives the keys on OK (and remembers them), nothing on Cancel.
-    virtual std::optional<SortKeySet> chooseKeys(const QStringList &previewLines,
-                                                 qsizetype shortenedLines) = 0;
+    virtual std::optional<ChosenKeySet> chooseKeys(const QStringList &previewLines,
+                                                   qsizetype shortenedLines) = 0;
 };

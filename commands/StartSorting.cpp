@@ -243,7 +243,7 @@ QString sortByOption(ErrorTrap &trap, CommandContext &ctx, const SortOption &opt
     case SortAnswer::Keys: {
         // The dialog previews the first lines, each from its start only; Cancel
         // leaves them unsorted, as a cancelled number prompt does.
-        std::optional<SortKeySet> keys;
+        std::optional<ChosenKeySet> keys;
         trap.run(steps.ask, [&] {
             QStringList preview;
             qsizetype shortened = 0;

@@ -152,17 +152,17 @@ bool appendNumber(QStringView text, QChar decimal, std::vector<uchar> &out)
 // dictionary keys, a collator per key.
 struct KeyBuilders
 {
-    const SortKeySet &set;
-    std::vector<std::unique_ptr<KeyFinder>> finders;
+    const ChosenKeySet &set;
+    std::vector<std::unique_ptr<PartFinder>> finders;
     std::vector<std::unique_ptr<Collation>> collations;
     std::vector<uchar> part;     // one key's bytes, before escaping
     std::vector<char16_t> units; // the line's
     QString quoted;              // a quoted field's text
 
-    explicit KeyBuilders(const SortKeySet &keys) : set(keys)
+    explicit KeyBuilders(const ChosenKeySet &keys) : set(keys)
     {
-        for (const SortKeySpec &key : set.keys) {
-            finders.push_back(std::make_unique<KeyFinder>(key));
+        for (const ChosenKey &key : set.keys) {
+            finders.push_back(std::make_unique<PartFinder>(key));
             collations.push_back(key.compare == KeyCompare::Dictionary
                                      ? std::make_unique<Collation>(key.locale, key.numbers)
                                      : nullptr);
@@ -174,7 +174,7 @@ struct KeyBuilders
     // without a number).
     bool appendPart(std::size_t k, QStringView text, std::size_t limit)
     {
-        const SortKeySpec &key = set.keys[qsizetype(k)];
+        const ChosenKey &key = set.keys[qsizetype(k)];
         const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
         UnitBytes bytes{part};
         switch (key.compare) {
@@ -216,12 +216,12 @@ struct KeyBuilders
         const QStringView line(units.data(),
                                Utf8::writeUnits(ref.text(), units.data()) - units.data());
         for (std::size_t k = 0; k < finders.size() && out.size() < limit; ++k) {
-            const SortKeySpec &key = set.keys[qsizetype(k)];
+            const ChosenKey &key = set.keys[qsizetype(k)];
             const uchar missing = key.missingFirst ? 1 : 2;
             const uchar present = key.missingFirst ? 2 : 1;
             const GaveUpMask bit = GaveUpMask(1) << std::min<std::size_t>(k, 31);
             bool gaveUpNow = false;
-            const std::optional<KeySpan> span =
+            const std::optional<PartSpan> span =
                 k < 31 && (gaveUp & bit) ? std::nullopt : finders[k]->find(line, &gaveUpNow);
             if (gaveUpNow)
                 gaveUp |= bit;
@@ -459,7 +459,7 @@ LineRefs &sortInDictionaryOrder(LineRefs &lines, const QString &language, Progre
            GaveUpMask &) { collation.appendKey(line.text(), out, limit); });
 }
 
-LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress,
+LineRefs &sortByKeys(LineRefs &lines, const ChosenKeySet &set, Progress *progress,
                      qsizetype *linesGaveUp)
 {
     if (!isValid(set))
@@ -471,7 +471,7 @@ LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress,
         linesGaveUp);
 }
 
-QList<qsizetype> orderByKeys(const QStringList &lines, const SortKeySet &set)
+QList<qsizetype> orderByKeys(const QStringList &lines, const ChosenKeySet &set)
 {
     Utf8Copies copies(lines);
     LineRefs &refs = copies.lines;

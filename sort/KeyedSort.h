@@ -25,9 +25,9 @@ LineRefs &sortInDictionaryOrder(LineRefs &lines, const QString &language, Progre
 // of lines whose keys all compare equal is kept. The keys must be valid
 // (isValid()). A pattern that gives up on a line (see BoundedPattern) leaves
 // the line without that key; *linesGaveUp, when given, counts such lines.
-LineRefs &sortByKeys(LineRefs &lines, const SortKeySet &set, Progress *progress,
+LineRefs &sortByKeys(LineRefs &lines, const ChosenKeySet &set, Progress *progress,
                      qsizetype *linesGaveUp = nullptr);
 
 // The same for texts of their own, for the dialog's preview: the indexes of
 // lines in the order sortByKeys() gives them, only the kept ones.
-QList<qsizetype> orderByKeys(const QStringList &lines, const SortKeySet &set);
+QList<qsizetype> orderByKeys(const QStringList &lines, const ChosenKeySet &set);

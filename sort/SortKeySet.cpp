@@ -152,7 +152,7 @@ private:
     bool m_ok = true;
 };
 
-std::optional<SortKeySpec> keyFromJson(const QJsonValue &value, int number, QString *error)
+std::optional<ChosenKey> keyFromJson(const QJsonValue &value, int number, QString *error)
 {
     const QString where = u"key %1: "_s.arg(number);
     if (!value.isObject()) {
@@ -165,7 +165,7 @@ std::optional<SortKeySpec> keyFromJson(const QJsonValue &value, int number, QStr
     reader.allowOnly({"part"_L1, "field"_L1, "delimiter"_L1, "quotes"_L1, "from"_L1, "to"_L1,
                       "pattern"_L1, "group"_L1, "compare"_L1, "locale"_L1, "numbers"_L1,
                       "decimal"_L1, "descending"_L1, "missing"_L1});
-    SortKeySpec key;
+    ChosenKey key;
     reader.read("part"_L1, key.part, PartNames);
     reader.read("field"_L1, key.field);
     reader.read("delimiter"_L1, key.delimiter);
@@ -211,7 +211,7 @@ struct UsedMembers
     bool decimal;
 };
 
-UsedMembers usedMembers(const SortKeySpec &key)
+UsedMembers usedMembers(const ChosenKey &key)
 {
     return {key.part == KeyPart::Field, key.part == KeyPart::Characters,
             key.part == KeyPart::Pattern, key.compare == KeyCompare::Dictionary,
@@ -220,10 +220,10 @@ UsedMembers usedMembers(const SortKeySpec &key)
 
 } // namespace
 
-QByteArray toJson(const SortKeySet &set)
+QByteArray toJson(const ChosenKeySet &set)
 {
     QJsonArray keys;
-    for (const SortKeySpec &key : set.keys) {
+    for (const ChosenKey &key : set.keys) {
         QJsonObject object{
             {u"part"_s, nameOf(PartNames, key.part)},
             {u"compare"_s, nameOf(CompareNames, key.compare)},
@@ -256,7 +256,7 @@ QByteArray toJson(const SortKeySet &set)
     return QJsonDocument(root).toJson(QJsonDocument::Compact);
 }
 
-std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
+std::optional<ChosenKeySet> fromJson(const QByteArray &json, QString *error)
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
@@ -274,7 +274,7 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
     const QJsonObject root = document.object();
     MemberReader reader(root, QString(), error);
     reader.allowOnly({"keys"_L1, "header"_L1, "unique"_L1});
-    SortKeySet set;
+    ChosenKeySet set;
     reader.read("header"_L1, set.header);
     reader.read("unique"_L1, set.unique);
     if (!reader.ok())
@@ -289,7 +289,7 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
         set.keys.clear();
         int number = 0;
         for (const QJsonValue &value : keys.toArray()) {
-            const std::optional<SortKeySpec> key = keyFromJson(value, ++number, error);
+            const std::optional<ChosenKey> key = keyFromJson(value, ++number, error);
             if (!key)
                 return std::nullopt;
             set.keys.append(*key);
@@ -298,10 +298,10 @@ std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error)
     return set;
 }
 
-SortKeySpec withUnusedMembersCleared(const SortKeySpec &key)
+ChosenKey withUnusedMembersCleared(const ChosenKey &key)
 {
     const UsedMembers used = usedMembers(key);
-    SortKeySpec kept;
+    ChosenKey kept;
     kept.part = key.part;
     kept.compare = key.compare;
     kept.descending = key.descending;
@@ -328,7 +328,7 @@ SortKeySpec withUnusedMembersCleared(const SortKeySpec &key)
     return kept;
 }
 
-QList<KeyProblem> keyProblems(const SortKeySpec &key, const BoundedPattern *pattern)
+QList<KeyProblem> keyProblems(const ChosenKey &key, const BoundedPattern *pattern)
 {
     std::optional<BoundedPattern> compiled;
     if (key.part == KeyPart::Pattern && !pattern)
@@ -376,7 +376,7 @@ QList<KeyProblem> keyProblems(const SortKeySpec &key, const BoundedPattern *patt
     return found;
 }
 
-QStringList problems(const SortKeySpec &key)
+QStringList problems(const ChosenKey &key)
 {
     QStringList reasons;
     for (const KeyProblem &problem : keyProblems(key))
@@ -384,7 +384,7 @@ QStringList problems(const SortKeySpec &key)
     return reasons;
 }
 
-QString describeProblems(const SortKeySet &set)
+QString describeProblems(const ChosenKeySet &set)
 {
     QStringList lines;
     if (set.keys.isEmpty())
@@ -396,34 +396,34 @@ QString describeProblems(const SortKeySet &set)
     return lines.join(u'\n');
 }
 
-bool isValid(const SortKeySet &set)
+bool isValid(const ChosenKeySet &set)
 {
     if (set.keys.isEmpty())
         return false;
-    for (const SortKeySpec &key : set.keys) {
+    for (const ChosenKey &key : set.keys) {
         if (!problems(key).isEmpty())
             return false;
     }
     return true;
 }
 
-struct KeyFinder::Private
+struct PartFinder::Private
 {
-    SortKeySpec key;
+    ChosenKey key;
     std::unique_ptr<BoundedPattern> pattern;
 
-    std::optional<KeySpan> field(QStringView line) const;
-    std::optional<KeySpan> spacedField(QStringView line) const;
+    std::optional<PartSpan> field(QStringView line) const;
+    std::optional<PartSpan> spacedField(QStringView line) const;
 };
 
-KeyFinder::KeyFinder(const SortKeySpec &key) : d(new Private{key, {}})
+PartFinder::PartFinder(const ChosenKey &key) : d(new Private{key, {}})
 {
     // A pattern of its own: finders on other threads share nothing.
     if (key.part == KeyPart::Pattern)
         d->pattern = std::make_unique<BoundedPattern>(key.pattern);
 }
 
-KeyFinder::~KeyFinder()
+PartFinder::~PartFinder()
 {
     delete d;
 }
@@ -431,19 +431,19 @@ KeyFinder::~KeyFinder()
 // Field `field` between single-character delimiters; with quotes, a field
 // that starts with " runs to its closing quote ("" inside stands for one),
 // and what follows up to the next delimiter is not part of it.
-std::optional<KeySpan> KeyFinder::Private::field(QStringView line) const
+std::optional<PartSpan> PartFinder::Private::field(QStringView line) const
 {
     const QChar delimiter = key.delimiter.front();
     const qsizetype size = line.size();
     qsizetype at = 0;
     for (int number = 1;; ++number) {
-        KeySpan span{at, 0, false};
+        PartSpan span{at, 0, false};
         qsizetype end = at;
         if (key.quotes && at < size && line[at] == u'"') {
             qsizetype k = at + 1;
             while (k < size && !(line[k] == u'"' && (k + 1 >= size || line[k + 1] != u'"')))
                 k += line[k] == u'"' ? 2 : 1;
-            span = KeySpan{at + 1, k - (at + 1), true};
+            span = PartSpan{at + 1, k - (at + 1), true};
             end = std::min(k + 1, size);
         }
         const qsizetype next = line.indexOf(delimiter, end);
@@ -459,7 +459,7 @@ std::optional<KeySpan> KeyFinder::Private::field(QStringView line) const
 
 // Field `field` where runs of spaces and tabs separate the fields, those at
 // the start and end of the line skipped.
-std::optional<KeySpan> KeyFinder::Private::spacedField(QStringView line) const
+std::optional<PartSpan> PartFinder::Private::spacedField(QStringView line) const
 {
     const qsizetype size = line.size();
     qsizetype at = 0;
@@ -468,13 +468,13 @@ std::optional<KeySpan> KeyFinder::Private::spacedField(QStringView line) const
             ++at;
         if (at == size)
             return std::nullopt;
-        KeySpan span{at, 0, false};
+        PartSpan span{at, 0, false};
         qsizetype end = at;
         if (key.quotes && line[at] == u'"') {
             qsizetype k = at + 1;
             while (k < size && !(line[k] == u'"' && (k + 1 >= size || line[k + 1] != u'"')))
                 k += line[k] == u'"' ? 2 : 1;
-            span = KeySpan{at + 1, k - (at + 1), true};
+            span = PartSpan{at + 1, k - (at + 1), true};
             end = std::min(k + 1, size);
         }
         while (end < size && !isFieldSpace(line[end]))
@@ -487,14 +487,14 @@ std::optional<KeySpan> KeyFinder::Private::spacedField(QStringView line) const
     }
 }
 
-std::optional<KeySpan> KeyFinder::find(QStringView line, bool *gaveUp) const
+std::optional<PartSpan> PartFinder::find(QStringView line, bool *gaveUp) const
 {
     if (gaveUp)
         *gaveUp = false;
-    const SortKeySpec &key = d->key;
+    const ChosenKey &key = d->key;
     switch (key.part) {
     case KeyPart::Line:
-        return KeySpan{0, line.size(), false};
+        return PartSpan{0, line.size(), false};
     case KeyPart::Field:
         return key.delimiter == SpacesDelimiter ? d->spacedField(line) : d->field(line);
     case KeyPart::Characters: {
@@ -502,7 +502,7 @@ std::optional<KeySpan> KeyFinder::find(QStringView line, bool *gaveUp) const
         if (line.size() <= from)
             return std::nullopt;
         const qsizetype end = key.to == 0 ? line.size() : std::min<qsizetype>(key.to, line.size());
-        return KeySpan{from, end - from, false};
+        return PartSpan{from, end - from, false};
     }
     case KeyPart::Pattern: {
         const BoundedPattern::Result result = d->pattern->match(line);
@@ -511,13 +511,13 @@ std::optional<KeySpan> KeyFinder::find(QStringView line, bool *gaveUp) const
         const BoundedPattern::Capture group = d->pattern->captured(key.group);
         if (result != BoundedPattern::Result::Matched || group.start < 0)
             return std::nullopt;
-        return KeySpan{group.start, group.length, false};
+        return PartSpan{group.start, group.length, false};
     }
     }
     return std::nullopt;
 }
 
-QString KeyFinder::keyText(QStringView line, KeySpan span) const
+QString PartFinder::keyText(QStringView line, PartSpan span) const
 {
     QString text = line.sliced(span.start, span.length).toString();
     if (span.quoted)

@@ -30,7 +30,7 @@ enum class KeyCompare {
     Length,       // the part's length in UTF-16 code units
 };
 
-struct SortKeySpec
+struct ChosenKey
 {
     KeyPart part = KeyPart::Line;
     int field = 1;
@@ -47,21 +47,21 @@ struct SortKeySpec
     bool descending = false;
     bool missingFirst = false;
 
-    bool operator==(const SortKeySpec &) const = default;
+    bool operator==(const ChosenKey &) const = default;
 };
 
-struct SortKeySet
+struct ChosenKeySet
 {
-    QList<SortKeySpec> keys{SortKeySpec{}};
+    QList<ChosenKey> keys{ChosenKey{}};
     bool header = false;
     bool unique = false;
 
-    bool operator==(const SortKeySet &) const = default;
+    bool operator==(const ChosenKeySet &) const = default;
 };
 
 // The key with the members that its part and comparison do not use at their
 // defaults, so that equal choices give equal keys.
-SortKeySpec withUnusedMembersCleared(const SortKeySpec &key);
+ChosenKey withUnusedMembersCleared(const ChosenKey &key);
 
 // The delimiter that means runs of spaces and tabs, as awk splits fields.
 inline constexpr QStringView SpacesDelimiter = u"spaces";
@@ -71,15 +71,15 @@ inline constexpr QStringView SpacesDelimiter = u"spaces";
 // Members left out take their defaults. fromJson() gives nothing, and the
 // reason in *error, for anything else (unknown members or values, wrong
 // types); the keys it gives may still be invalid (see problems()).
-QByteArray toJson(const SortKeySet &set);
-std::optional<SortKeySet> fromJson(const QByteArray &json, QString *error = nullptr);
+QByteArray toJson(const ChosenKeySet &set);
+std::optional<ChosenKeySet> fromJson(const QByteArray &json, QString *error = nullptr);
 
 // What is wrong with a key, for the dialog to show beside it: a field or
 // position below 1, an end before the start, an empty or longer delimiter, a
 // pattern that does not compile or a group it does not have, an unknown
 // language. Empty when the key is valid. A name the user gave shows in
 // double quotes, its control characters as \uXXXX.
-QStringList problems(const SortKeySpec &key);
+QStringList problems(const ChosenKey &key);
 
 // The same, each with the member it is about, so that the dialog can tie
 // the reason to the control that holds the member.
@@ -91,38 +91,38 @@ struct KeyProblem
 };
 // pattern, when given, is key.pattern compiled already: a caller that keeps
 // it compiled checks the key without compiling it again.
-QList<KeyProblem> keyProblems(const SortKeySpec &key, const BoundedPattern *pattern = nullptr);
+QList<KeyProblem> keyProblems(const ChosenKey &key, const BoundedPattern *pattern = nullptr);
 
 // Every problem of the keys on a line of its own, after its key's number
 // ("Key 2: The field number must be 1 or more."); empty when all are valid.
-QString describeProblems(const SortKeySet &set);
-bool isValid(const SortKeySet &set);
+QString describeProblems(const ChosenKeySet &set);
+bool isValid(const ChosenKeySet &set);
 
 // The part of line that key takes: where it starts and how many units it
 // has, in UTF-16 code units of the line; nothing when the line has no such
 // part. A field in quotes gives the span inside them; its "" pairs are
 // unquoted by keyText().
-struct KeySpan
+struct PartSpan
 {
     qsizetype start = 0;
     qsizetype length = 0;
     bool quoted = false; // a field in double quotes: its "" stand for one "
 };
 
-class KeyFinder
+class PartFinder
 {
 public:
-    explicit KeyFinder(const SortKeySpec &key);
-    ~KeyFinder();
-    KeyFinder(const KeyFinder &) = delete;
-    KeyFinder &operator=(const KeyFinder &) = delete;
+    explicit PartFinder(const ChosenKey &key);
+    ~PartFinder();
+    PartFinder(const PartFinder &) = delete;
+    PartFinder &operator=(const PartFinder &) = delete;
 
     // *gaveUp, when given, tells whether a pattern gave up on the line (see
     // BoundedPattern), which gives no part.
-    std::optional<KeySpan> find(QStringView line, bool *gaveUp = nullptr) const;
+    std::optional<PartSpan> find(QStringView line, bool *gaveUp = nullptr) const;
     // The key's text for a span find() gave: the span, with a quoted field's
     // doubled quotes made single.
-    QString keyText(QStringView line, KeySpan span) const;
+    QString keyText(QStringView line, PartSpan span) const;
 
 private:
     struct Private;

@@ -7,12 +7,12 @@ namespace {
 SortOption separator()
 {
     return SortOption{
-        u"-"_s,    SortKey::None,      0, CharacterFilter::KeepEverything, SortAnswer::None,
+        u"-"_s,    OptionKey::None,    0, CharacterFilter::KeepEverything, SortAnswer::None,
         QString(), LineOperation::None};
 }
 
 // An option that sorts by key, from a fixed position where the key has one.
-SortOption fixed(const QString &caption, SortKey key, int position = 0)
+SortOption fixed(const QString &caption, OptionKey key, int position = 0)
 {
     return SortOption{caption,          key,      position, CharacterFilter::KeepEverything,
                       SortAnswer::None, QString()};
@@ -20,17 +20,17 @@ SortOption fixed(const QString &caption, SortKey key, int position = 0)
 
 SortOption filtered(const QString &caption, CharacterFilter filter)
 {
-    return SortOption{caption, SortKey::Filtered, 0, filter, SortAnswer::None, QString()};
+    return SortOption{caption, OptionKey::Filtered, 0, filter, SortAnswer::None, QString()};
 }
 
 // An option that asks for its position or its marker before it sorts.
-SortOption asking(const QString &caption, SortKey key, SortAnswer asks, const QString &prompt)
+SortOption asking(const QString &caption, OptionKey key, SortAnswer asks, const QString &prompt)
 {
     return SortOption{caption, key, 0, CharacterFilter::KeepEverything, asks, prompt};
 }
 
 // An option that does more than sort, or something else.
-SortOption operating(const QString &caption, LineOperation operation, SortKey key)
+SortOption operating(const QString &caption, LineOperation operation, OptionKey key)
 {
     return SortOption{caption,          key,       0,        CharacterFilter::KeepEverything,
                       SortAnswer::None, QString(), operation};
@@ -40,7 +40,7 @@ SortOption operating(const QString &caption, LineOperation operation, SortKey ke
 SortOption filtering(const QString &caption, LineOperation operation)
 {
     return SortOption{
-        caption,   SortKey::None, 0, CharacterFilter::KeepEverything, SortAnswer::Filter,
+        caption,   OptionKey::None, 0, CharacterFilter::KeepEverything, SortAnswer::Filter,
         QString(), operation};
 }
 
@@ -49,21 +49,21 @@ SortOption filtering(const QString &caption, LineOperation operation)
 const std::array<SortOption, 35> &sortOptions()
 {
     static const std::array<SortOption, 35> options{{
-        fixed(u"Sort Content Alphabetically"_s, SortKey::WholeLine),
-        fixed(u"Sort Content Alphabetically By Second Character Position"_s, SortKey::FromCharacter,
-              2),
-        fixed(u"Sort Content Alphabetically By Third Character Position"_s, SortKey::FromCharacter,
-              3),
-        asking(u"Sort Content Alphabetically By x Character Position"_s, SortKey::FromCharacter,
+        fixed(u"Sort Content Alphabetically"_s, OptionKey::WholeLine),
+        fixed(u"Sort Content Alphabetically By Second Character Position"_s,
+              OptionKey::FromCharacter, 2),
+        fixed(u"Sort Content Alphabetically By Third Character Position"_s,
+              OptionKey::FromCharacter, 3),
+        asking(u"Sort Content Alphabetically By x Character Position"_s, OptionKey::FromCharacter,
                SortAnswer::Number, u"Enter character position:"_s),
         separator(),
-        fixed(u"Sort Content Alphabetically By Second Word Position"_s, SortKey::FromWord, 2),
-        fixed(u"Sort Content Alphabetically By Third Word Position"_s, SortKey::FromWord, 3),
-        asking(u"Sort Content Alphabetically By x Word Position"_s, SortKey::FromWord,
+        fixed(u"Sort Content Alphabetically By Second Word Position"_s, OptionKey::FromWord, 2),
+        fixed(u"Sort Content Alphabetically By Third Word Position"_s, OptionKey::FromWord, 3),
+        asking(u"Sort Content Alphabetically By x Word Position"_s, OptionKey::FromWord,
                SortAnswer::Number, u"Enter word number x:"_s),
         separator(),
         asking(u"Sort Content Alphabetically After User-specified Character(s)"_s,
-               SortKey::AfterMarker, SortAnswer::Text, u"Enter character(s):"_s),
+               OptionKey::AfterMarker, SortAnswer::Text, u"Enter character(s):"_s),
         separator(),
         filtered(u"Sort Content By Only Alpha Characters, Ignore Rest"_s,
                  CharacterFilter::RemoveDigits),
@@ -74,29 +74,30 @@ const std::array<SortOption, 35> &sortOptions()
         filtered(u"Sort Content By Only Non-alphanumeric Characters, Ignore Rest"_s,
                  CharacterFilter::RemoveLettersAndDigits),
         separator(),
-        fixed(u"Sort Content By Character Length"_s, SortKey::Length),
+        fixed(u"Sort Content By Character Length"_s, OptionKey::Length),
         separator(),
-        fixed(u"Sort Content Alphabetically, Descending (Z To A)"_s, SortKey::WholeLineDescending),
-        fixed(u"Sort Content Alphabetically, Ignoring Case"_s, SortKey::FoldedCase),
-        fixed(u"Sort Content Naturally (Numbers By Value)"_s, SortKey::Natural),
-        fixed(u"Sort Content By Leading Number"_s, SortKey::LeadingNumber),
+        fixed(u"Sort Content Alphabetically, Descending (Z To A)"_s,
+              OptionKey::WholeLineDescending),
+        fixed(u"Sort Content Alphabetically, Ignoring Case"_s, OptionKey::FoldedCase),
+        fixed(u"Sort Content Naturally (Numbers By Value)"_s, OptionKey::Natural),
+        fixed(u"Sort Content By Leading Number"_s, OptionKey::LeadingNumber),
         operating(u"Sort Content Alphabetically, Removing Duplicates"_s,
-                  LineOperation::SortRemovingDuplicates, SortKey::WholeLine),
+                  LineOperation::SortRemovingDuplicates, OptionKey::WholeLine),
         operating(u"Remove Duplicate Lines, Keeping Their Order"_s, LineOperation::RemoveDuplicates,
-                  SortKey::WholeLine),
-        operating(u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None),
-        operating(u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None),
+                  OptionKey::WholeLine),
+        operating(u"Reverse Content Order"_s, LineOperation::Reverse, OptionKey::None),
+        operating(u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, OptionKey::None),
         separator(),
-        fixed(u"Sort Content In Dictionary Order"_s, SortKey::Dictionary),
-        asking(u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, SortAnswer::Keys,
+        fixed(u"Sort Content In Dictionary Order"_s, OptionKey::Dictionary),
+        asking(u"Sort Content By Keys You Choose..."_s, OptionKey::ChosenKeys, SortAnswer::Keys,
                QString()),
         separator(),
         filtering(u"Keep Lines Containing..."_s, LineOperation::KeepContaining),
         filtering(u"Remove Lines Containing..."_s, LineOperation::RemoveContaining),
-        operating(u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, SortKey::None),
+        operating(u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, OptionKey::None),
         operating(u"Keep Only Lines That Occur Once"_s, LineOperation::KeepOccurringOnce,
-                  SortKey::None),
-        operating(u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, SortKey::None),
+                  OptionKey::None),
+        operating(u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, OptionKey::None),
     }};
     return options;
 }

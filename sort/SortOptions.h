@@ -14,7 +14,7 @@
 
 // How an option finds each line's key. Text keys compare ordinally by UTF-16
 // code unit, case-sensitively, smallest first unless said otherwise.
-enum class SortKey {
+enum class OptionKey {
     None,                // no key: a "-" separator, or an option that sorts nothing
     WholeLine,           // the line itself
     WholeLineDescending, // the line itself, largest first
@@ -68,7 +68,7 @@ enum class SortAnswer {
 struct SortOption
 {
     QString caption;
-    SortKey key = SortKey::None;
+    OptionKey key = OptionKey::None;
     int position = 0; // character position or word number when fixed; 0 when asked or unused
     CharacterFilter filter = CharacterFilter::KeepEverything;
     SortAnswer asks = SortAnswer::None;

@@ -331,30 +331,30 @@ UnitLines &sortByKey(UnitLines &lines, const SortOption &option, qint32 number, 
 {
     const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
     switch (option.key) {
-    case SortKey::None:
+    case OptionKey::None:
         return lines;
-    case SortKey::WholeLine:
+    case OptionKey::WholeLine:
         return sortFromCharacter(lines, 1, progress);
-    case SortKey::WholeLineDescending:
+    case OptionKey::WholeLineDescending:
         return sortBySuffix(lines, progress, lineStart, Direction::Descending);
-    case SortKey::FromCharacter:
+    case OptionKey::FromCharacter:
         return sortFromCharacter(lines, position, progress);
-    case SortKey::FromWord:
+    case OptionKey::FromWord:
         return sortFromWordNumber(lines, position, progress);
-    case SortKey::AfterMarker:
+    case OptionKey::AfterMarker:
         return sortAfterMarker(lines, option.asks == SortAnswer::Text ? text : QString(), progress);
-    case SortKey::Filtered:
+    case OptionKey::Filtered:
         return sortByFilter(lines, option.filter, progress);
-    case SortKey::Length:
+    case OptionKey::Length:
         return sortByLength(lines, progress);
-    case SortKey::FoldedCase:
+    case OptionKey::FoldedCase:
         return sortByEncodedKey<FoldedCaseKey>(lines, progress);
-    case SortKey::Natural:
+    case OptionKey::Natural:
         return sortByEncodedKey<NaturalKey>(lines, progress);
-    case SortKey::LeadingNumber:
+    case OptionKey::LeadingNumber:
         return sortByEncodedKey<LeadingNumberKey>(lines, progress);
-    case SortKey::Dictionary:
-    case SortKey::ChosenKeys:
+    case OptionKey::Dictionary:
+    case OptionKey::ChosenKeys:
         break; // on UTF-8 only: see sortLines()
     }
     return lines;
@@ -425,7 +425,7 @@ LineArray &sortLines(LineArray &lines, const SortOption &option, qint32 number, 
         lines = std::move(counted);
         return lines;
     }
-    if (option.key == SortKey::Dictionary || option.key == SortKey::ChosenKeys ||
+    if (option.key == OptionKey::Dictionary || option.key == OptionKey::ChosenKeys ||
         option.asks == SortAnswer::Filter || option.operation == LineOperation::KeepDuplicated ||
         option.operation == LineOperation::KeepOccurringOnce) {
         Utf8Copies copies(lines);

@@ -63,7 +63,7 @@ struct Utf8Copies
 };
 
 // Does the option's operation on the lines (see LineOperation): most sort
-// stably by the option's key (see SortKey); number is the answer to its number
+// stably by the option's key (see OptionKey); number is the answer to its number
 // prompt, text to its text prompt, each used only when the option asks for it;
 // an option that asks for a line filter takes text as a plain text whose case
 // counts (filterLines() takes the whole filter). A separator does nothing.

@@ -159,7 +159,7 @@ bool sortBySuffixKey(LineRefs &lines, const SortOption &option, qint32 number, c
 {
     const qint32 position = option.asks == SortAnswer::Number ? number : option.position;
     switch (option.key) {
-    case SortKey::FromCharacter:
+    case OptionKey::FromCharacter:
         if (position < 1)
             return false;
         return sortBySuffix(
@@ -168,7 +168,7 @@ bool sortBySuffixKey(LineRefs &lines, const SortOption &option, qint32 number, c
                 return offsetOfUnit(line, unit);
             },
             passBegun);
-    case SortKey::FromWord:
+    case OptionKey::FromWord:
         if (position < 1)
             return false;
         if (position == 1) // no space to skip: the whole line is the key
@@ -180,7 +180,7 @@ bool sortBySuffixKey(LineRefs &lines, const SortOption &option, qint32 number, c
                 return offsetOfSpace(line, spaces);
             },
             passBegun);
-    case SortKey::AfterMarker: {
+    case OptionKey::AfterMarker: {
         const QString marker = option.asks == SortAnswer::Text ? text : QString();
         if (std::any_of(marker.begin(), marker.end(), [](QChar c) { return c.isSurrogate(); }))
             return false;
@@ -337,41 +337,41 @@ LineRefs &sortLines(LineRefs &lines, const SortOption &option, qint32 number, co
         break;
     }
     switch (option.key) {
-    case SortKey::None:
+    case OptionKey::None:
         return lines;
-    case SortKey::WholeLine:
+    case OptionKey::WholeLine:
         return sortWholeLinesOrUnits(lines, WholeLines::Ascending, option, progress);
-    case SortKey::WholeLineDescending:
+    case OptionKey::WholeLineDescending:
         return sortWholeLinesOrUnits(lines, WholeLines::Descending, option, progress);
-    case SortKey::Length:
+    case OptionKey::Length:
         return sortByLength(lines, progress);
-    case SortKey::FromCharacter:
-    case SortKey::FromWord:
-    case SortKey::AfterMarker: {
+    case OptionKey::FromCharacter:
+    case OptionKey::FromWord:
+    case OptionKey::AfterMarker: {
         bool passBegun = false;
         if (sortBySuffixKey(lines, option, number, text, progress, passBegun))
             return lines;
         return sortAsUnits(lines, option, number, text, progress, passBegun);
     }
-    case SortKey::Filtered:
+    case OptionKey::Filtered:
         if (sortByFilterOnBytes(lines, option.filter, progress))
             return lines;
         return sortAsUnits(lines, option, number, text, progress, true);
-    case SortKey::FoldedCase:
+    case OptionKey::FoldedCase:
         if (sortByFoldedCaseOnBytes(lines, progress))
             return lines;
         return sortAsUnits(lines, option, number, text, progress, true);
-    case SortKey::Natural:
+    case OptionKey::Natural:
         if (sortNaturallyOnBytes(lines, progress))
             return lines;
         return sortAsUnits(lines, option, number, text, progress, true);
-    case SortKey::LeadingNumber:
+    case OptionKey::LeadingNumber:
         sortByLeadingNumberOnBytes(lines, progress);
         return lines;
-    case SortKey::Dictionary:
+    case OptionKey::Dictionary:
         return sortInDictionaryOrder(lines, userDictionaryLanguage(), progress);
-    case SortKey::ChosenKeys:
-        return sortByKeys(lines, SortKeySet{}, progress);
+    case OptionKey::ChosenKeys:
+        return sortByKeys(lines, ChosenKeySet{}, progress);
     }
     return lines;
 }

@@ -21,11 +21,11 @@
 
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(SortKeySet)
+Q_DECLARE_METATYPE(ChosenKeySet)
 Q_DECLARE_METATYPE(SortKeyControl)
 
 // Failed comparisons show the keys as JSON.
-static char *toString(const SortKeySet &set)
+static char *toString(const ChosenKeySet &set)
 {
     return qstrdup(toJson(set).constData());
 }
@@ -118,7 +118,7 @@ QVariant storedKeys()
 
 // Answers the "Sort Keys" dialog that is about to open: plays script on it,
 // then presses Return or Escape; keeps the keys it opened with.
-void answerDialog(const QString &script, bool accept, SortKeySet *opened)
+void answerDialog(const QString &script, bool accept, ChosenKeySet *opened)
 {
     QTimer::singleShot(0, [=] {
         auto *dialog = qobject_cast<SortKeysDialog *>(QApplication::activeModalWidget());
@@ -164,17 +164,17 @@ private slots:
 void tst_SortKeysDialog::keyboardEntry_data()
 {
     QTest::addColumn<QString>("script");
-    QTest::addColumn<SortKeySet>("expected");
+    QTest::addColumn<ChosenKeySet>("expected");
     QTest::addColumn<QString>("summary"); // of the selected key
 
-    SortKeySet second;
-    SortKeySpec byNumber = fieldKey(2, u","_s, KeyCompare::Number);
+    ChosenKeySet second;
+    ChosenKey byNumber = fieldKey(2, u","_s, KeyCompare::Number);
     byNumber.descending = true;
-    second.keys = {SortKeySpec{}, byNumber};
+    second.keys = {ChosenKey{}, byNumber};
     QTest::newRow("second key: field 2 by comma, as number, descending")
         << u"a; p=Fi; f=2; m=Co; c=Num; d"_s << second << u"2. Field 2 (,) as number, descending"_s;
 
-    SortKeySet characters;
+    ChosenKeySet characters;
     characters.keys = {charactersKey(3, 0)};
     characters.keys[0].compare = KeyCompare::IgnoringCase;
     characters.keys[0].missingFirst = true;
@@ -183,7 +183,7 @@ void tst_SortKeysDialog::keyboardEntry_data()
         << u"p=Ch; o=3; c; Down; b; e"_s << characters
         << u"1. Characters 3 to the end ignoring case, lines without it first"_s;
 
-    SortKeySet pattern;
+    ChosenKeySet pattern;
     pattern.keys = {patternKey(u"(\\d+)-"_s, 1)};
     pattern.keys[0].compare = KeyCompare::Dictionary;
     pattern.keys[0].numbers = true;
@@ -192,14 +192,14 @@ void tst_SortKeysDialog::keyboardEntry_data()
         << u"p=Pa; n=(\\d+)-; g=1; c=Dic; v; y"_s << pattern
         << u"1. Pattern \u201c(\\d+)-\u201d group 1 in dictionary order with numbers by value"_s;
 
-    SortKeySet typedDelimiter;
-    typedDelimiter.keys = {fieldKey(1, u":"_s), SortKeySpec{}};
+    ChosenKeySet typedDelimiter;
+    typedDelimiter.keys = {fieldKey(1, u":"_s), ChosenKey{}};
     typedDelimiter.keys[0].quotes = true;
     QTest::newRow("typed delimiter with quotes, moved up")
         << u"a; p=Fi; m=Oth; Tab; =:; q; u"_s << typedDelimiter
         << u"1. Field 1 (:, quoted) as text"_s;
 
-    SortKeySet removed;
+    ChosenKeySet removed;
     removed.keys = {fieldKey(2, u";"_s)};
     QTest::newRow("added keys removed again")
         << u"p=Fi; m=Se; f=2; a; a; r; r"_s << removed << u"1. Field 2 (;) as text"_s;
@@ -208,10 +208,10 @@ void tst_SortKeysDialog::keyboardEntry_data()
 void tst_SortKeysDialog::keyboardEntry()
 {
     QFETCH(QString, script);
-    QFETCH(SortKeySet, expected);
+    QFETCH(ChosenKeySet, expected);
     QFETCH(QString, summary);
 
-    SortKeysDialog dialog(SortKeySet{}, EntryLines, nullptr);
+    SortKeysDialog dialog(ChosenKeySet{}, EntryLines, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     QVERIFY(!find<QPushButton>(dialog, Control::RemoveKeyButton)->isEnabled());
@@ -245,13 +245,13 @@ void tst_SortKeysDialog::invalidEntries()
     QFETCH(QString, breaking);
     QFETCH(QString, fixing);
 
-    SortKeysDialog dialog(SortKeySet{}, EntryLines, nullptr);
+    SortKeysDialog dialog(ChosenKeySet{}, EntryLines, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
     const auto *problemsLabel = find<QLabel>(dialog, Control::ProblemsLabel);
     const auto *keyList = find<QListView>(dialog, Control::KeyList);
     const auto checkShownReasons = [&] {
-        const SortKeySet keys = dialog.keys();
+        const ChosenKeySet keys = dialog.keys();
         const QStringList selected = problems(keys.keys[keyList->currentIndex().row()]);
         QCOMPARE(problemsLabel->isVisible(), !selected.isEmpty());
         QCOMPARE(problemsLabel->text(), selected.join(u'\n'));
@@ -277,11 +277,11 @@ void tst_SortKeysDialog::invalidEntries()
 void tst_SortKeysDialog::preview_data()
 {
     QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<SortKeySet>("keys");
+    QTest::addColumn<ChosenKeySet>("keys");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("note");
 
-    SortKeySet descending;
+    ChosenKeySet descending;
     descending.keys = {fieldKey(2, u","_s, KeyCompare::Number)};
     descending.keys[0].descending = true;
     QTest::newRow("numbers descending, a line without the field last")
@@ -289,7 +289,7 @@ void tst_SortKeysDialog::preview_data()
         << QStringList{u"1: a,[1:10]"_s, u"3: d,[1:3]"_s, u"0: b,[1:2]"_s, u"2: c  (no key 1)"_s}
         << u"4 lines, sorted by the keys as they stand."_s;
 
-    SortKeySet header;
+    ChosenKeySet header;
     header.keys = {fieldKey(2, u","_s, KeyCompare::Number)};
     header.keys[0].missingFirst = true;
     header.header = true;
@@ -299,7 +299,7 @@ void tst_SortKeysDialog::preview_data()
                        u"3: z,[1:1]"_s, u"1: x,[1:2]"_s}
         << u"4 lines, sorted by the keys as they stand."_s;
 
-    SortKeySet overlapping;
+    ChosenKeySet overlapping;
     overlapping.keys = {charactersKey(1, 2), charactersKey(2, 0)};
     QTest::newRow("overlapping keys show the first one's colour")
         << QStringList{u"ab2"_s, u"ab1"_s, u"aa3"_s, u"b"_s} << overlapping
@@ -307,7 +307,7 @@ void tst_SortKeysDialog::preview_data()
                        u"3: [1:b]  (no key 2)"_s}
         << u"4 lines, sorted by the keys as they stand."_s;
 
-    SortKeySet unique;
+    ChosenKeySet unique;
     unique.keys = {fieldKey(2, u";"_s)};
     unique.unique = true;
     QTest::newRow("unique drops equal keys")
@@ -316,7 +316,7 @@ void tst_SortKeysDialog::preview_data()
         << u"3 lines, sorted by the keys as they stand. 1 line removed: its keys "
            u"equal an earlier line's."_s;
 
-    SortKeySet pattern;
+    ChosenKeySet pattern;
     pattern.keys = {patternKey(u"id=(\\d*)"_s, 1)};
     QTest::newRow("empty and missing matches, control characters shown")
         << QStringList{u"id=7\r"_s, u"none"_s, u"id="_s} << pattern
@@ -325,12 +325,12 @@ void tst_SortKeysDialog::preview_data()
 
     const QString backtracking = QString(30, u'a') + u"b"_s; // (a+)+$ tries every split
     QTest::newRow("a pattern that gives up")
-        << QStringList{backtracking, u"aa"_s} << SortKeySet{{patternKey(u"(a+)+$"_s, 0)}}
+        << QStringList{backtracking, u"aa"_s} << ChosenKeySet{{patternKey(u"(a+)+$"_s, 0)}}
         << QStringList{u"1: [1:aa]"_s, u"0: "_s + backtracking + u"  (no key 1)"_s}
         << u"2 lines, sorted by the keys as they stand. 1 line gave up on a pattern and counts "
            u"as without the key."_s;
 
-    SortKeySet field;
+    ChosenKeySet field;
     field.keys = {fieldKey(2, u","_s, KeyCompare::Number)};
     QTest::newRow("a long line is cut, its key out of sight")
         << QStringList{QString(600, u'x') + u",1"_s, u"y,0"_s} << field
@@ -341,7 +341,7 @@ void tst_SortKeysDialog::preview_data()
 void tst_SortKeysDialog::preview()
 {
     QFETCH(QStringList, lines);
-    QFETCH(SortKeySet, keys);
+    QFETCH(ChosenKeySet, keys);
     QFETCH(QStringList, rows);
     QFETCH(QString, note);
 
@@ -358,7 +358,7 @@ void tst_SortKeysDialog::eachLineInItsDirection()
 {
     const QString hebrew = u"\u05e9\u05dc\u05d5\u05dd"_s;
     const QStringList lines{hebrew, u"hello"_s, QString(600, u'1') + hebrew, u"123"_s};
-    SortKeysDialog dialog(SortKeySet{{fieldKey(2)}}, lines, nullptr, 2);
+    SortKeysDialog dialog(ChosenKeySet{{fieldKey(2)}}, lines, nullptr, 2);
     QTRY_COMPARE(previewRows(dialog).last(), u"3: 123  (no key 1)"_s);
     QVERIFY(find<QLabel>(dialog, Control::PreviewNote)
                 ->text()
@@ -374,7 +374,7 @@ void tst_SortKeysDialog::eachLineInItsDirection()
 
 void tst_SortKeysDialog::reasonsReadWithTheirControls_data()
 {
-    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<ChosenKey>("key");
     QTest::addColumn<Control>("control");
     QTest::addColumn<QString>("description"); // empty: the key is valid
 
@@ -392,11 +392,11 @@ void tst_SortKeysDialog::reasonsReadWithTheirControls_data()
 // description of the control it is about, and an invalid key's item says so.
 void tst_SortKeysDialog::reasonsReadWithTheirControls()
 {
-    QFETCH(SortKeySpec, key);
+    QFETCH(ChosenKey, key);
     QFETCH(Control, control);
     QFETCH(QString, description);
 
-    SortKeysDialog dialog(SortKeySet{{key, SortKeySpec{}}}, EntryLines, nullptr);
+    SortKeysDialog dialog(ChosenKeySet{{key, ChosenKey{}}}, EntryLines, nullptr);
     QCOMPARE(find<QWidget>(dialog, control)->accessibleDescription(), description);
     QAccessibleInterface *list =
         QAccessible::queryAccessibleInterface(find<QListView>(dialog, Control::KeyList));
@@ -434,7 +434,7 @@ void tst_SortKeysDialog::listTellsOnlyChangedItems()
     QFETCH(QList<int>, changed);
     QFETCH(QStringList, items);
 
-    SortKeysDialog dialog(SortKeySet{{fieldKey(1), fieldKey(2), fieldKey(3), fieldKey(4)}},
+    SortKeysDialog dialog(ChosenKeySet{{fieldKey(1), fieldKey(2), fieldKey(3), fieldKey(4)}},
                           EntryLines, nullptr);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -460,29 +460,29 @@ void tst_SortKeysDialog::listTellsOnlyChangedItems()
 void tst_SortKeysDialog::chooser_data()
 {
     QTest::addColumn<QString>("stored"); // null: nothing stored
-    QTest::addColumn<SortKeySet>("opened");
+    QTest::addColumn<ChosenKeySet>("opened");
     QTest::addColumn<QString>("script");
     QTest::addColumn<bool>("accept");
-    QTest::addColumn<SortKeySet>("chosen");
+    QTest::addColumn<ChosenKeySet>("chosen");
 
-    SortKeySet descending;
+    ChosenKeySet descending;
     descending.keys[0].descending = true;
-    SortKeySet invalid;
+    ChosenKeySet invalid;
     invalid.keys = {fieldKey(0, u","_s)};
-    SortKeySet sample;
+    ChosenKeySet sample;
     sample.keys = {fieldKey(3, u"\t"_s, KeyCompare::Natural), charactersKey(2, 4)};
     sample.unique = true;
-    SortKeySet sampleWithHeader = sample;
+    ChosenKeySet sampleWithHeader = sample;
     sampleWithHeader.header = true;
 
     QTest::newRow("nothing stored, Escape")
-        << QString() << SortKeySet{} << u"d"_s << false << SortKeySet{};
+        << QString() << ChosenKeySet{} << u"d"_s << false << ChosenKeySet{};
     QTest::newRow("unreadable settings, OK")
-        << u"{\"keys\": ["_s << SortKeySet{} << u"d"_s << true << descending;
-    QTest::newRow("invalid stored keys, OK")
-        << QString::fromUtf8(toJson(invalid)) << SortKeySet{} << QString() << true << SortKeySet{};
+        << u"{\"keys\": ["_s << ChosenKeySet{} << u"d"_s << true << descending;
+    QTest::newRow("invalid stored keys, OK") << QString::fromUtf8(toJson(invalid)) << ChosenKeySet{}
+                                             << QString() << true << ChosenKeySet{};
     QTest::newRow("stored keys, Escape")
-        << QString::fromUtf8(toJson(sample)) << sample << u"e"_s << false << SortKeySet{};
+        << QString::fromUtf8(toJson(sample)) << sample << u"e"_s << false << ChosenKeySet{};
     QTest::newRow("stored keys, OK")
         << QString::fromUtf8(toJson(sample)) << sample << u"e"_s << true << sampleWithHeader;
 }
@@ -490,17 +490,17 @@ void tst_SortKeysDialog::chooser_data()
 void tst_SortKeysDialog::chooser()
 {
     QFETCH(QString, stored);
-    QFETCH(SortKeySet, opened);
+    QFETCH(ChosenKeySet, opened);
     QFETCH(QString, script);
     QFETCH(bool, accept);
-    QFETCH(SortKeySet, chosen);
+    QFETCH(ChosenKeySet, chosen);
 
     if (!stored.isNull())
         settings().setValue(u"Tarnveil/"_s + sortKeysSettingsKey(), stored);
     DialogKeysChooser chooser;
-    SortKeySet openedWith;
+    ChosenKeySet openedWith;
     answerDialog(script, accept, &openedWith);
-    const std::optional<SortKeySet> answer = chooser.chooseKeys(EntryLines, 0);
+    const std::optional<ChosenKeySet> answer = chooser.chooseKeys(EntryLines, 0);
     QCOMPARE(openedWith, opened);
     if (!accept) {
         QVERIFY(!answer);

@@ -112,25 +112,25 @@ void tst_StartSorting::optionsBelowTheLastSeparator()
 
 void tst_StartSorting::keysYouChoose_data()
 {
-    QTest::addColumn<std::optional<SortKeySet>>("answer");
+    QTest::addColumn<std::optional<ChosenKeySet>>("answer");
     QTest::addColumn<QStringList>("firstResults");
 
-    SortKeySpec byNumber;
+    ChosenKey byNumber;
     byNumber.part = KeyPart::Field;
     byNumber.field = 2;
     byNumber.compare = KeyCompare::Number;
     byNumber.descending = true;
     QTest::newRow("OK sorts by the keys")
-        << std::optional(SortKeySet{{byNumber}}) << QStringList{u"x,249"_s, u"x,248"_s};
+        << std::optional(ChosenKeySet{{byNumber}}) << QStringList{u"x,249"_s, u"x,248"_s};
     QTest::newRow("Cancel leaves the lines as they came")
-        << std::optional<SortKeySet>() << QStringList{u"x,0"_s, u"x,1"_s};
+        << std::optional<ChosenKeySet>() << QStringList{u"x,0"_s, u"x,1"_s};
 }
 
 // The dialog previews the first 200 lines; then the lines go to the results
 // sorted or, after Cancel, as they came, and Start Sorting ends as usual.
 void tst_StartSorting::keysYouChoose()
 {
-    QFETCH(std::optional<SortKeySet>, answer);
+    QFETCH(std::optional<ChosenKeySet>, answer);
     QFETCH(QStringList, firstResults);
 
     CommandFixture c;
@@ -174,7 +174,7 @@ void tst_StartSorting::longRowsShownFromTheirStart()
     CommandFixture c;
     c.selectedOption = 28;
     c.content.append(QStringList{row, u"0"_s});
-    c.keysChooser.answers.append(SortKeySet{});
+    c.keysChooser.answers.append(ChosenKeySet{});
     startSorting(c.ctx);
 
     QCOMPARE(c.status.texts.first(), u"Processing: "_s + status);
@@ -191,7 +191,7 @@ void tst_StartSorting::linesThatGaveUpTold()
     c.selectedOption = 28;
     // Thirty a's, a b and digits make (a+)+$ try every split of the a's.
     c.content.append(QStringList(3, QString(30, u'a') + u"b1"_s) << u"aa"_s);
-    c.keysChooser.answers.append(SortKeySet{{patternKey(u"(a+)+$"_s, 0)}});
+    c.keysChooser.answers.append(ChosenKeySet{{patternKey(u"(a+)+$"_s, 0)}});
     startSorting(c.ctx);
 
     QCOMPARE(c.status.texts.last(), u"3 lines gave up on a pattern and count as without the key"_s);

@@ -363,19 +363,19 @@ std::optional<QString> plainKey(const SortOption &option, const QString &line, q
 {
     const qint64 position = option.asks == SortAnswer::Number ? number : option.position;
     switch (option.key) {
-    case SortKey::None:
-    case SortKey::WholeLine:
-    case SortKey::WholeLineDescending:
-    case SortKey::Length:
-    case SortKey::FoldedCase:
-    case SortKey::Natural:
-    case SortKey::LeadingNumber:
-    case SortKey::Dictionary:
-    case SortKey::ChosenKeys:
+    case OptionKey::None:
+    case OptionKey::WholeLine:
+    case OptionKey::WholeLineDescending:
+    case OptionKey::Length:
+    case OptionKey::FoldedCase:
+    case OptionKey::Natural:
+    case OptionKey::LeadingNumber:
+    case OptionKey::Dictionary:
+    case OptionKey::ChosenKeys:
         return line;
-    case SortKey::FromCharacter:
+    case OptionKey::FromCharacter:
         return line.mid(std::min<qint64>(position - 1, line.size()));
-    case SortKey::FromWord: {
+    case OptionKey::FromWord: {
         if (position == 1)
             return line;
         const qsizetype space = nthSpace(line, position - 1);
@@ -383,13 +383,13 @@ std::optional<QString> plainKey(const SortOption &option, const QString &line, q
             return std::nullopt;
         return line.mid(space);
     }
-    case SortKey::AfterMarker: {
+    case OptionKey::AfterMarker: {
         if (marker.isEmpty())
             return line;
         const qsizetype at = line.indexOf(marker, 0, Qt::CaseSensitive);
         return at < 0 ? line : line.mid(at);
     }
-    case SortKey::Filtered:
+    case OptionKey::Filtered:
         return filtered(line, option.filter);
     }
     return line;
@@ -415,7 +415,7 @@ QStringList plainSort(const QStringList &lines, const SortOption &option, qint32
     for (const QString &line : lines)
         keys.push_back(plainKey(option, line, number, marker));
     const auto less = [&](qsizetype a, qsizetype b) {
-        if (option.key == SortKey::Length)
+        if (option.key == OptionKey::Length)
             return lines[a].size() < lines[b].size();
         return unitsOf(*keys[size_t(a)]) < unitsOf(*keys[size_t(b)]);
     };
@@ -457,8 +457,8 @@ void printLines(const char *title, const QStringList &lines)
 // The statement of Start Sorting that sorts by an option that asks for a number.
 StartSortingStep numberSortStep(const SortOption &option)
 {
-    return option.key == SortKey::FromWord ? StartSortingStep::SortWordNumber
-                                           : StartSortingStep::SortCharacterPosition;
+    return option.key == OptionKey::FromWord ? StartSortingStep::SortWordNumber
+                                             : StartSortingStep::SortCharacterPosition;
 }
 
 using Shown = ScriptedDialogs::Shown;
@@ -688,7 +688,7 @@ private:
         m_lists.keysChooser.answers.clear();
         const bool keysChosen = m_input.byte() & 1;
         if (option && option->asks == SortAnswer::Keys && keysChosen)
-            m_lists.keysChooser.answers.append(SortKeySet{});
+            m_lists.keysChooser.answers.append(ChosenKeySet{});
         // The line filter dialog: a text, its case counting or not, or Cancel.
         m_lists.filterChooser.answers.clear();
         std::optional<LineFilter> filter;
@@ -762,7 +762,7 @@ private:
         // Any order of them: a shuffle, or ICU's order (which the sort key
         // tests check).
         if (option &&
-            (option->operation == LineOperation::Shuffle || option->key == SortKey::Dictionary))
+            (option->operation == LineOperation::Shuffle || option->key == OptionKey::Dictionary))
             expected = appended;
         for (const QString &line : expected)
             m_results.emplace_back(line, true);

@@ -96,27 +96,27 @@ std::optional<QString> keyOf(const SortOption &option, const QString &line, qint
         return line.mid(s - 1);
     };
     switch (option.key) {
-    case SortKey::WholeLine:
+    case OptionKey::WholeLine:
         return line;
-    case SortKey::FromCharacter:
+    case OptionKey::FromCharacter:
         return fromPosition(position);
-    case SortKey::FromWord:
+    case OptionKey::FromWord:
         return fromSpace(qsizetype(position) - 1);
-    case SortKey::AfterMarker: {
+    case OptionKey::AfterMarker: {
         const qsizetype f = marker.isEmpty() ? 0 : line.indexOf(marker);
         return f < 0 ? line : line.mid(f);
     }
-    case SortKey::Filtered:
+    case OptionKey::Filtered:
         return filtered(line, option.filter);
-    case SortKey::Length:
+    case OptionKey::Length:
         return QString(); // compared by length below
-    case SortKey::None:
-    case SortKey::WholeLineDescending:
-    case SortKey::FoldedCase:
-    case SortKey::Natural:
-    case SortKey::LeadingNumber:
-    case SortKey::Dictionary:
-    case SortKey::ChosenKeys: // the whole line as text when no keys are chosen
+    case OptionKey::None:
+    case OptionKey::WholeLineDescending:
+    case OptionKey::FoldedCase:
+    case OptionKey::Natural:
+    case OptionKey::LeadingNumber:
+    case OptionKey::Dictionary:
+    case OptionKey::ChosenKeys: // the whole line as text when no keys are chosen
         return line;
     }
     return line;
@@ -175,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (a != b)
         fail("the result is not a permutation of the input");
     const bool badArgument =
-        (option.key == SortKey::FromCharacter || option.key == SortKey::FromWord) &&
+        (option.key == OptionKey::FromCharacter || option.key == OptionKey::FromWord) &&
         positionOf(option, number) < 1;
     if (badArgument && before.size() >= 2 && !failed)
         fail("an invalid position or word number was accepted");
@@ -191,7 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     if (option.operation == LineOperation::Shuffle)
         return 0; // any order of the lines will do
-    if (option.key == SortKey::Dictionary)
+    if (option.key == OptionKey::Dictionary)
         return 0; // ICU's order: the sort key tests compare it with QCollator
     const QString answer = option.asks == SortAnswer::Text ? marker : QString();
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -204,7 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const auto k2 = keyOf(option, lines[i + 1], number, answer);
         if (!k1 || !k2)
             continue;
-        const bool ordered = option.key == SortKey::Length
+        const bool ordered = option.key == OptionKey::Length
                                  ? lines[i].size() <= lines[i + 1].size()
                                  : QStringView(*k1).compare(QStringView(*k2)) <= 0;
         if (!ordered)

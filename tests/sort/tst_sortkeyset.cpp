@@ -16,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-SortKeySpec comparing(SortKeySpec key, KeyCompare compare, bool descending = false)
+ChosenKey comparing(ChosenKey key, KeyCompare compare, bool descending = false)
 {
     key.compare = compare;
     key.descending = descending;
@@ -39,18 +39,18 @@ std::optional<double> referenceNumber(const QString &part, QChar decimal)
 
 // -1, 0 or 1 as a comes before, with or after b by one key's part, both
 // present.
-int comparePresent(const SortKeySpec &key, const QString &a, const QString &b)
+int comparePresent(const ChosenKey &key, const QString &a, const QString &b)
 {
     const auto order = [](bool less, bool greater) { return less ? -1 : greater ? 1 : 0; };
     switch (key.compare) {
     case KeyCompare::Text:
         return order(a < b, b < a);
     case KeyCompare::IgnoringCase:
-        return order(wholeLineKeyLess(SortKey::FoldedCase, a, b),
-                     wholeLineKeyLess(SortKey::FoldedCase, b, a));
+        return order(wholeLineKeyLess(OptionKey::FoldedCase, a, b),
+                     wholeLineKeyLess(OptionKey::FoldedCase, b, a));
     case KeyCompare::Natural:
-        return order(wholeLineKeyLess(SortKey::Natural, a, b),
-                     wholeLineKeyLess(SortKey::Natural, b, a));
+        return order(wholeLineKeyLess(OptionKey::Natural, a, b),
+                     wholeLineKeyLess(OptionKey::Natural, b, a));
     case KeyCompare::Dictionary: {
         QCollator collator{QLocale(key.locale)};
         collator.setNumericMode(key.numbers);
@@ -69,12 +69,12 @@ int comparePresent(const SortKeySpec &key, const QString &a, const QString &b)
 }
 
 // A plain comparison of two lines by the keys, key after key.
-int referenceCompare(const SortKeySet &set, const QString &a, const QString &b)
+int referenceCompare(const ChosenKeySet &set, const QString &a, const QString &b)
 {
-    for (const SortKeySpec &key : set.keys) {
-        const KeyFinder finder(key);
+    for (const ChosenKey &key : set.keys) {
+        const PartFinder finder(key);
         const auto part = [&](const QString &line) -> std::optional<QString> {
-            const std::optional<KeySpan> span = finder.find(line);
+            const std::optional<PartSpan> span = finder.find(line);
             if (!span)
                 return std::nullopt;
             const QString text = finder.keyText(line, *span);
@@ -95,7 +95,7 @@ int referenceCompare(const SortKeySet &set, const QString &a, const QString &b)
     return 0;
 }
 
-QList<qsizetype> referenceOrder(const SortKeySet &set, const QStringList &lines)
+QList<qsizetype> referenceOrder(const ChosenKeySet &set, const QStringList &lines)
 {
     QList<qsizetype> order(lines.size());
     std::iota(order.begin(), order.end(), 0);
@@ -169,7 +169,7 @@ void tst_SortKeySet::json()
     QFETCH(bool, accepted);
 
     QString error;
-    const std::optional<SortKeySet> set = fromJson(json, &error);
+    const std::optional<ChosenKeySet> set = fromJson(json, &error);
     QCOMPARE(set.has_value(), accepted);
     QCOMPARE(error.isEmpty(), accepted);
     if (set)
@@ -178,7 +178,7 @@ void tst_SortKeySet::json()
 
 void tst_SortKeySet::unusedMembersCleared_data()
 {
-    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<ChosenKey>("key");
 
     const std::pair<KeyPart, const char *> parts[] = {{KeyPart::Line, "line"},
                                                       {KeyPart::Field, "field"},
@@ -194,20 +194,20 @@ void tst_SortKeySet::unusedMembersCleared_data()
     for (const auto &[part, partName] : parts) {
         for (const auto &[compare, compareName] : compares) {
             // Every member away from its default.
-            const SortKeySpec key{.part = part,
-                                  .field = 3,
-                                  .delimiter = u";"_s,
-                                  .quotes = true,
-                                  .from = 2,
-                                  .to = 5,
-                                  .pattern = u"(a)"_s,
-                                  .group = 1,
-                                  .compare = compare,
-                                  .locale = u"de"_s,
-                                  .numbers = true,
-                                  .decimal = u',',
-                                  .descending = true,
-                                  .missingFirst = true};
+            const ChosenKey key{.part = part,
+                                .field = 3,
+                                .delimiter = u";"_s,
+                                .quotes = true,
+                                .from = 2,
+                                .to = 5,
+                                .pattern = u"(a)"_s,
+                                .group = 1,
+                                .compare = compare,
+                                .locale = u"de"_s,
+                                .numbers = true,
+                                .decimal = u',',
+                                .descending = true,
+                                .missingFirst = true};
             QTest::addRow("%s by %s", partName, compareName) << key;
         }
     }
@@ -217,11 +217,11 @@ void tst_SortKeySet::unusedMembersCleared_data()
 // its part and comparison read, the others at their defaults.
 void tst_SortKeySet::unusedMembersCleared()
 {
-    QFETCH(SortKeySpec, key);
+    QFETCH(ChosenKey, key);
 
-    const SortKeySpec cleared = withUnusedMembersCleared(key);
-    QCOMPARE(toJson(SortKeySet{{cleared}}), toJson(SortKeySet{{key}}));
-    const std::optional<SortKeySet> stored = fromJson(toJson(SortKeySet{{key}}));
+    const ChosenKey cleared = withUnusedMembersCleared(key);
+    QCOMPARE(toJson(ChosenKeySet{{cleared}}), toJson(ChosenKeySet{{key}}));
+    const std::optional<ChosenKeySet> stored = fromJson(toJson(ChosenKeySet{{key}}));
     QVERIFY(stored);
     QVERIFY(stored->keys.front() == cleared);
     QVERIFY(withUnusedMembersCleared(cleared) == cleared);
@@ -231,15 +231,15 @@ void tst_SortKeySet::unusedMembersCleared()
 
 void tst_SortKeySet::problemsShown_data()
 {
-    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<ChosenKey>("key");
     QTest::addColumn<QString>("reason"); // a part of it; empty for a valid key
 
-    SortKeySpec german;
+    ChosenKey german;
     german.compare = KeyCompare::Dictionary;
     german.locale = u"de"_s;
-    SortKeySpec unknown = german;
+    ChosenKey unknown = german;
     unknown.locale = u"xx_QQ"_s;
-    QTest::newRow("whole line") << SortKeySpec{} << QString();
+    QTest::newRow("whole line") << ChosenKey{} << QString();
     QTest::newRow("German") << german << QString();
     QTest::newRow("unknown language") << unknown << u"Unknown language"_s;
     QTest::newRow("field 0") << fieldKey(0) << u"field number"_s;
@@ -255,14 +255,14 @@ void tst_SortKeySet::problemsShown_data()
 
 void tst_SortKeySet::problemsShown()
 {
-    QFETCH(SortKeySpec, key);
+    QFETCH(ChosenKey, key);
     QFETCH(QString, reason);
 
     const QStringList reasons = problems(key);
     QCOMPARE(reasons.isEmpty(), reason.isEmpty());
     if (!reason.isEmpty())
         QVERIFY2(reasons.join(u' ').contains(reason), qPrintable(reasons.join(u' ')));
-    QCOMPARE(isValid(SortKeySet{{key}}), reason.isEmpty());
+    QCOMPARE(isValid(ChosenKeySet{{key}}), reason.isEmpty());
 }
 
 void tst_SortKeySet::problemsDescribed_data()
@@ -291,13 +291,13 @@ void tst_SortKeySet::problemsDescribed()
     QFETCH(QString, description);
 
     QString error;
-    const std::optional<SortKeySet> set = fromJson(json, &error);
+    const std::optional<ChosenKeySet> set = fromJson(json, &error);
     QCOMPARE(set ? describeProblems(*set) : error, description);
 }
 
 void tst_SortKeySet::findsParts_data()
 {
-    QTest::addColumn<SortKeySpec>("key");
+    QTest::addColumn<ChosenKey>("key");
     QTest::addColumn<QString>("line");
     QTest::addColumn<QString>("part"); // null: no key
 
@@ -331,12 +331,12 @@ void tst_SortKeySet::findsParts_data()
 
 void tst_SortKeySet::findsParts()
 {
-    QFETCH(SortKeySpec, key);
+    QFETCH(ChosenKey, key);
     QFETCH(QString, line);
     QFETCH(QString, part);
 
-    const KeyFinder finder(key);
-    const std::optional<KeySpan> span = finder.find(line);
+    const PartFinder finder(key);
+    const std::optional<PartSpan> span = finder.find(line);
     QCOMPARE(span.has_value(), !part.isNull());
     if (span)
         QCOMPARE(finder.keyText(line, *span), part);
@@ -344,49 +344,50 @@ void tst_SortKeySet::findsParts()
 
 void tst_SortKeySet::sortsByKeys_data()
 {
-    QTest::addColumn<SortKeySet>("set");
+    QTest::addColumn<ChosenKeySet>("set");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("expected");
 
     const QStringList staff{u"name,dept,salary"_s, u"Ann,B,50"_s, u"Bob,A,70"_s,
                             u"Cid,B,90"_s,         u"Dee,A,70"_s, u"Eve,,x"_s};
-    SortKeySet byDepartment{{fieldKey(2), comparing(fieldKey(3), KeyCompare::Number, true)}, true};
+    ChosenKeySet byDepartment{{fieldKey(2), comparing(fieldKey(3), KeyCompare::Number, true)},
+                              true};
     QTest::newRow("by department, then salary, highest first")
         << byDepartment << staff
         << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,   u"Bob,A,70"_s,
                        u"Dee,A,70"_s,         u"Cid,B,90"_s, u"Ann,B,50"_s};
-    SortKeySet unique = byDepartment;
+    ChosenKeySet unique = byDepartment;
     unique.unique = true;
     QTest::newRow("unique by the keys") << unique << staff
                                         << QStringList{u"name,dept,salary"_s, u"Eve,,x"_s,
                                                        u"Bob,A,70"_s, u"Cid,B,90"_s, u"Ann,B,50"_s};
-    SortKeySpec missingFirst = comparing(fieldKey(2), KeyCompare::Number);
+    ChosenKey missingFirst = comparing(fieldKey(2), KeyCompare::Number);
     missingFirst.missingFirst = true;
     QTest::newRow("lines without the key first")
-        << SortKeySet{{missingFirst}} << QStringList{u"a,2"_s, u"b"_s, u"c,-1.5"_s, u"d,x"_s}
+        << ChosenKeySet{{missingFirst}} << QStringList{u"a,2"_s, u"b"_s, u"c,-1.5"_s, u"d,x"_s}
         << QStringList{u"b"_s, u"d,x"_s, u"c,-1.5"_s, u"a,2"_s};
     QTest::newRow("descending keeps equal keys in input order")
-        << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::Length, true)}}
+        << ChosenKeySet{{comparing(ChosenKey{}, KeyCompare::Length, true)}}
         << QStringList{u"bb"_s, u"a"_s, u"cc"_s, u"ddd"_s}
         << QStringList{u"ddd"_s, u"bb"_s, u"cc"_s, u"a"_s};
-    SortKeySpec comma = comparing(fieldKey(1, u";"_s), KeyCompare::Number);
+    ChosenKey comma = comparing(fieldKey(1, u";"_s), KeyCompare::Number);
     comma.decimal = u',';
     QTest::newRow("decimal comma, exact")
-        << SortKeySet{{comma}}
+        << ChosenKeySet{{comma}}
         << QStringList{u"1,5;a"_s, u"1,25;b"_s, u"+1,50;c"_s, u",5;d"_s, u"-0;e"_s}
         << QStringList{u"-0;e"_s, u",5;d"_s, u"1,25;b"_s, u"1,5;a"_s, u"+1,50;c"_s};
     QTest::newRow("ignoring case, unique")
-        << SortKeySet{{comparing(SortKeySpec{}, KeyCompare::IgnoringCase)}, false, true}
+        << ChosenKeySet{{comparing(ChosenKey{}, KeyCompare::IgnoringCase)}, false, true}
         << QStringList{u"b"_s, u"A"_s, u"a"_s, u"B"_s} << QStringList{u"A"_s, u"b"_s};
     QTest::newRow("a key with a zero byte")
-        << SortKeySet{{fieldKey(1), fieldKey(2)}}
+        << ChosenKeySet{{fieldKey(1), fieldKey(2)}}
         << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
         << QStringList{u"a,1"_s, u"a\u0000,1"_s, u"a\u0000,2"_s};
 }
 
 void tst_SortKeySet::sortsByKeys()
 {
-    QFETCH(SortKeySet, set);
+    QFETCH(ChosenKeySet, set);
     QFETCH(QStringList, lines);
     QFETCH(QStringList, expected);
 
@@ -415,13 +416,13 @@ void tst_SortKeySet::agreesWithPlainComparison()
                 fields << words[random.bounded(int(words.size()))];
             lines << fields.join(u',');
         }
-        SortKeySet set;
+        ChosenKeySet set;
         set.keys.clear();
         for (int k = int(random.bounded(3)); k >= 0; --k) {
-            SortKeySpec key = random.bounded(3) == 0
-                                  ? SortKeySpec{}
-                                  : fieldKey(int(random.bounded(1, 4)), u","_s, KeyCompare::Text,
-                                             random.bounded(2) == 0);
+            ChosenKey key = random.bounded(3) == 0
+                                ? ChosenKey{}
+                                : fieldKey(int(random.bounded(1, 4)), u","_s, KeyCompare::Text,
+                                           random.bounded(2) == 0);
             key.compare = compares[random.bounded(int(compares.size()))];
             key.locale = u"de"_s;
             key.decimal = random.bounded(2) == 0 ? u'.' : u',';
@@ -437,19 +438,19 @@ void tst_SortKeySet::agreesWithPlainComparison()
 
 void tst_SortKeySet::linesThatGaveUpCounted_data()
 {
-    QTest::addColumn<SortKeySet>("set");
+    QTest::addColumn<ChosenKeySet>("set");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<qsizetype>("gaveUp");
 
     // Thirty a's, a b and digits make (a+)+$ try every split of the a's.
     const QString b = QString(30, u'a') + u"b42"_s;
-    const SortKeySpec nested = patternKey(u"(a+)+$"_s, 0);
+    const ChosenKey nested = patternKey(u"(a+)+$"_s, 0);
     QTest::newRow("lines that tie without the key")
-        << SortKeySet{{nested}} << QStringList{b, u"aaa"_s, b, u"a"_s, b} << qsizetype(3);
+        << ChosenKeySet{{nested}} << QStringList{b, u"aaa"_s, b, u"a"_s, b} << qsizetype(3);
     QTest::newRow("a line whose head settles it")
-        << SortKeySet{{nested}} << QStringList{u"aaa"_s, b, u"aa"_s} << qsizetype(1);
+        << ChosenKeySet{{nested}} << QStringList{u"aaa"_s, b, u"aa"_s} << qsizetype(1);
     QTest::newRow("only lines the first key leaves tied")
-        << SortKeySet{{charactersKey(1, 4), nested}}
+        << ChosenKeySet{{charactersKey(1, 4), nested}}
         << QStringList{u"abcd"_s + b, u"wxyz"_s + b, u"abcd"_s + b} << qsizetype(2);
 }
 
@@ -457,7 +458,7 @@ void tst_SortKeySet::linesThatGaveUpCounted_data()
 // settles never run the pattern.
 void tst_SortKeySet::linesThatGaveUpCounted()
 {
-    QFETCH(SortKeySet, set);
+    QFETCH(ChosenKeySet, set);
     QFETCH(QStringList, lines);
     QFETCH(qsizetype, gaveUp);
 

@@ -19,14 +19,14 @@ void tst_SortOptions::optionList_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("caption");
-    QTest::addColumn<SortKey>("key");
+    QTest::addColumn<OptionKey>("key");
     QTest::addColumn<int>("position");
     QTest::addColumn<CharacterFilter>("filter");
     QTest::addColumn<SortAnswer>("asks");
     QTest::addColumn<QString>("prompt");
     QTest::addColumn<LineOperation>("operation");
 
-    const auto row = [](int index, const QString &caption, SortKey key, int position = 0,
+    const auto row = [](int index, const QString &caption, OptionKey key, int position = 0,
                         CharacterFilter filter = CharacterFilter::KeepEverything,
                         SortAnswer asks = SortAnswer::None, const QString &prompt = QString()) {
         QTest::addRow("row %d: %s", index, qPrintable(caption))
@@ -34,29 +34,31 @@ void tst_SortOptions::optionList_data()
             << (caption == u"-" ? LineOperation::None : LineOperation::Sort);
     };
     const auto operating = [](int index, const QString &caption, LineOperation operation,
-                              SortKey key) {
+                              OptionKey key) {
         QTest::addRow("row %d: %s", index, qPrintable(caption))
             << index << caption << key << 0 << CharacterFilter::KeepEverything << SortAnswer::None
             << QString() << operation;
     };
     const auto filtered = [&row](int index, const QString &caption, CharacterFilter filter) {
-        row(index, caption, SortKey::Filtered, 0, filter);
+        row(index, caption, OptionKey::Filtered, 0, filter);
     };
-    row(0, u"Sort Content Alphabetically"_s, SortKey::WholeLine);
-    row(1, u"Sort Content Alphabetically By Second Character Position"_s, SortKey::FromCharacter,
+    row(0, u"Sort Content Alphabetically"_s, OptionKey::WholeLine);
+    row(1, u"Sort Content Alphabetically By Second Character Position"_s, OptionKey::FromCharacter,
         2);
-    row(2, u"Sort Content Alphabetically By Third Character Position"_s, SortKey::FromCharacter, 3);
-    row(3, u"Sort Content Alphabetically By x Character Position"_s, SortKey::FromCharacter, 0,
+    row(2, u"Sort Content Alphabetically By Third Character Position"_s, OptionKey::FromCharacter,
+        3);
+    row(3, u"Sort Content Alphabetically By x Character Position"_s, OptionKey::FromCharacter, 0,
         CharacterFilter::KeepEverything, SortAnswer::Number, u"Enter character position:"_s);
-    row(4, u"-"_s, SortKey::None);
-    row(5, u"Sort Content Alphabetically By Second Word Position"_s, SortKey::FromWord, 2);
-    row(6, u"Sort Content Alphabetically By Third Word Position"_s, SortKey::FromWord, 3);
-    row(7, u"Sort Content Alphabetically By x Word Position"_s, SortKey::FromWord, 0,
+    row(4, u"-"_s, OptionKey::None);
+    row(5, u"Sort Content Alphabetically By Second Word Position"_s, OptionKey::FromWord, 2);
+    row(6, u"Sort Content Alphabetically By Third Word Position"_s, OptionKey::FromWord, 3);
+    row(7, u"Sort Content Alphabetically By x Word Position"_s, OptionKey::FromWord, 0,
         CharacterFilter::KeepEverything, SortAnswer::Number, u"Enter word number x:"_s);
-    row(8, u"-"_s, SortKey::None);
-    row(9, u"Sort Content Alphabetically After User-specified Character(s)"_s, SortKey::AfterMarker,
-        0, CharacterFilter::KeepEverything, SortAnswer::Text, u"Enter character(s):"_s);
-    row(10, u"-"_s, SortKey::None);
+    row(8, u"-"_s, OptionKey::None);
+    row(9, u"Sort Content Alphabetically After User-specified Character(s)"_s,
+        OptionKey::AfterMarker, 0, CharacterFilter::KeepEverything, SortAnswer::Text,
+        u"Enter character(s):"_s);
+    row(10, u"-"_s, OptionKey::None);
     filtered(11, u"Sort Content By Only Alpha Characters, Ignore Rest"_s,
              CharacterFilter::RemoveDigits);
     filtered(12, u"Sort Content By Only Numeric Characters, Ignore Rest"_s,
@@ -65,42 +67,42 @@ void tst_SortOptions::optionList_data()
              CharacterFilter::KeepLettersAndDigits);
     filtered(14, u"Sort Content By Only Non-alphanumeric Characters, Ignore Rest"_s,
              CharacterFilter::RemoveLettersAndDigits);
-    row(15, u"-"_s, SortKey::None);
-    row(16, u"Sort Content By Character Length"_s, SortKey::Length);
-    row(17, u"-"_s, SortKey::None);
-    row(18, u"Sort Content Alphabetically, Descending (Z To A)"_s, SortKey::WholeLineDescending);
-    row(19, u"Sort Content Alphabetically, Ignoring Case"_s, SortKey::FoldedCase);
-    row(20, u"Sort Content Naturally (Numbers By Value)"_s, SortKey::Natural);
-    row(21, u"Sort Content By Leading Number"_s, SortKey::LeadingNumber);
+    row(15, u"-"_s, OptionKey::None);
+    row(16, u"Sort Content By Character Length"_s, OptionKey::Length);
+    row(17, u"-"_s, OptionKey::None);
+    row(18, u"Sort Content Alphabetically, Descending (Z To A)"_s, OptionKey::WholeLineDescending);
+    row(19, u"Sort Content Alphabetically, Ignoring Case"_s, OptionKey::FoldedCase);
+    row(20, u"Sort Content Naturally (Numbers By Value)"_s, OptionKey::Natural);
+    row(21, u"Sort Content By Leading Number"_s, OptionKey::LeadingNumber);
     operating(22, u"Sort Content Alphabetically, Removing Duplicates"_s,
-              LineOperation::SortRemovingDuplicates, SortKey::WholeLine);
+              LineOperation::SortRemovingDuplicates, OptionKey::WholeLine);
     operating(23, u"Remove Duplicate Lines, Keeping Their Order"_s, LineOperation::RemoveDuplicates,
-              SortKey::WholeLine);
-    operating(24, u"Reverse Content Order"_s, LineOperation::Reverse, SortKey::None);
-    operating(25, u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, SortKey::None);
-    row(26, u"-"_s, SortKey::None);
-    row(27, u"Sort Content In Dictionary Order"_s, SortKey::Dictionary);
-    row(28, u"Sort Content By Keys You Choose..."_s, SortKey::ChosenKeys, 0,
+              OptionKey::WholeLine);
+    operating(24, u"Reverse Content Order"_s, LineOperation::Reverse, OptionKey::None);
+    operating(25, u"Shuffle Content (Random Order)"_s, LineOperation::Shuffle, OptionKey::None);
+    row(26, u"-"_s, OptionKey::None);
+    row(27, u"Sort Content In Dictionary Order"_s, OptionKey::Dictionary);
+    row(28, u"Sort Content By Keys You Choose..."_s, OptionKey::ChosenKeys, 0,
         CharacterFilter::KeepEverything, SortAnswer::Keys);
-    row(29, u"-"_s, SortKey::None);
+    row(29, u"-"_s, OptionKey::None);
     const auto filtering = [](int index, const QString &caption, LineOperation operation) {
         QTest::addRow("row %d: %s", index, qPrintable(caption))
-            << index << caption << SortKey::None << 0 << CharacterFilter::KeepEverything
+            << index << caption << OptionKey::None << 0 << CharacterFilter::KeepEverything
             << SortAnswer::Filter << QString() << operation;
     };
     filtering(30, u"Keep Lines Containing..."_s, LineOperation::KeepContaining);
     filtering(31, u"Remove Lines Containing..."_s, LineOperation::RemoveContaining);
-    operating(32, u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, SortKey::None);
+    operating(32, u"Keep Only Duplicated Lines"_s, LineOperation::KeepDuplicated, OptionKey::None);
     operating(33, u"Keep Only Lines That Occur Once"_s, LineOperation::KeepOccurringOnce,
-              SortKey::None);
-    operating(34, u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, SortKey::None);
+              OptionKey::None);
+    operating(34, u"Count Duplicate Lines"_s, LineOperation::CountDuplicates, OptionKey::None);
 }
 
 void tst_SortOptions::optionList()
 {
     QFETCH(int, row);
     QFETCH(QString, caption);
-    QFETCH(SortKey, key);
+    QFETCH(OptionKey, key);
     QFETCH(int, position);
     QFETCH(CharacterFilter, filter);
     QFETCH(SortAnswer, asks);

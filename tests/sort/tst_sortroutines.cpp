@@ -145,30 +145,30 @@ Key referenceKey(const SortOption &option, qint32 number, const QString &text, c
         return Key{false, 0, start <= line.size() ? line.mid(start - 1) : QString()};
     };
     switch (option.key) {
-    case SortKey::WholeLine:
+    case OptionKey::WholeLine:
         return fromCharacter(1);
-    case SortKey::FromCharacter:
+    case OptionKey::FromCharacter:
         return fromCharacter(position);
-    case SortKey::FromWord:
+    case OptionKey::FromWord:
         return position == 1 ? fromCharacter(1) : fromSpace(position - 1);
-    case SortKey::AfterMarker: {
+    case OptionKey::AfterMarker: {
         const qsizetype at = line.indexOf(option.asks == SortAnswer::Text ? text : QString());
         return Key{false, 0, at < 0 ? line : line.mid(at)};
     }
-    case SortKey::Filtered: {
+    case OptionKey::Filtered: {
         const auto [set, keepListed] = sieveFor(option.filter);
         return Key{false, 0, sieveCharacters(line, set, keepListed)};
     }
-    case SortKey::Length:
+    case OptionKey::Length:
         return Key{false, line.size(), {}};
-    case SortKey::WholeLineDescending:
-    case SortKey::FoldedCase:
-    case SortKey::Natural:
-    case SortKey::LeadingNumber:
-    case SortKey::ChosenKeys: // the whole line as text when no keys are chosen
+    case OptionKey::WholeLineDescending:
+    case OptionKey::FoldedCase:
+    case OptionKey::Natural:
+    case OptionKey::LeadingNumber:
+    case OptionKey::ChosenKeys: // the whole line as text when no keys are chosen
         return Key{false, 0, line};
-    case SortKey::Dictionary: // see tst_sortkeyset
-    case SortKey::None:
+    case OptionKey::Dictionary: // see tst_sortkeyset
+    case OptionKey::None:
         break;
     }
     return Key{true, 0, {}};
@@ -179,12 +179,12 @@ Key referenceKey(const SortOption &option, qint32 number, const QString &text, c
 bool referenceGreater(const SortOption &option, const Key &a, const Key &b)
 {
     switch (option.key) {
-    case SortKey::Length:
+    case OptionKey::Length:
         return a.number > b.number;
-    case SortKey::WholeLineDescending:
-    case SortKey::FoldedCase:
-    case SortKey::Natural:
-    case SortKey::LeadingNumber:
+    case OptionKey::WholeLineDescending:
+    case OptionKey::FoldedCase:
+    case OptionKey::Natural:
+    case OptionKey::LeadingNumber:
         return wholeLineKeyLess(option.key, b.text, a.text);
     default:
         return ordinalGreater(a.text, b.text);
@@ -897,7 +897,7 @@ void addEveryOption()
             continue;
         qint32 number = 0;
         if (each.asks == SortAnswer::Number)
-            number = each.key == SortKey::FromWord ? 2 : 4;
+            number = each.key == OptionKey::FromWord ? 2 : 4;
         const bool asksText = each.asks == SortAnswer::Text || each.asks == SortAnswer::Filter;
         const QString marker = asksText ? u"1"_s : QString();
         QTest::addRow("%s", qPrintable(each.caption)) << row << number << marker;

@@ -4,10 +4,10 @@
 
 // Keys of each part, for the tests of the keys and of their dialog.
 
-inline SortKeySpec fieldKey(int field, const QString &delimiter = QStringLiteral(","),
-                            KeyCompare compare = KeyCompare::Text, bool quotes = false)
+inline ChosenKey fieldKey(int field, const QString &delimiter = QStringLiteral(","),
+                          KeyCompare compare = KeyCompare::Text, bool quotes = false)
 {
-    SortKeySpec key;
+    ChosenKey key;
     key.part = KeyPart::Field;
     key.field = field;
     key.delimiter = delimiter;
@@ -16,18 +16,18 @@ inline SortKeySpec fieldKey(int field, const QString &delimiter = QStringLiteral
     return key;
 }
 
-inline SortKeySpec charactersKey(int from, int to)
+inline ChosenKey charactersKey(int from, int to)
 {
-    SortKeySpec key;
+    ChosenKey key;
     key.part = KeyPart::Characters;
     key.from = from;
     key.to = to;
     return key;
 }
 
-inline SortKeySpec patternKey(const QString &pattern, int group)
+inline ChosenKey patternKey(const QString &pattern, int group)
 {
-    SortKeySpec key;
+    ChosenKey key;
     key.part = KeyPart::Pattern;
     key.pattern = pattern;
     key.group = group;

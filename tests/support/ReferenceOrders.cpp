@@ -161,18 +161,18 @@ bool leadingNumberLess(QStringView a, QStringView b)
     return x->sign > 0 ? magnitudes < 0 : magnitudes > 0;
 }
 
-bool wholeLineKeyLess(SortKey key, QStringView a, QStringView b)
+bool wholeLineKeyLess(OptionKey key, QStringView a, QStringView b)
 {
     switch (key) {
-    case SortKey::WholeLine:
+    case OptionKey::WholeLine:
         return unitsOf(a) < unitsOf(b);
-    case SortKey::WholeLineDescending:
+    case OptionKey::WholeLineDescending:
         return unitsOf(b) < unitsOf(a);
-    case SortKey::FoldedCase:
+    case OptionKey::FoldedCase:
         return foldedCaseLess(a, b);
-    case SortKey::Natural:
+    case OptionKey::Natural:
         return naturalLess(a, b);
-    case SortKey::LeadingNumber:
+    case OptionKey::LeadingNumber:
         return leadingNumberLess(a, b);
     default:
         qFatal("wholeLineKeyLess: a key that does not compare whole lines");
@@ -208,9 +208,9 @@ bool hasReferenceArrangement(const SortOption &option)
     case LineOperation::Shuffle:
         return false;
     case LineOperation::Sort:
-        return option.key == SortKey::WholeLine || option.key == SortKey::WholeLineDescending ||
-               option.key == SortKey::FoldedCase || option.key == SortKey::Natural ||
-               option.key == SortKey::LeadingNumber;
+        return option.key == OptionKey::WholeLine || option.key == OptionKey::WholeLineDescending ||
+               option.key == OptionKey::FoldedCase || option.key == OptionKey::Natural ||
+               option.key == OptionKey::LeadingNumber;
     case LineOperation::None:
     case LineOperation::SortRemovingDuplicates:
     case LineOperation::RemoveDuplicates:
@@ -230,7 +230,7 @@ QList<qsizetype> referenceArrangement(const SortOption &option, const QStringLis
 {
     QList<qsizetype> order(lines.size());
     std::iota(order.begin(), order.end(), qsizetype(0));
-    const auto sortBy = [&](SortKey key) {
+    const auto sortBy = [&](OptionKey key) {
         std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
             return wholeLineKeyLess(key, lines[a], lines[b]);
         });
@@ -242,7 +242,7 @@ QList<qsizetype> referenceArrangement(const SortOption &option, const QStringLis
         sortBy(option.key);
         break;
     case LineOperation::SortRemovingDuplicates:
-        sortBy(SortKey::WholeLine);
+        sortBy(OptionKey::WholeLine);
         order = withoutRepeatedNeighbours(lines, order);
         break;
     case LineOperation::RemoveDuplicates:

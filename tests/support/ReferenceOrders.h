@@ -29,7 +29,7 @@ bool leadingNumberLess(QStringView a, QStringView b);
 
 // Whether a comes before b by a key that compares whole lines: WholeLine,
 // WholeLineDescending, FoldedCase, Natural or LeadingNumber.
-bool wholeLineKeyLess(SortKey key, QStringView a, QStringView b);
+bool wholeLineKeyLess(OptionKey key, QStringView a, QStringView b);
 
 // Whether referenceArrangement() knows what the option does: a separator, a
 // sort by a key that compares whole lines, removing duplicates, keeping

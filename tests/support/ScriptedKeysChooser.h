@@ -10,12 +10,12 @@
 class ScriptedKeysChooser final : public SortKeysChooser
 {
 public:
-    QList<std::optional<SortKeySet>> answers;
+    QList<std::optional<ChosenKeySet>> answers;
     QList<QStringList> previews;
     QList<qsizetype> shortened;
 
-    std::optional<SortKeySet> chooseKeys(const QStringList &previewLines,
-                                         qsizetype shortenedLines) override
+    std::optional<ChosenKeySet> chooseKeys(const QStringList &previewLines,
+                                           qsizetype shortenedLines) override
     {
         previews.append(previewLines);
         shortened.append(shortenedLines);
