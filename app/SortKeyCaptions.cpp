@@ -146,11 +146,6 @@ const SortKeyControlTexts &textsOf(SortKeyControl control)
     return ControlTexts[std::size_t(control)];
 }
 
-QString objectNameOf(SortKeyControl control)
-{
-    return textsOf(control).objectName.toString();
-}
-
 void applyTexts(QWidget *control, SortKeyControl which)
 {
     const SortKeyControlTexts &texts = textsOf(which);

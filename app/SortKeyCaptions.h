@@ -57,7 +57,6 @@ struct SortKeyControlTexts
     QStringView accessibleName = {};
 };
 const SortKeyControlTexts &textsOf(SortKeyControl control);
-QString objectNameOf(SortKeyControl control);
 
 // Gives control its object name, caption, tool tip and accessible name.
 void applyTexts(QWidget *control, SortKeyControl which);

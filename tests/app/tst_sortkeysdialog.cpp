@@ -36,7 +36,7 @@ using Control = SortKeyControl;
 
 template <typename Widget> Widget *find(const QWidget &dialog, Control control)
 {
-    return dialog.findChild<Widget *>(objectNameOf(control));
+    return dialog.findChild<Widget *>(textsOf(control).objectName.toString());
 }
 
 QPushButton *okButton(const QWidget &dialog)
