@@ -3,6 +3,8 @@
 #include "app/Settings.h"
 #include "app/SortKeysDialog.h"
 #include "commands/ExternalNames.h"
+#include "sort/ChosenKeyJson.h"
+#include "sort/ChosenKeyProblems.h"
 
 #include <QWidget>
 

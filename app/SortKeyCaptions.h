@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKey.h"
 
 #include <QColor>
 #include <QStringView>

@@ -1,6 +1,7 @@
 #include "app/SortKeyEditor.h"
 
 #include "app/SortKeyCaptions.h"
+#include "sort/DictionaryOrder.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKeyProblems.h"
 
 #include <QGroupBox>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "app/SortKeyPreviewWorker.h"
 
-#include "sort/KeyedSort.h"
+#include "sort/ChosenKeyOrder.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKey.h"
+#include "sort/PartFinder.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/SortKeyCaptions.h"
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKey.h"
 
 #include <QDialog>
 #include <QStringList>

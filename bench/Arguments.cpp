@@ -1,6 +1,8 @@
 #include "bench/Arguments.h"
 
-#include "sort/KeyedSort.h"
+#include "sort/ChosenKeyJson.h"
+#include "sort/ChosenKeyProblems.h"
+#include "sort/DictionaryOrder.h"
 #include "sort/LineFilters.h"
 #include "sort/SortOptions.h"
 

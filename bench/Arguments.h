@@ -2,8 +2,8 @@
 
 #include "bench/ExportRun.h"
 #include "bench/WindowRun.h"
+#include "sort/ChosenKey.h"
 #include "sort/LineFilter.h"
-#include "sort/SortKeySet.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "bench/ExportRun.h"
+#include "sort/ChosenKey.h"
 #include "sort/LineFilter.h"
-#include "sort/SortKeySet.h"
 
 #include <QStringList>
 

@@ -74,8 +74,10 @@
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
 #include "lists/TextLoader.h"
-#include "sort/KeyedSort.h"
+#include "sort/ChosenKeyOrder.h"
+#include "sort/DictionaryOrder.h"
 #include "sort/LineFilters.h"
+#include "sort/SortLines.h"
 #include "sort/SortOptions.h"
 #include "support/ScriptedDialogs.h"
 

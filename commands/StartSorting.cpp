@@ -11,8 +11,9 @@
 #include "core/NumberText.h"
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
-#include "sort/KeyedSort.h"
+#include "sort/ChosenKeyOrder.h"
 #include "sort/LineFilters.h"
+#include "sort/SortLines.h"
 #include "sort/SortOptions.h"
 
 #include <array>

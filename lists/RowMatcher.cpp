@@ -1,7 +1,7 @@
 #include "lists/RowMatcher.h"
 
 #include "core/Utf8Text.h"
-#include "sort/EncodedKeys.h"
+#include "sort/FoldedCase.h"
 
 #include <QChar>
 
@@ -79,10 +79,7 @@ bool holdsAnyOf(std::string_view bytes, const std::vector<QByteArray> &texts)
 
 void foldUnits(char16_t *units, qsizetype size)
 {
-    // Folding keeps every character's length in units: it can write over
-    // what it has read.
-    SortEngine::KeyWriter<char16_t> out{units};
-    SortEngine::FoldedCaseKey::write(units, size, out);
+    SortEngine::foldInPlace(units, size);
 }
 
 // Each unit of the first plane as folding gives it on its own; a surrogate

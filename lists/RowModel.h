@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sort/SortRoutines.h"
+#include "sort/LineRefs.h"
 
 #include <QAbstractListModel>
 #include <QHash>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Yielding.h"
-#include "sort/SortRoutines.h"
+#include "sort/LineRefs.h"
 
 #include <string_view>
 

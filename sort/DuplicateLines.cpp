@@ -4,7 +4,7 @@
 #include "core/Yielding.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
-#include "sort/SortKeys.h"
+#include "sort/SortEntries.h"
 #include "sort/TwoThreads.h"
 #include "sort/WorkArray.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Progress.h"
-#include "sort/SortRoutines.h"
+#include "sort/LineRefs.h"
 
 #include <QByteArray>
 

@@ -5,13 +5,16 @@
 #include "core/Yielding.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
-#include "sort/SortKeys.h"
+#include "sort/SortEntries.h"
 #include "sort/TieRefinement.h"
+#include "sort/TwoThreads.h"
 #include "sort/WorkArray.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -153,6 +156,31 @@ KeyRoom keyRoom(const LineList<Line> &lines, Progress *progress, MostUnits mostU
         yield();
     }
     return room;
+}
+
+// Sets entries[i] to entryOf(lines[i], i) for every line, each half of the
+// lines on its own thread. Gives false, with the entries unfinished, once
+// entryOf gives none for a line.
+template <typename Line, typename EntryOf>
+bool entriesInHalves(const LineList<Line> &lines, WorkArray<Entry> &entries, Progress *progress,
+                     EntryOf entryOf)
+{
+    std::atomic<bool> given = true;
+    inTwoHalves(lines.size(), progress, [&](int half, Progress *mayYield) {
+        YieldPacer yield(mayYield, YieldPacer::SortItems);
+        const qsizetype middle = lines.size() / 2;
+        const qsizetype to = half == 0 ? middle : lines.size();
+        for (qsizetype i = half == 0 ? 0 : middle; i < to && given; ++i) {
+            const std::optional<Entry> entry = entryOf(lines[i], i);
+            if (!entry) {
+                given = false;
+                return;
+            }
+            entries[i] = *entry;
+            yield();
+        }
+    });
+    return given;
 }
 
 // Marks every line that is the same as the line before it in sorted, the

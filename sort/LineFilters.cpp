@@ -5,10 +5,11 @@
 #include "core/Yielding.h"
 #include "sort/BoundedPattern.h"
 #include "sort/ByteSearch.h"
-#include "sort/EncodedKeys.h"
+#include "sort/FoldedCase.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
-#include "sort/SortKeys.h"
+#include "sort/SortEntries.h"
+#include "sort/StoredKeys.h"
 #include "sort/TwoThreads.h"
 #include "sort/WorkArray.h"
 
@@ -61,7 +62,7 @@ QString foldedText(QStringView text)
 {
     QString folded(text.size(), Qt::Uninitialized);
     KeyWriter<char16_t> out{reinterpret_cast<char16_t *>(folded.data())};
-    FoldedCaseKey::write(text.utf16(), text.size(), out);
+    writeFolded(text.utf16(), text.size(), out);
     return folded;
 }
 
@@ -177,7 +178,7 @@ private:
         if (m_folded.size() < units.size())
             m_folded.resize(units.size());
         KeyWriter<char16_t> out{m_folded.data()};
-        FoldedCaseKey::write(units.data(), qsizetype(units.size()), out);
+        writeFolded(units.data(), qsizetype(units.size()), out);
         return {m_folded.data(), units.size()};
     }
 

@@ -2,7 +2,7 @@
 
 #include "core/Progress.h"
 #include "sort/LineFilter.h"
-#include "sort/SortRoutines.h"
+#include "sort/LineRefs.h"
 
 #include <QString>
 

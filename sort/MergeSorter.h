@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Progress.h"
-#include "sort/SortKeys.h"
+#include "sort/SortEntries.h"
 #include "sort/WorkArray.h"
 
 #include <QString>

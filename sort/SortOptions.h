@@ -1,7 +1,6 @@
 #pragma once
 
 #include "sort/CharacterFilters.h"
-#include "sort/SortRoutines.h"
 
 #include <QString>
 

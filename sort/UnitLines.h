@@ -1,6 +1,7 @@
 #pragma once
 
-#include "sort/SortRoutines.h"
+#include "core/Progress.h"
+#include "sort/LineRefs.h"
 
 #include <QString>
 
@@ -8,8 +9,8 @@ struct SortOption;
 
 // A line as UTF-16 code units. Every option's order is defined on units:
 // character positions, lengths, words and markers count units, and texts
-// compare unit by unit. Lines that the UTF-8 keys cannot order exactly are
-// sorted as units.
+// compare unit by unit. The UTF-8 lines that their bytes cannot order as
+// their units would are sorted as units, by the same keys.
 struct UnitLine
 {
     const char16_t *units;
@@ -21,6 +22,8 @@ struct UnitLine
 
 using UnitLines = LineList<UnitLine>;
 
-// sortLines() on lines of units.
+// sortLines() on lines of units, for the options whose keys the units have
+// (every option that sorts by a key of its own, removes duplicates, reverses
+// or shuffles); the others leave the lines as they are.
 UnitLines &sortUnitLines(UnitLines &lines, const SortOption &option, qint32 number,
                          const QString &text, Progress *progress);

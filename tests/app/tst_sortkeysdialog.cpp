@@ -2,7 +2,9 @@
 #include "app/SortKeyCaptions.h"
 #include "app/SortKeysDialog.h"
 #include "commands/ExternalNames.h"
-#include "sort/KeyedSort.h"
+#include "sort/ChosenKeyJson.h"
+#include "sort/ChosenKeyOrder.h"
+#include "sort/ChosenKeyProblems.h"
 #include "support/KeySpecs.h"
 #include "support/WindowFixture.h"
 

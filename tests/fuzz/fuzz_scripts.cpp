@@ -10,8 +10,10 @@
 // what the plain reference of their rule gives.
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
+#include "sort/SortLines.h"
 #include "sort/SortOptions.h"
 #include "support/ReferenceOrders.h"
+#include "support/TextSorting.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -147,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         refsFailed = true;
     }
     try {
-        sortLines(units, option, number, marker, nullptr);
+        sortTextsAsUnits(units, option, number, marker, nullptr);
     } catch (const Failure &) {
         unitsFailed = true;
     }

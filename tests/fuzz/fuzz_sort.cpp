@@ -1,5 +1,6 @@
-// Feeds arbitrary lines and option answers through every row of the sort
-// option list and checks that the result is a permutation of the input,
+// Feeds arbitrary lines (UTF-16 units, lone surrogates included) and option
+// answers through every row of the sort option list, sorted as the window
+// sorts its rows (as UTF-8 lines), and checks that the result is a permutation of the input,
 // ordered by the row's key, with lines that lack enough spaces left where
 // they stood; that the options that compare whole lines by a rule give the
 // stable order of that rule; and that removing duplicates leaves exactly the
@@ -10,6 +11,7 @@
 #include "core/Failure.h"
 #include "sort/SortOptions.h"
 #include "support/ReferenceOrders.h"
+#include "support/TextSorting.h"
 
 #include <QString>
 #include <QStringList>
@@ -146,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList before = lines;
     bool failed = false;
     try {
-        sortLines(lines, option, number, marker, nullptr);
+        sortTexts(lines, option, number, marker, nullptr);
     } catch (const Failure &) {
         failed = true;
     }

@@ -1,8 +1,12 @@
-#include "sort/KeyedSort.h"
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKeyJson.h"
+#include "sort/ChosenKeyOrder.h"
+#include "sort/ChosenKeyProblems.h"
+#include "sort/DictionaryOrder.h"
+#include "sort/PartFinder.h"
 #include "sort/SortOptions.h"
 #include "support/KeySpecs.h"
 #include "support/ReferenceOrders.h"
+#include "support/TextSorting.h"
 
 #include <QCollator>
 #include <QRandomGenerator>

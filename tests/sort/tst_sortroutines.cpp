@@ -1,9 +1,11 @@
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
 #include "sort/CharacterFilters.h"
+#include "sort/SortLines.h"
 #include "sort/SortOptions.h"
 #include "support/RecordingProgress.h"
 #include "support/ReferenceOrders.h"
+#include "support/TextSorting.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -34,10 +36,11 @@ const SortOption &option(int row)
     return sortOptions()[std::size_t(row)];
 }
 
-LineArray &sortByRow(LineArray &lines, int row, qint32 number, const QString &text,
-                     Progress *progress)
+// Sorts the lines as the window sorts its rows (see sortTexts()).
+QStringList &sortByRow(QStringList &lines, int row, qint32 number, const QString &text,
+                       Progress *progress)
 {
-    return sortLines(lines, option(row), number, text, progress);
+    return sortTexts(lines, option(row), number, text, progress);
 }
 
 // The order the engine leaves lines in, as their input indexes: the lines go
@@ -45,17 +48,10 @@ LineArray &sortByRow(LineArray &lines, int row, qint32 number, const QString &te
 QList<qsizetype> engineOrder(const QStringList &lines, int row, qint32 number,
                              const QString &marker, Progress *progress)
 {
-    // As the lists hold them: UTF-8, a lone surrogate as its three bytes.
-    std::vector<QByteArray> bytes;
-    bytes.reserve(std::size_t(lines.size()));
-    LineRefs refs;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        bytes.push_back(Utf8::fromUtf16(lines[i]));
-        refs.append(LineRef{bytes.back().constData(), quint32(bytes.back().size()), quint32(i)});
-    }
-    sortLines(refs, option(row), number, marker, progress);
+    Utf8Copies copies(lines);
+    sortLines(copies.lines, option(row), number, marker, progress);
     QList<qsizetype> order;
-    for (const LineRef &ref : refs)
+    for (const LineRef &ref : copies.lines)
         order.append(qsizetype(ref.id));
     return order;
 }
@@ -67,13 +63,15 @@ bool sortsLines(const SortOption &option)
            option.operation == LineOperation::RemoveDuplicates;
 }
 
-bool dropsLines(const SortOption &option)
+// Whether the option leaves other lines than it was given: fewer, or the
+// counted ones.
+bool changesLines(const SortOption &option)
 {
     return option.operation == LineOperation::SortRemovingDuplicates ||
            option.operation == LineOperation::RemoveDuplicates ||
            option.operation == LineOperation::KeepDuplicated ||
            option.operation == LineOperation::KeepOccurringOnce ||
-           option.asks == SortAnswer::Filter;
+           option.operation == LineOperation::CountDuplicates || option.asks == SortAnswer::Filter;
 }
 
 // The events of k passes: each starts with a yield, then its number.
@@ -336,8 +334,6 @@ private slots:
     void invalidStart();
     void farSpacesAndWordNumbers_data();
     void farSpacesAndWordNumbers();
-    void wordStartPosition_data();
-    void wordStartPosition();
 };
 
 void tst_SortRoutines::edgeCases_data()
@@ -434,7 +430,7 @@ void tst_SortRoutines::edgeCases()
     QFETCH(QStringList, expected);
 
     RecordingProgress progress;
-    LineArray &result = sortByRow(lines, row, number, marker, &progress);
+    QStringList &result = sortByRow(lines, row, number, marker, &progress);
     QCOMPARE(&result, &lines);
     QCOMPARE(lines, expected);
     QVERIFY2(isPassSequence(progress.passes()), qPrintable(progress.passes().join(u'|')));
@@ -837,7 +833,7 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
     for (const qsizetype i : order)
         expected << lines[i];
 
-    // The lines as UTF-8 rows, and as texts of their own.
+    // The lines as UTF-8 rows, and as units.
     RecordingProgress rowProgress;
     QStringList rows;
     for (const qsizetype i : engineOrder(lines, row, number, QString(), &rowProgress))
@@ -845,7 +841,7 @@ void tst_SortRoutines::largeArraysKeepExchangeOrder()
     QCOMPARE(rows, expected);
     QVERIFY(isPassSequence(rowProgress.passes()));
     RecordingProgress progress;
-    sortByRow(lines, row, number, QString(), &progress);
+    sortTextsAsUnits(lines, option(row), number, QString(), &progress);
     QCOMPARE(lines, expected);
     QVERIFY(isPassSequence(progress.passes()));
     // Random lines need more than one pass; keys that tie in their heads
@@ -990,7 +986,7 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine_data()
 
 // A window closed during any step of a sort stops it; the lines it leaves
 // are still every line once (no line object lost or held twice), or, once
-// the dropping of duplicates has begun, the lines it keeps.
+// the dropping or counting of lines has begun, the lines it leaves when done.
 void tst_SortRoutines::closingMidSortKeepsEveryLine()
 {
     QFETCH(int, row);
@@ -1016,7 +1012,7 @@ void tst_SortRoutines::closingMidSortKeepsEveryLine()
     }
     QVERIFY(aborted);
     QCOMPARE(progress.yields, progress.closeAt);
-    if (dropsLines(option(row)) && lines.size() != input.size()) {
+    if (changesLines(option(row)) && lines.size() != input.size()) {
         QCOMPARE(lines, sorted);
         return;
     }
@@ -1098,37 +1094,6 @@ void tst_SortRoutines::farSpacesAndWordNumbers()
 
     sortByRow(lines, row, number, QString(), nullptr);
     QCOMPARE(lines, expected);
-}
-
-void tst_SortRoutines::wordStartPosition_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("delimiter");
-    QTest::addColumn<qsizetype>("n");
-    QTest::addColumn<qsizetype>("position");
-
-    QTest::newRow("first space") << u"Tom Smith"_s << u" "_s << qsizetype(1) << qsizetype(4);
-    QTest::newRow("second of a double space")
-        << u"a  b c"_s << u" "_s << qsizetype(2) << qsizetype(3);
-    QTest::newRow("too few") << u"a b"_s << u" "_s << qsizetype(2) << qsizetype(-1);
-    QTest::newRow("none") << u"abc"_s << u" "_s << qsizetype(1) << qsizetype(-1);
-    QTest::newRow("n zero") << u"a b"_s << u" "_s << qsizetype(0) << qsizetype(0);
-    QTest::newRow("n negative") << u"a b"_s << u" "_s << qsizetype(-4) << qsizetype(0);
-    QTest::newRow("tab is no space") << u"a\tb"_s << u" "_s << qsizetype(1) << qsizetype(-1);
-    QTest::newRow("overlapping delimiter") << u"aaa"_s << u"aa"_s << qsizetype(2) << qsizetype(2);
-    QTest::newRow("case-sensitive") << u"xAxa"_s << u"a"_s << qsizetype(1) << qsizetype(4);
-    QTest::newRow("beyond 32767") << QString(40000, u'x') + u" "_s << u" "_s << qsizetype(1)
-                                  << qsizetype(40001);
-}
-
-void tst_SortRoutines::wordStartPosition()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, delimiter);
-    QFETCH(qsizetype, n);
-    QFETCH(qsizetype, position);
-
-    QCOMPARE(::wordStartPosition(text, delimiter, n), position);
 }
 
 QTEST_GUILESS_MAIN(tst_SortRoutines)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sort/SortKeySet.h"
+#include "sort/ChosenKey.h"
 
 // Keys of each part, for the tests of the keys and of their dialog.
 

@@ -1,23 +1,14 @@
 #pragma once
 
 #include "core/Progress.h"
-#include "sort/SortKeySet.h"
-#include "sort/SortRoutines.h"
+#include "sort/ChosenKey.h"
+#include "sort/LineRefs.h"
 
 #include <QList>
 #include <QStringList>
 
-// The sorts by language and by the keys a user composes. Both sort stably,
-// begin pass 1 as every sort does, yield while they build their keys, and
-// keep every line in its place when the window is closed before the lines
-// move.
-
-// ICU collation for language (a name of dictionaryLanguages(); "" for the
-// root rules): tertiary strength, normalization on, punctuation not ignored;
-// with numbersByValue, digit runs compare by value. Lines that collate equal
-// keep their input order.
-LineRefs &sortInDictionaryOrder(LineRefs &lines, const QString &language, Progress *progress,
-                                bool numbersByValue = false);
+// "Sort Content By Keys You Choose...": the keys a user composes (see
+// ChosenKey.h), a sort of built keys (see BuiltKeySort.h).
 
 // By every key in turn, each ascending or descending, lines without a key
 // before or after the others and equal on it; with set.header the first line

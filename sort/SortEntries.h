@@ -1,10 +1,5 @@
 #pragma once
 
-#include "core/Failure.h"
-
-#include "sort/UnitLines.h"
-
-#include <QString>
 #include <QtEndian>
 #include <QtGlobal>
 
@@ -50,30 +45,6 @@ inline quint64 packHead(const char16_t *text, qsizetype size)
     for (qsizetype i = 0; i < 4; ++i)
         units = (units << 16) | (i < size ? text[i] : 0u);
     return units;
-}
-
-inline const char16_t *unitsOf(const QString &text)
-{
-    return reinterpret_cast<const char16_t *>(text.constData());
-}
-
-inline const char16_t *unitsOf(const UnitLine &line)
-{
-    return line.units;
-}
-
-// The entry of a text key whose first units are key[0, size).
-inline Entry textEntry(const char16_t *key, qsizetype size, qsizetype line, qsizetype offset)
-{
-    if (offset > MaxIndex)
-        throw Failure::outOfMemory();
-    return Entry{packHead(key, size), quint32(line), quint32(offset)};
-}
-
-// Packs the next units of a key into a refining key's heads.
-inline void packUnitHeads(Entry &key, const char16_t *units, qsizetype left)
-{
-    key.head = packHead(units, left);
 }
 
 // UTF-8 compares as UTF-16 units do once the lead bytes EE and EF (U+E000 to
@@ -122,94 +93,10 @@ inline quint64 packPlainBytes(const unsigned char *p, qsizetype size)
     return bytes;
 }
 
-// The entry of a UTF-8 key whose first bytes are key[0, size).
-inline Entry byteEntry(const char *key, qsizetype size, qsizetype line, qsizetype offset)
-{
-    if (offset > MaxIndex)
-        throw Failure::outOfMemory();
-    return Entry{packBytes(key, size), quint32(line), quint32(offset)};
-}
-
 // Where the keys' units beyond their heads are, for the groups of entries
-// whose heads tie: size(e) is the key's size, packHeads() puts its units
-// from `from` on (a multiple of PerLevel, what two heads hold) into a
-// refining key's heads.
-
-// The lines' own texts from an offset on.
-struct LineSuffixes
-{
-    static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 4;
-    const UnitLine *lines;
-
-    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
-    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
-    {
-        packUnitHeads(key, unitsOf(lines[entry.line]) + entry.offset + from, left);
-    }
-};
-
-// UTF-8 lines from an offset on, in unit order (see unitOrderByte).
-struct ByteSuffixes
-{
-    static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 8;
-    const LineRef *lines;
-
-    qsizetype size(const Entry &entry) const { return lines[entry.line].size() - entry.offset; }
-    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
-    {
-        key.head = packBytes(lines[entry.line].bytes + entry.offset + from, left);
-    }
-};
-
-// Filtered keys: the entry's offset holds the key's size, and only what
-// follows the first four units (which the head holds) is stored, at
-// tails[starts[line]].
-struct FilteredTails
-{
-    static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 4;
-    const char16_t *tails;
-    const qsizetype *starts;
-
-    qsizetype size(const Entry &entry) const { return entry.offset; }
-    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
-    {
-        packUnitHeads(key, tails + starts[entry.line] + (from - 4), left);
-    }
-};
-
-// Keys encoded from their lines (see EncodedKeys.h): the entry's offset holds
-// the key's size, and the whole key is stored at keys[starts[line]].
-struct StoredKeys
-{
-    static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 4;
-    const char16_t *keys;
-    const qsizetype *starts;
-
-    qsizetype size(const Entry &entry) const { return entry.offset; }
-    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
-    {
-        packUnitHeads(key, keys + starts[entry.line] + from, left);
-    }
-};
-
-// Keys of bytes in unit order, each stored whole where keys[line] points;
-// the entry's offset holds the key's size.
-struct PointedKeys
-{
-    static constexpr bool HeadsAreWhole = false;
-    static constexpr qsizetype PerLevel = 8;
-    const unsigned char *const *keys;
-
-    qsizetype size(const Entry &entry) const { return entry.offset; }
-    void packHeads(Entry &key, const Entry &entry, qsizetype from, qsizetype left) const
-    {
-        key.head = packPlainBytes(keys[entry.line] + from, left);
-    }
-};
+// whose heads tie; each family of keys says it for its own: size(e) is the
+// key's size, packHeads() puts its units from `from` on (a multiple of
+// PerLevel, what a head holds) into a refining key's head.
 
 // Numeric keys are whole in their heads.
 struct NoTexts
