@@ -1,8 +1,8 @@
 #include "lists/RowSearch.h"
 
 #include "core/Yielding.h"
-#include "lists/RowMatcher.h"
 #include "lists/RowModel.h"
+#include "sort/RowMatcher.h"
 #include "sort/TwoThreads.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "core/Utf8Text.h"
-#include "lists/RowMatcher.h"
 #include "lists/RowModel.h"
 #include "lists/RowSearch.h"
+#include "sort/RowMatcher.h"
 
 #include <QRandomGenerator>
 #include <QSet>

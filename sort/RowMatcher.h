@@ -8,10 +8,12 @@
 #include <string_view>
 #include <vector>
 
-// Whether a row's UTF-8 bytes hold a text: unit for unit, or, when the case
-// does not count, after the simple case folding that "Sort Content
-// Alphabetically, Ignoring Case" compares by (the Kelvin sign holds "k", "ß"
-// does not hold "ss"). An empty text is in every row.
+// Whether a row's UTF-8 bytes hold a text (a row: a line of the lists, or a
+// line to sort), for the find bar and for "Keep Lines Containing..." and
+// "Remove Lines Containing...": unit for unit, or, when the case does not
+// count, after the simple case folding that "Sort Content Alphabetically,
+// Ignoring Case" compares by (the Kelvin sign holds "k", "ß" does not hold
+// "ss"). An empty text is in every row.
 //
 // Rows are searched on their bytes where the bytes tell what the units would:
 // always when the case counts (unless the text holds a lone surrogate, which

@@ -1,4 +1,4 @@
-#include "lists/RowMatcher.h"
+#include "sort/RowMatcher.h"
 
 #include "core/Utf8Text.h"
 #include "sort/FoldedCase.h"
