@@ -1,6 +1,5 @@
 #include "sort/ByteSearch.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -11,16 +10,6 @@
 namespace SortEngine {
 
 namespace {
-
-// Lines a stretch holds at most, so that the yields come often.
-constexpr qsizetype StretchLines = 1024;
-// Bytes between two lines of one stretch at most.
-constexpr qsizetype StretchGap = 2;
-
-const char *endOf(const LineRef &line)
-{
-    return line.bytes + line.size();
-}
 
 // Whether the needle starts at p, its first and last bytes already equal.
 bool middleEqual(const char *p, std::string_view needle)
@@ -65,46 +54,6 @@ const char *findBytes(const char *from, const char *end, std::string_view needle
             return p;
     }
     return end;
-}
-
-void findInLines(const LineRef *lines, qsizetype from, qsizetype to, std::string_view needle,
-                 bool *holds, YieldPacer &yield)
-{
-    const auto size = qsizetype(needle.size());
-    if (size == 0) { // in every line, the empty ones too
-        std::fill(holds + from, holds + to, true);
-        yield(to - from);
-        return;
-    }
-    for (qsizetype first = from; first < to;) {
-        qsizetype last = first; // the stretch is [first, last]
-        while (last + 1 < to && last + 1 - first < StretchLines &&
-               lines[last + 1].bytes >= endOf(lines[last]) &&
-               lines[last + 1].bytes - endOf(lines[last]) <= StretchGap)
-            ++last;
-        std::fill(holds + first, holds + last + 1, false);
-        const char *const end = endOf(lines[last]);
-        const char *at = lines[first].bytes;
-        qsizetype line = first;
-        while (line <= last) {
-            const char *const found = findBytes(at, end, needle);
-            if (found == end)
-                break;
-            // The first line that ends after the find; it ends the stretch at the latest.
-            while (endOf(lines[line]) < found + size)
-                ++line;
-            if (lines[line].bytes > found) {
-                at = found + 1; // across a line break: no line holds it
-                continue;
-            }
-            holds[line] = true;
-            if (++line > last)
-                break;
-            at = lines[line].bytes;
-        }
-        yield(last + 1 - first);
-        first = last + 1;
-    }
 }
 
 } // namespace SortEngine

@@ -4,28 +4,24 @@
 #include "core/Utf8Text.h"
 #include "core/Yielding.h"
 #include "sort/BoundedPattern.h"
-#include "sort/ByteSearch.h"
-#include "sort/FoldedCase.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
+#include "sort/RowMatcher.h"
 #include "sort/SortEntries.h"
-#include "sort/StoredKeys.h"
 #include "sort/TwoThreads.h"
 #include "sort/WorkArray.h"
 
+#include <algorithm>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 using namespace SortEngine;
 
-// The lines stay UTF-8 where the bytes find what the units would: UTF-8 finds
-// a character only where it begins, so a text without a lone surrogate is in
-// a line's bytes exactly when its units are in the line's units. A text that
-// holds one may match half of a pair, so it is looked for in the units; so
-// are folded lines that are not ASCII, and every line a pattern reads.
+// A text is looked for by RowMatcher, as the find bar looks for it: in the
+// lines' bytes where they tell what the units would, stretches of lines at
+// once. A pattern reads every line as units.
 
 namespace {
 
@@ -57,67 +53,72 @@ private:
     BoundedPattern m_pattern;
 };
 
-// The text after the folding of "Ignoring Case".
-QString foldedText(QStringView text)
+// Lines a stretch holds at most, so that the yields come often.
+constexpr qsizetype StretchLines = 1024;
+// Bytes between two lines of one stretch at most.
+constexpr qsizetype StretchGap = 2;
+
+const char *endOf(const LineRef &line)
 {
-    QString folded(text.size(), Qt::Uninitialized);
-    KeyWriter<char16_t> out{reinterpret_cast<char16_t *>(folded.data())};
-    writeFolded(text.utf16(), text.size(), out);
-    return folded;
+    return line.bytes + line.size();
 }
 
-bool holdsLoneSurrogate(const QString &text)
+// Sets holds[i] for every line i of [from, to): whether it holds the
+// matcher's text. Lines that follow each other in memory with at most two
+// bytes between them (a line break) are searched as one stretch where the
+// matcher can (see RowMatcher::takeStretch()): no two blocks of text lie that
+// close, each has its own allocation's header in front. A find across a line
+// break belongs to no line. Passes the lines done to yield after each
+// stretch, which is kept short.
+void findInLines(const LineRef *lines, qsizetype from, qsizetype to, RowMatcher &matcher,
+                 bool *holds, YieldPacer &yield)
 {
-    const QByteArray bytes = Utf8::fromUtf16(text);
-    return Utf8::holdsSurrogate(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    for (qsizetype first = from; first < to;) {
+        qsizetype last = first; // the stretch is [first, last]
+        while (last + 1 < to && last + 1 - first < StretchLines &&
+               lines[last + 1].bytes >= endOf(lines[last]) &&
+               lines[last + 1].bytes - endOf(lines[last]) <= StretchGap)
+            ++last;
+        const char *const start = lines[first].bytes;
+        if (last == first ||
+            !matcher.takeStretch({start, std::size_t(endOf(lines[last]) - start)})) {
+            for (qsizetype line = first; line <= last; ++line)
+                holds[line] = matcher.holds(lines[line].text());
+        } else {
+            std::fill(holds + first, holds + last + 1, false);
+            const qsizetype size = matcher.textBytes();
+            qsizetype line = first;
+            for (qsizetype at = matcher.nextMatch(0); at >= 0;) {
+                const char *const found = start + at;
+                // The first line that ends after the find; it ends the stretch at the latest.
+                while (endOf(lines[line]) < found + size)
+                    ++line;
+                if (lines[line].bytes > found) { // across a line break: no line holds it
+                    at = matcher.nextMatch(at + 1);
+                    continue;
+                }
+                holds[line] = true;
+                if (++line > last)
+                    break;
+                at = matcher.nextMatch(lines[line].bytes - start);
+            }
+        }
+        yield(last + 1 - first);
+        first = last + 1;
+    }
 }
 
-// Looks for the filter in lines, one line at a time, with buffers of its
-// own: each thread has one.
+// Looks for the filter in lines, with buffers of its own: each thread has
+// one.
 class LineMatcher final
 {
 public:
     explicit LineMatcher(const LineFilter &filter)
     {
-        if (filter.pattern) {
-            m_way = Way::Pattern;
+        if (filter.pattern)
             m_pattern.emplace(filter);
-            return;
-        }
-        const QString wanted = filter.matchCase ? filter.text : foldedText(filter.text);
-        m_units.assign(reinterpret_cast<const char16_t *>(wanted.utf16()),
-                       std::size_t(wanted.size()));
-        const bool inUnits = holdsLoneSurrogate(wanted);
-        if (!inUnits) {
-            const QByteArray bytes = Utf8::fromUtf16(wanted);
-            m_bytes.assign(bytes.constData(), std::size_t(bytes.size()));
-        }
-        if (filter.matchCase)
-            m_way = inUnits ? Way::Units : Way::Bytes;
         else
-            m_way = inUnits ? Way::FoldedUnits : Way::FoldedBytes;
-    }
-
-    Result test(const LineRef &line)
-    {
-        switch (m_way) {
-        case Way::Bytes:
-            return found(findBytes(line.bytes, line.bytes + line.size(), m_bytes) !=
-                         line.bytes + line.size());
-        case Way::Units:
-            return found(lineUnits(line).find(m_units) != std::u16string_view::npos);
-        case Way::FoldedBytes:
-            if (const std::optional<std::string_view> folded = foldedAscii(line))
-                return found(folded->find(m_bytes) != std::string_view::npos);
-            return found(foldedUnitsOf(line).find(m_units) != std::u16string_view::npos);
-        case Way::FoldedUnits:
-            return found(foldedUnitsOf(line).find(m_units) != std::u16string_view::npos);
-        case Way::Pattern: {
-            const std::u16string_view units = lineUnits(line);
-            return m_pattern->pattern().match(QStringView(units.data(), qsizetype(units.size())));
-        }
-        }
-        return Result::NoMatch;
+            m_text.emplace(filter.text, filter.matchCase);
     }
 
     // Sets holds[i] for the lines [from, to) that hold the filter; gives how
@@ -125,33 +126,25 @@ public:
     qsizetype find(const LineRef *lines, qsizetype from, qsizetype to, bool *holds,
                    YieldPacer &yield)
     {
-        if (m_way == Way::Bytes) {
-            findInLines(lines, from, to, m_bytes, holds, yield);
+        if (m_text) {
+            findInLines(lines, from, to, *m_text, holds, yield);
             return 0;
         }
         qsizetype gaveUp = 0;
         for (qsizetype i = from; i < to; ++i) {
-            const Result result = test(lines[i]);
+            const std::u16string_view units = lineUnits(lines[i]);
+            const Result result =
+                m_pattern->pattern().match(QStringView(units.data(), qsizetype(units.size())));
             holds[i] = result == Result::Matched;
             gaveUp += result == Result::GaveUp ? 1 : 0;
             // In the units a YieldPacer counts: a pattern may take some
             // steps a unit.
-            yield(m_way == Way::Pattern ? 64 + lines[i].size() / 4 : 1 + lines[i].size() / 16);
+            yield(64 + lines[i].size() / 4);
         }
         return gaveUp;
     }
 
 private:
-    enum class Way {
-        Bytes,       // the text in the line's bytes
-        Units,       // the text in the line's units
-        FoldedBytes, // folded, in the bytes of an ASCII line, else in the units
-        FoldedUnits, // folded, in the units
-        Pattern,
-    };
-
-    static Result found(bool yes) { return yes ? Result::Matched : Result::NoMatch; }
-
     std::u16string_view lineUnits(const LineRef &line)
     {
         // A line never has more units than bytes; an empty one still gets a
@@ -172,41 +165,9 @@ private:
         return {out, std::size_t(end - out)};
     }
 
-    std::u16string_view foldedUnitsOf(const LineRef &line)
-    {
-        const std::u16string_view units = lineUnits(line);
-        if (m_folded.size() < units.size())
-            m_folded.resize(units.size());
-        KeyWriter<char16_t> out{m_folded.data()};
-        writeFolded(units.data(), qsizetype(units.size()), out);
-        return {m_folded.data(), units.size()};
-    }
-
-    // The line with A to Z folded, when it is all ASCII.
-    std::optional<std::string_view> foldedAscii(const LineRef &line)
-    {
-        if (m_foldedBytes.size() < std::size_t(line.size()))
-            m_foldedBytes.resize(std::size_t(line.size()));
-        const auto *in = reinterpret_cast<const uchar *>(line.bytes);
-        char *out = m_foldedBytes.data();
-        uchar any = 0;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const uchar b = in[i];
-            any |= b;
-            out[i] = char(uchar(b - 'A') < 26 ? b + ('a' - 'A') : b);
-        }
-        if (any >= 0x80)
-            return std::nullopt;
-        return std::string_view(out, std::size_t(line.size()));
-    }
-
-    Way m_way = Way::Bytes;
-    std::string m_bytes;    // the text (perhaps folded) as UTF-8
-    std::u16string m_units; // and as units
+    std::optional<RowMatcher> m_text;
     std::optional<FilterPattern> m_pattern;
     std::vector<char16_t> m_lineUnits;
-    std::vector<char16_t> m_folded;
-    std::vector<char> m_foldedBytes;
 };
 
 } // namespace

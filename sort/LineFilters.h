@@ -10,10 +10,10 @@
 // that hold a text (or match a pattern) are kept, or dropped, and the others
 // keep their order.
 //
-// A text is found unit for unit. Without the case counting, the line and the
-// text are compared after the simple case folding that "Sort Content
-// Alphabetically, Ignoring Case" uses (FoldedCaseKey). An empty text is in
-// every line. A pattern is read as the keys' patterns are (BoundedPattern:
+// A text is found as the find bar finds it (see RowMatcher): unit for unit,
+// or, without the case counting, after the simple case folding that "Sort
+// Content Alphabetically, Ignoring Case" uses. An empty text is in every
+// line. A pattern is read as the keys' patterns are (BoundedPattern:
 // PCRE2 on UTF-16, a line holding a lone surrogate matches nothing); without
 // the case counting it matches caselessly, as PCRE2 does, with the pattern
 // left as it is. A match that gives up counts as no match.

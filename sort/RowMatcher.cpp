@@ -1,6 +1,7 @@
 #include "sort/RowMatcher.h"
 
 #include "core/Utf8Text.h"
+#include "sort/ByteSearch.h"
 #include "sort/FoldedCase.h"
 
 #include <QChar>
@@ -42,27 +43,13 @@ bool foldAscii(std::string_view bytes, char *out)
     return beyondAscii == 0;
 }
 
-// memmem prepares a table on every call, which costs more than reading a
-// short stretch as it is.
-constexpr qsizetype ShortStretch = 128;
-
+// The first place in bytes[0, size) where text starts; null for none.
 const char *findBytes(const char *bytes, qsizetype size, const QByteArray &text)
 {
-    const qsizetype length = text.size();
-    if (size < length)
-        return nullptr;
-    if (size > ShortStretch)
-        return static_cast<const char *>(
-            ::memmem(bytes, size_t(size), text.constData(), size_t(length)));
-    const char *const last = bytes + (size - length);
-    for (const char *at = bytes; at <= last; ++at) {
-        at = static_cast<const char *>(std::memchr(at, text[0], size_t(last - at + 1)));
-        if (!at)
-            return nullptr;
-        if (std::memcmp(at, text.constData(), size_t(length)) == 0)
-            return at;
-    }
-    return nullptr;
+    const char *const end = bytes + size;
+    const char *const at =
+        SortEngine::findBytes(bytes, end, std::string_view(text.constData(), size_t(text.size())));
+    return at == end ? nullptr : at;
 }
 
 bool holdsBytes(const char *bytes, qsizetype size, const QByteArray &text)
@@ -264,12 +251,6 @@ qsizetype RowMatcher::nextMatch(qsizetype from) const
     const qsizetype size = qsizetype(m_stretch.size());
     if (from >= size)
         return -1;
-    // The next match is often in the next row: it is looked for there first.
-    const qsizetype near = std::min(size - from, ShortStretch);
-    const char *at = findBytes(m_stretch.data() + from, near, m_bytes);
-    if (!at && near < size - from) {
-        const qsizetype on = from + std::max<qsizetype>(near - m_bytes.size() + 1, 1);
-        at = findBytes(m_stretch.data() + on, size - on, m_bytes);
-    }
+    const char *at = findBytes(m_stretch.data() + from, size - from, m_bytes);
     return at ? at - m_stretch.data() : -1;
 }
