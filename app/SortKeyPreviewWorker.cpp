@@ -87,7 +87,7 @@ void SortKeyPreviewWorker::run(const std::shared_ptr<Shared> &shared)
         shared->busy = true;
         lock.unlock();
 
-        SortKeyPreviewResult result = sortLines(shared->lines, request.keys);
+        SortKeyPreviewResult result = previewOrder(shared->lines, request.keys);
         result.changeCount = request.changeCount;
 
         lock.lock();
@@ -103,8 +103,8 @@ void SortKeyPreviewWorker::run(const std::shared_ptr<Shared> &shared)
     }
 }
 
-SortKeyPreviewResult SortKeyPreviewWorker::sortLines(const QStringList &lines,
-                                                     const ChosenKeySet &keys)
+SortKeyPreviewResult SortKeyPreviewWorker::previewOrder(const QStringList &lines,
+                                                        const ChosenKeySet &keys)
 {
     SortKeyPreviewResult result;
     try {

@@ -51,7 +51,7 @@ private:
     struct Shared;
     static void run(const std::shared_ptr<Shared> &shared);
     // The lines in the order of keys, with their keys' spans.
-    static SortKeyPreviewResult sortLines(const QStringList &lines, const ChosenKeySet &keys);
+    static SortKeyPreviewResult previewOrder(const QStringList &lines, const ChosenKeySet &keys);
 
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;
