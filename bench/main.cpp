@@ -8,7 +8,7 @@
 //
 // --locale names the language of dictionary order (option 27; the user's from
 // LC_ALL, LC_COLLATE or LANG without it); --keys gives option 28 its keys, in
-// the JSON the settings keep (see sort/SortKeySet.h): anything else, or keys
+// the JSON the settings keep (see sort/ChosenKeyJson.h): anything else, or keys
 // that are not valid, end it with exit code 2. Options 30 and 31 keep or
 // remove the lines that hold --arg (empty without it), its case counting
 // unless --ignore-case is given, read as a pattern with --pattern; a pattern
