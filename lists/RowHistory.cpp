@@ -137,7 +137,7 @@ std::optional<QString> RowHistory::move(std::vector<Step> &from, std::vector<Ste
 void RowHistory::revert(Step &step)
 {
     for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change)
-        change->change = change->list->revert(change->change);
+        change->change = change->list->revertChange(change->change);
     std::reverse(step.changes.begin(), step.changes.end());
 }
 

@@ -94,7 +94,7 @@ public:
     // changed back to how it was right after it), and gives the change that
     // does it again. The recorder is not told. A failure leaves the list and
     // the change as they were.
-    RowChange revert(RowChange &change);
+    RowChange revertChange(RowChange &change);
 
 signals:
     // Emitted before any row is added, removed or replaced (before the rows'

@@ -174,7 +174,7 @@ void RowModel::putRows(int at, TakenRows &&taken)
     taken = TakenRows();
 }
 
-RowChange RowModel::revert(RowChange &change)
+RowChange RowModel::revertChange(RowChange &change)
 {
     using Kind = RowChange::Kind;
     // The change fits the list unless the list was changed past its
