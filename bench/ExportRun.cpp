@@ -56,15 +56,6 @@ void BenchLines::append(const TextBlock &block, const std::vector<RowSpan> &span
         refs.append(LineRef{bytes + span.offset, quint32(span.size), quint32(blocks.size() - 1)});
 }
 
-QStringList BenchLines::texts() const
-{
-    QStringList texts;
-    texts.reserve(refs.size());
-    for (const LineRef &ref : refs)
-        texts.append(Utf8::toUtf16(ref.text()));
-    return texts;
-}
-
 bool exportRows(const BenchLines &rows, Format format, const QString &out, double *exportMs)
 {
     ExportRun run(format, out);

@@ -42,7 +42,6 @@ struct BenchLines
 
     qsizetype size() const { return refs.size(); }
     void append(const TextBlock &block, const std::vector<RowSpan> &spans);
-    QStringList texts() const;
 };
 
 // What tarnveil-bench writes: the sorted lines, or what an export makes of
