@@ -8,8 +8,8 @@
 
 // The sort option list: one row per option, saying what it does with the
 // lines, how its key is found and what it asks the user for. The window lists
-// the captions, Start Sorting asks the prompts and sortLines() sorts by the
-// row.
+// the captions, Start Sorting asks the prompts, sortLines() sorts by the row
+// and the command line finds it by its short name.
 
 // How an option finds each line's key. Text keys compare ordinally by UTF-16
 // code unit, case-sensitively, smallest first unless said otherwise.
@@ -73,6 +73,9 @@ struct SortOption
     SortAnswer asks = SortAnswer::None;
     QString prompt; // empty when asks is None
     LineOperation operation = LineOperation::Sort;
+    // What `tarnveil --sort` takes for the row ("from-word"); empty for a
+    // separator. Scripts rely on these: a name, once given, stays.
+    QString name = QString();
 
     bool isSeparator() const { return operation == LineOperation::None; }
 };
