@@ -150,8 +150,12 @@ CalendarNames CalendarNames::amPm(const QString &locale)
     if (const auto symbols = symbolsOf(locale)) {
         int32_t count = 0;
         const icu::UnicodeString *markers = symbols->getAmPmStrings(count);
-        for (int32_t i = 0; i < std::min(count, 2); ++i)
-            names.add(fromIcu(markers[i]), i);
+        for (int32_t i = 0; i < std::min(count, 2); ++i) {
+            // "a. m." is often written "a.m.".
+            const QString marker = fromIcu(markers[i]);
+            names.add(marker, i);
+            names.add(QString(marker).remove(u' ').remove(QChar(0x00A0)).remove(QChar(0x202F)), i);
+        }
     }
     // Where the language writes them otherwise, the English ones still read.
     names.add(u"AM", 0);

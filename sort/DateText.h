@@ -69,7 +69,8 @@ inline bool readOffset(QStringView text, qsizetype &at, bool allowZ, bool gmt, i
     ++at;
     int hours = 0;
     int mins = 0;
-    if (!readNumber(text, at, 2, 2, &hours) || hours > 23)
+    // "GMT+1" as well as "GMT+01:00".
+    if (!readNumber(text, at, named ? 1 : 2, 2, &hours) || hours > 23)
         return false;
     if (at + 1 < text.size() && text[at] == u':' && isDigit(text, at + 1))
         ++at;
