@@ -67,10 +67,26 @@ private:
     CalendarNames m_names;
 };
 
-// A date and time at the start of a part (after spaces and tabs): ISO 8601
-// without a format, else the format in Unicode's date-field letters
-// ("dd.MM.yyyy", "MM/dd/yyyy hh:mm a", "d MMM yyyy"), with the names of
-// locale's language.
+// A date and time at the start of a part (after spaces and tabs), compared
+// as the instant it names; a date alone is its midnight, a time without an
+// offset is UTC, years run from 0000 to 9999 (proleptic Gregorian), hours
+// from 0 to 23 and seconds to 59, and a date or time that does not exist
+// (2023-02-29, 24:00) has no key, nor one whose number goes on in a digit.
+//
+// Without a format: ISO 8601, YYYY-MM-DD, then optionally "T" (a time must
+// follow) or a space and HH:MM[:SS][.fraction or ,fraction][Z or +hh:mm,
+// +hhmm, +hh]; fractions of any number of digits compare exactly.
+//
+// With a format, in Unicode's date-field letters ("dd.MM.yyyy",
+// "MM/dd/yyyy hh:mm a", "d MMM yyyy") and the names of locale's language:
+// y 1-4 digits, yyyy 4, yy 2 (69-99 are 1969-1999, 00-68 2000-2068, as
+// POSIX reads %y); M, d, H, h, m, s 1-2 digits, doubled exactly 2; MMM and
+// MMMM (or L) a month's name or abbreviation, any case, its dot optional; E
+// to EEEE a weekday's, read but not checked; h with a (AM or PM); S... all
+// the digits there are; x an offset, X also Z, Z also GMT or UTC before it.
+// Text in quotes and other characters but letters stand for themselves in any
+// case, a run of spaces for a run of spaces or tabs. Fields left out are 1
+// (month, day) or 0 (time, offset); the year must be there.
 class DateReader final
 {
 public:

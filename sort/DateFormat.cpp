@@ -127,6 +127,11 @@ void DateReader::readFormat(const QString &format)
         had.append(letter.what.toString());
         m_items.push_back({letter.field, letter.minDigits, letter.maxDigits, {}});
     }
+    // Spaces before and after the date are the part's, not the date's.
+    if (!m_items.empty() && m_items.back().field == Field::Spaces)
+        m_items.pop_back();
+    if (!m_items.empty() && m_items.front().field == Field::Spaces)
+        m_items.erase(m_items.begin());
     const auto uses = [this](Field field) {
         return std::any_of(m_items.begin(), m_items.end(),
                            [field](const Item &item) { return item.field == field; });

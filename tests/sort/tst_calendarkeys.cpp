@@ -258,6 +258,7 @@ void tst_CalendarKeys::formatsReadAsTheirIsoDate_data()
         {"es a.m.", u"yyyy h:mm a", u"es", u"2023 1:00 P.M.", u"2023-01-01T13:00"},
         {"GMT+h", u"yyyy HH:mm ZZZZ", u"", u"2023 10:00 gmt-1", u"2023-01-01T11:00Z"},
         {"a year alone", u"yyyy", u"", u"2023", u"2023-01-01"},
+        {"spaces around the format", u" yyyy ", u"", u"2023", u"2023-01-01"},
         {"quoted text in any case", u"'day' d 'of' MMMM yyyy", u"en", u"Day 5 of march 2023",
          u"2023-03-05"},
         {"a quoted quote", u"yyyy h 'o''clock' a", u"en", u"2023 5 o'clock PM",
