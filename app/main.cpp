@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/ProductInfo.h"
 #include "app/QtDialogs.h"
+#include "app/SortCommand.h"
 #include "app/SystemClipboard.h"
 #include "export/XlsxSpreadsheet.h"
 
@@ -19,8 +20,9 @@
 
 // Reads the command line, then builds the real services (Qt's dialogs, the
 // desktop's clipboard and spreadsheet application, the "Sort Keys" dialog)
-// and hands them to the window. --help, --version and mistakes need no display: they are answered
-// before any application object exists.
+// and hands them to the window. --help, --version, --list-sorts, --sort and
+// mistakes need no display: they are answered before any application object
+// exists.
 int main(int argc, char *argv[])
 {
     QStringList arguments;
@@ -35,10 +37,12 @@ int main(int argc, char *argv[])
     }
 
     // Started with standard input closed, the program would find its first
-    // own descriptor (the display's connection) where "-" reads; an empty
-    // input stands in.
+    // own descriptor (the display's connection, a file it reads) where "-"
+    // reads; an empty input stands in.
     if (::fcntl(STDIN_FILENO, F_GETFD) < 0 && errno == EBADF)
         ::open("/dev/null", O_RDONLY);
+    if (line.sort)
+        return runSortCommand(*line.sort, line.files);
 
     QApplication app(argc, argv);
     QtDialogs dialogs;
