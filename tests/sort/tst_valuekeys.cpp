@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstring>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -37,9 +36,7 @@ Key keyOf(Kind kind, const QString &part, QChar decimal = u'.')
 // begins.
 int compareKeys(const std::vector<uchar> &a, const std::vector<uchar> &b)
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end())   ? -1
-           : std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end()) ? 1
-                                                                                  : 0;
+    return a < b ? -1 : b < a ? 1 : 0;
 }
 
 template <typename T> int sign(T value)
@@ -71,19 +68,30 @@ int compareWritten(const Written &a, const Written &b)
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
-// Checks every pair of values by their keys against their written order.
-void checkPairs(Kind kind, const QList<Written> &values, QChar decimal)
+// Checks every pair of texts: their keys' order is reference(i, j).
+template <typename Reference>
+void checkPairs(Kind kind, const QStringList &texts, QChar decimal, Reference reference)
 {
     QList<std::vector<uchar>> keys;
-    for (const Written &value : values) {
-        const Key key = keyOf(kind, value.text, decimal);
-        QVERIFY2(key && !key->empty(), qPrintable(value.text));
+    for (const QString &text : texts) {
+        const Key key = keyOf(kind, text, decimal);
+        if (!key || key->empty())
+            QFAIL(qPrintable(text));
         keys.append(*key);
     }
-    for (qsizetype i = 0; i < values.size(); ++i)
-        for (qsizetype j = 0; j < values.size(); ++j)
-            if (compareKeys(keys[i], keys[j]) != compareWritten(values[i], values[j]))
-                QFAIL(qPrintable(values[i].text + u" vs "_s + values[j].text));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        for (qsizetype j = 0; j < texts.size(); ++j)
+            if (compareKeys(keys[i], keys[j]) != reference(i, j))
+                QFAIL(qPrintable(texts[i] + u" vs "_s + texts[j]));
+}
+
+void checkWritten(Kind kind, const QList<Written> &values, QChar decimal)
+{
+    QStringList texts;
+    for (const Written &value : values)
+        texts.append(value.text);
+    checkPairs(kind, texts, decimal,
+               [&](qsizetype i, qsizetype j) { return compareWritten(values[i], values[j]); });
 }
 
 QString digitsWithPoint(quint64 digits, int fraction, QChar decimal, QRandomGenerator &random)
@@ -105,15 +113,12 @@ QString randomCase(QString text, QRandomGenerator &random)
 
 // The order of version sort, comparing as its rules are stated: runs without
 // digits character by character, then runs of digits by value.
-int characterWeight(char c)
-{
-    const uchar u = uchar(c);
-    return u == '~' ? -1 : std::isalpha(u) && u < 0x80 ? u : u + 256;
-}
-
 int compareVersionRuns(QByteArrayView a, QByteArrayView b)
 {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto weight = [](uchar c) {
+        return c == '~' ? -1 : std::isalpha(c) && c < 0x80 ? c : c + 256;
+    };
     while (!a.isEmpty() || !b.isEmpty()) {
         qsizetype x = 0, y = 0;
         while (x < a.size() && !isDigit(a[x]))
@@ -121,8 +126,8 @@ int compareVersionRuns(QByteArrayView a, QByteArrayView b)
         while (y < b.size() && !isDigit(b[y]))
             ++y;
         for (qsizetype k = 0; k < std::max(x, y); ++k) {
-            const int cx = k < x ? characterWeight(a[k]) : 0;
-            const int cy = k < y ? characterWeight(b[k]) : 0;
+            const int cx = k < x ? weight(a[k]) : 0;
+            const int cy = k < y ? weight(b[k]) : 0;
             if (cx != cy)
                 return sign(cx - cy);
         }
@@ -132,15 +137,13 @@ int compareVersionRuns(QByteArrayView a, QByteArrayView b)
             ++x;
         for (y = 0; y < b.size() && isDigit(b[y]);)
             ++y;
-        QByteArray dx = a.first(x).toByteArray(), dy = b.first(y).toByteArray();
-        while (dx.startsWith('0'))
-            dx.remove(0, 1);
-        while (dy.startsWith('0'))
-            dy.remove(0, 1);
-        if (dx.size() != dy.size())
-            return sign(dx.size() - dy.size());
-        if (dx != dy)
-            return dx < dy ? -1 : 1;
+        const auto number = [](QByteArrayView digits) {
+            while (digits.startsWith('0'))
+                digits = digits.sliced(1);
+            return std::pair(digits.size(), digits);
+        };
+        if (number(a.first(x)) != number(b.first(y)))
+            return number(a.first(x)) < number(b.first(y)) ? -1 : 1;
         a = a.sliced(x);
         b = b.sliced(y);
     }
@@ -165,23 +168,6 @@ int referenceVersionCompare(const QByteArray &a, const QByteArray &b)
     return byPrefix ? byPrefix : compareVersionRuns(a, b);
 }
 
-// An address's order: IPv4 before IPv6, then the bits, then the prefix.
-struct Address
-{
-    QString text;
-    int family = AF_INET;
-    std::array<uchar, 16> bits{};
-    int prefix = -1;
-};
-
-int compareAddresses(const Address &a, const Address &b)
-{
-    if (a.family != b.family)
-        return a.family == AF_INET ? -1 : 1;
-    const int byBits = std::memcmp(a.bits.data(), b.bits.data(), a.family == AF_INET ? 4 : 16);
-    return byBits ? sign(byBits) : sign(a.prefix - b.prefix);
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Kind)
@@ -191,69 +177,54 @@ class tst_ValueKeys final : public QObject
     Q_OBJECT
 
 private slots:
+    // Chains of parts in their order: " < " between groups, " = " between
+    // equal members of a group.
     void examples_data()
     {
         QTest::addColumn<Kind>("kind");
-        QTest::addColumn<QString>("first");
-        QTest::addColumn<QString>("second");
-        QTest::addColumn<int>("order");
-        const auto row = [](const char *name, Kind kind, const QString &a, const QString &b,
-                            int order) { QTest::newRow(name) << kind << a << b << order; };
-        row("size: 1023K before 1M", Kind::Size, u"1023K"_s, u"1M"_s, -1);
-        row("size: 1M before 1.5M", Kind::Size, u"1M"_s, u"1.5M"_s, -1);
-        row("size: 1.5M before 2M", Kind::Size, u"1.5M"_s, u"2M"_s, -1);
-        row("size: 1.5 GB before 1.4 GiB", Kind::Size, u"1.5 GB"_s, u"1.4 GiB"_s, -1);
-        row("size: 1K is 1024", Kind::Size, u"1K"_s, u"1024"_s, 0);
-        row("size: 1024 is 1024B", Kind::Size, u"1024"_s, u"1024B"_s, 0);
-        row("size: kB and KB are 1000", Kind::Size, u"1 kB"_s, u"1KB files"_s, 0);
-        row("size: units in any case", Kind::Size, u"2kib"_s, u"2048"_s, 0);
-        row("size: 1.5E is exact", Kind::Size, u"1.5E"_s, u"1729382256910270464"_s, 0);
-        row("size: a tiny fraction of a TB", Kind::Size, u"0.000000001TB"_s, u"1000B"_s, 0);
-        row("size: negative", Kind::Size, u"-1K"_s, u"-1000"_s, -1);
-        row("general: 1e3 is 1000", Kind::General, u"1e3"_s, u"1000"_s, 0);
-        row("general: 1,000 is 1000", Kind::General, u"1,000"_s, u"1000"_s, 0);
-        row("general: 0x3E8 is 1000", Kind::General, u"0x3E8"_s, u"1000.000"_s, 0);
-        row("general: -0 is 0", Kind::General, u"-0"_s, u"0e99"_s, 0);
-        row("general: -inf before negatives", Kind::General, u"-inf"_s, u"-1e999999"_s, -1);
-        row("general: inf after positives", Kind::General, u"1e999999"_s, u"Infinity"_s, -1);
-        row("general: +INF is inf", Kind::General, u"+INF"_s, u"inf"_s, 0);
-        row("general: groups only of three", Kind::General, u"1,0000"_s, u"1"_s, 0);
-        row("general: groups and a fraction", Kind::General, u"1,000.5"_s, u"1000.5"_s, 0);
-        row("general: exponent without digits", Kind::General, u"2e"_s, u"2"_s, 0);
-        row("general: huge exponents by value", Kind::General, u"1e99999999999999999999"_s,
-            u"1e100000000000000000000"_s, -1);
-        row("general: huge exponent, shifted point", Kind::General, u"0.01e100000000000000000002"_s,
-            u"1e100000000000000000000"_s, 0);
-        row("general: tiny exponents by value", Kind::General, u"-1e-99999999999999999999"_s,
-            u"1e-99999999999999999999"_s, -1);
-        row("general: long hexadecimal", Kind::General, u"0x10000000000000000"_s,
-            u"18446744073709551616"_s, 0);
-        row("general: longer negative first", Kind::General, u"-1.25"_s, u"-1.2"_s, -1);
-        row("version: rc before release", Kind::Version, u"1.0~rc1"_s, u"1.0"_s, -1);
-        row("version: suffix cut", Kind::Version, u"hello-8.txt"_s, u"hello-8.2.txt"_s, -1);
-        row("version: tar.gz suffix", Kind::Version, u"foo-1.tar.gz"_s, u"foo-1.2.tar.gz"_s, -1);
-        row("version: tilde suffix", Kind::Version, u"a.~1"_s, u"a"_s, 1);
-        row("version: dots first", Kind::Version, u".."_s, u".d3"_s, -1);
-        row("version: hidden by number", Kind::Version, u".d3"_s, u".d20"_s, -1);
-        row("version: letters before dots", Kind::Version, u"foo07.7z"_s, u"foo7a.7z"_s, 1);
-        row("version: empty first", Kind::Version, QString(), u"."_s, -1);
-        row("address: IPv4 before IPv6", Kind::Address, u"255.255.255.255"_s, u"::"_s, -1);
-        row("address: by bits", Kind::Address, u"10.0.0.9"_s, u"10.0.0.10 host"_s, -1);
-        row("address: without prefix first", Kind::Address, u"10.0.0.1"_s, u"10.0.0.1/0"_s, -1);
-        row("address: IPv6 forms", Kind::Address, u"::FFFF:1.2.3.4"_s, u"0:0::ffff:102:304"_s, 0);
-        row("address: sentence end", Kind::Address, u"fe80::1."_s, u"fe80::1%eth0"_s, 0);
+        QTest::addColumn<QString>("chain");
+        const auto row = [](const char *name, Kind kind, const char16_t *chain) {
+            QTest::newRow(name) << kind << QString::fromUtf16(chain);
+        };
+        row("size: by value", Kind::Size, u"1023K < 1M < 1.5M < 2M < 1.5 GB < 1.4 GiB");
+        row("size: equal counts", Kind::Size, u"1K = 1024 = 1024B = 1kib = 1.024 kB = 1.024KB x");
+        row("size: tiny fractions", Kind::Size, u"0.000000001TB = 1000B < 1000.0001");
+        row("size: negative", Kind::Size, u"-1K < -1000 < -0 = 0B < 1.5E = 1729382256910270464");
+        row("general: thousand", Kind::General, u"1e3 = 1000 = 1,000 = 0x3E8 = 1000.00 = +1E+3");
+        row("general: infinities and zero", Kind::General,
+            u"-inf = -Infinity < -1e999999 < -1 < -0 = 0 = 0e99 = -0x0 < 1e999999 < inf = +INF");
+        row("general: groups of three", Kind::General, u"1,0000 = 1,00 = 1 < 1,000.5 = 1000.5");
+        row("general: exponent without digits", Kind::General, u"2e = 2E+ = 2");
+        row("general: huge exponents", Kind::General,
+            u"-1e-99999999999999999999 < 1e-99999999999999999999 < 1e99999999999999999999 "
+            u"< 1e100000000000000000000 = 0.01e100000000000000000002");
+        row("general: long hexadecimal", Kind::General,
+            u"0xFFFFFFFFFFFFFFFF < 0x10000000000000000 = 18446744073709551616");
+        row("version: dots first", Kind::Version, u" < . < .. < .d3 < .d20 < a < a.~1");
+        row("version: release candidates", Kind::Version, u"1.0~rc1 < 1.0 < 1.0.1");
+        row("version: suffixes cut", Kind::Version,
+            u"foo-1.tar.gz < foo-1.2.tar.gz < hello-8.txt < hello-8.2.txt");
+        row("version: letters before dots", Kind::Version, u"foo7a.7z < foo07.7z");
+        row("address: by family, bits and prefix", Kind::Address,
+            u"10.0.0.9 < 10.0.0.10 host < 10.0.0.10/8 < 10.0.0.10/9 < 255.255.255.255 < :: < ::1 "
+            u"< ::ffff:1.2.3.4 = ::FFFF:102:304 = 0:0::ffff:1.2.3.4 < fe80::1. = fe80::1%eth0");
     }
 
     void examples()
     {
         QFETCH(Kind, kind);
-        QFETCH(QString, first);
-        QFETCH(QString, second);
-        QFETCH(int, order);
-        const Key a = keyOf(kind, first), b = keyOf(kind, second);
-        QVERIFY(a && b);
-        QCOMPARE(compareKeys(*a, *b), order);
-        QCOMPARE(compareKeys(*b, *a), -order);
+        QFETCH(QString, chain);
+        std::optional<std::vector<uchar>> previous;
+        for (const QString &group : chain.split(u" < "_s)) {
+            const QStringList members = group.split(u" = "_s);
+            const Key first = keyOf(kind, members.front());
+            QVERIFY2(first, qPrintable(members.front()));
+            if (previous)
+                QVERIFY2(compareKeys(*previous, *first) < 0, qPrintable(group));
+            for (const QString &member : members)
+                QVERIFY2(keyOf(kind, member) == first, qPrintable(member));
+            previous = first;
+        }
     }
 
     void noKey_data()
@@ -261,9 +232,7 @@ private slots:
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<QString>("part");
         QTest::newRow("size: no number") << Kind::Size << u"MB"_s;
-        QTest::newRow("size: a lone point") << Kind::Size << u". K"_s;
         QTest::newRow("general: nan") << Kind::General << u"nan"_s;
-        QTest::newRow("general: a word") << Kind::General << u"x1"_s;
         QTest::newRow("general: signs only") << Kind::General << u"+-1"_s;
         QTest::newRow("address: part too large") << Kind::Address << u"10.0.0.256"_s;
         QTest::newRow("address: three parts") << Kind::Address << u"1.2.3"_s;
@@ -272,7 +241,6 @@ private slots:
         QTest::newRow("address: two compressions") << Kind::Address << u"1::2::3"_s;
         QTest::newRow("address: group too long") << Kind::Address << u"::12345"_s;
         QTest::newRow("address: IPv4 prefix too long") << Kind::Address << u"1.2.3.4/33"_s;
-        QTest::newRow("address: IPv6 prefix too long") << Kind::Address << u"::1/129"_s;
         QTest::newRow("address: later in the part") << Kind::Address << u"host 1.2.3.4"_s;
     }
 
@@ -310,7 +278,7 @@ private slots:
                 value.exponent = -fraction;
                 values.append(value);
             }
-            checkPairs(Kind::Size, values, decimal);
+            checkWritten(Kind::Size, values, decimal);
         }
     }
 
@@ -318,7 +286,6 @@ private slots:
     {
         QRandomGenerator random(21);
         for (const QChar decimal : {QChar(u'.'), QChar(u',')}) {
-            const QChar separator = decimal == u'.' ? u',' : u'.';
             QList<Written> values;
             for (int n = 0; n < 600; ++n) {
                 Written value;
@@ -329,7 +296,6 @@ private slots:
                 value.value = (negative ? -1 : 1) * Wide(digits);
                 const QString sign = negative ? u"-"_s : random.bounded(4) ? QString() : u"+"_s;
                 const int notation = random.bounded(20);
-                const int shift = random.bounded(4);
                 if (notation == 0) {
                     value.infinity = negative ? -1 : 1;
                     value.text =
@@ -339,25 +305,26 @@ private slots:
                     for (int e = 0; e < value.exponent; ++e)
                         whole *= 10;
                     value.text = sign + u"0x"_s + randomCase(QString::number(whole, 16), random);
-                } else if (notation < 12) {
-                    value.text = sign + digitsWithPoint(digits, shift, decimal, random) +
-                                 (random.bounded(2) ? u"e"_s : u"E"_s) +
-                                 QString::number(value.exponent + shift);
-                } else if (value.exponent >= 0) {
+                } else if (notation < 12 || value.exponent < 0) {
+                    const int shift = notation < 12 ? random.bounded(4) : -value.exponent;
+                    value.text = sign + digitsWithPoint(digits, shift, decimal, random);
+                    if (value.exponent + shift != 0 || random.bounded(2))
+                        value.text += (random.bounded(2) ? u"e"_s : u"E"_s) +
+                                      QString::number(value.exponent + shift);
+                } else {
                     QString whole = QString::number(digits) + QString(value.exponent, u'0');
                     const bool grouped = random.bounded(2);
                     for (qsizetype at = whole.size() - 3; at > 0 && grouped; at -= 3)
-                        whole.insert(at, separator);
+                        whole.insert(at, decimal == u'.' ? u',' : u'.');
+                    const int zeros = random.bounded(3);
                     value.text =
-                        sign + whole + (shift ? decimal + QString(shift, u'0') : QString());
-                } else {
-                    value.text = sign + digitsWithPoint(digits, -value.exponent, decimal, random);
+                        sign + whole + (zeros ? decimal + QString(zeros, u'0') : QString());
                 }
                 value.text = QString(random.bounded(2), u' ') + value.text +
                              (random.bounded(2) ? u" kg"_s : QString());
                 values.append(value);
             }
-            checkPairs(Kind::General, values, decimal);
+            checkWritten(Kind::General, values, decimal);
         }
     }
 
@@ -373,65 +340,53 @@ private slots:
                 part += alphabet[random.bounded(alphabet.size())];
             parts.append(part);
         }
-        QList<std::vector<uchar>> keys;
-        for (const QString &part : parts)
-            keys.append(keyOf(Kind::Version, part).value());
-        for (qsizetype i = 0; i < parts.size(); ++i)
-            for (qsizetype j = 0; j < parts.size(); ++j)
-                if (compareKeys(keys[i], keys[j]) !=
-                    referenceVersionCompare(parts[i].toUtf8(), parts[j].toUtf8()))
-                    QFAIL(qPrintable(parts[i] + u" vs "_s + parts[j]));
+        checkPairs(Kind::Version, parts, u'.', [&](qsizetype i, qsizetype j) {
+            return referenceVersionCompare(parts[i].toUtf8(), parts[j].toUtf8());
+        });
     }
 
+    // The reference order of an address: its family, its bits by inet_pton,
+    // then 1 + its prefix if it has one.
     void addressesByBits()
     {
         QRandomGenerator random(23);
-        QList<Address> addresses;
+        QStringList texts;
+        QList<QByteArray> orders;
+        const auto byte = [&] {
+            return random.bounded(4) ? random.bounded(3) : random.bounded(256);
+        };
         for (int n = 0; n < 600; ++n) {
-            Address address;
-            const auto byte = [&] {
-                return uchar(random.bounded(4) ? random.bounded(3) : random.bounded(256));
-            };
+            int family = AF_INET6;
+            QString text;
             if (random.bounded(2)) {
-                for (int k = 0; k < 4; ++k)
-                    address.text +=
-                        (k ? u"."_s : QString()) + QString::number(address.bits[k] = byte());
+                family = AF_INET;
+                text = u"%1.%2.%3.%4"_s.arg(byte()).arg(byte()).arg(byte()).arg(byte());
+            } else if (random.bounded(2)) {
+                for (int k = 0; k < 8; ++k) // every group, with leading zeros
+                    text += (k ? u":"_s : QString()) + QString::number(byte() * 256 + byte(), 16)
+                                                           .rightJustified(random.bounded(5), u'0');
             } else {
-                address.family = AF_INET6;
-                for (uchar &b : address.bits)
-                    b = byte();
-                char text[INET6_ADDRSTRLEN];
-                inet_ntop(AF_INET6, address.bits.data(), text, sizeof text);
-                address.text = QString::fromLatin1(text);
-                if (random.bounded(2)) { // every group, with leading zeros
-                    address.text.clear();
-                    for (int k = 0; k < 8; ++k)
-                        address.text +=
-                            (k ? u":"_s : QString()) +
-                            QString::number(address.bits[2 * k] * 256 + address.bits[2 * k + 1], 16)
-                                .rightJustified(random.bounded(5), u'0');
-                }
-                address.text = randomCase(address.text, random);
-                std::array<uchar, 16> read{};
-                QVERIFY(inet_pton(AF_INET6, address.text.toLatin1().constData(), read.data()) == 1);
-                QCOMPARE(read, address.bits);
+                std::array<uchar, 16> bits;
+                for (uchar &b : bits)
+                    b = uchar(byte());
+                char written[INET6_ADDRSTRLEN];
+                text =
+                    QString::fromLatin1(inet_ntop(AF_INET6, bits.data(), written, sizeof written));
             }
-            if (random.bounded(2))
-                address.text += u"/"_s + QString::number(address.prefix = random.bounded(
-                                                             address.family == AF_INET ? 33 : 129));
-            address.text += random.bounded(2) ? u" host"_s : QString();
-            addresses.append(address);
+            text = randomCase(text, random);
+            QByteArray order(family == AF_INET ? 5 : 17, family == AF_INET ? '4' : '6');
+            QCOMPARE(inet_pton(family, text.toLatin1().constData(), order.data() + 1), 1);
+            if (random.bounded(2)) {
+                const int prefix = random.bounded(family == AF_INET ? 33 : 129);
+                text += u"/"_s + QString::number(prefix);
+                order += char(1 + prefix);
+            }
+            texts.append(text + (random.bounded(2) ? u" host"_s : QString()));
+            orders.append(order);
         }
-        QList<std::vector<uchar>> keys;
-        for (const Address &address : addresses) {
-            const Key key = keyOf(Kind::Address, address.text);
-            QVERIFY2(key, qPrintable(address.text));
-            keys.append(*key);
-        }
-        for (qsizetype i = 0; i < addresses.size(); ++i)
-            for (qsizetype j = 0; j < addresses.size(); ++j)
-                if (compareKeys(keys[i], keys[j]) != compareAddresses(addresses[i], addresses[j]))
-                    QFAIL(qPrintable(addresses[i].text + u" vs "_s + addresses[j].text));
+        checkPairs(Kind::Address, texts, u'.', [&](qsizetype i, qsizetype j) {
+            return orders[i] < orders[j] ? -1 : orders[j] < orders[i] ? 1 : 0;
+        });
     }
 };
 
