@@ -4,9 +4,16 @@ using namespace Qt::StringLiterals;
 
 UsedMembers usedMembers(const ChosenKey &key)
 {
-    return {key.part == KeyPart::Field, key.part == KeyPart::Characters,
-            key.part == KeyPart::Pattern, key.compare == KeyCompare::Dictionary,
-            key.compare == KeyCompare::Number};
+    const KeyCompare compare = key.compare;
+    return {key.part == KeyPart::Field,
+            key.part == KeyPart::Characters,
+            key.part == KeyPart::Pattern,
+            compare == KeyCompare::Dictionary || compare == KeyCompare::Month ||
+                compare == KeyCompare::Date,
+            compare == KeyCompare::Dictionary,
+            compare == KeyCompare::Number || compare == KeyCompare::Size ||
+                compare == KeyCompare::General,
+            compare == KeyCompare::Date};
 }
 
 ChosenKey withUnusedMembersCleared(const ChosenKey &key)
@@ -30,12 +37,14 @@ ChosenKey withUnusedMembersCleared(const ChosenKey &key)
         kept.pattern = key.pattern;
         kept.group = key.group;
     }
-    if (used.language) {
+    if (used.language)
         kept.locale = key.locale;
+    if (used.numbers)
         kept.numbers = key.numbers;
-    }
     if (used.decimal)
         kept.decimal = key.decimal;
+    if (used.format)
+        kept.format = key.format;
     return kept;
 }
 

@@ -24,6 +24,12 @@ enum class KeyCompare {
     Natural,      // digit runs by value
     Number,       // the part's leading number, with `decimal` as separator
     Length,       // the part's length in UTF-16 code units
+    Size,         // a number and a unit (K, KiB, kB...), by its value in bytes
+    General,      // a number in any common notation (exponents, hex, inf), exactly
+    Version,      // version order: digit runs by value, "~" before anything
+    Month,        // a month's name or abbreviation in `locale`
+    Date,         // a date and time, ISO 8601 or as `format` says
+    Address,      // an IPv4 or IPv6 address with an optional prefix length
 };
 
 struct ChosenKey
@@ -37,9 +43,10 @@ struct ChosenKey
     QString pattern;
     int group = 0;
     KeyCompare compare = KeyCompare::Text;
-    QString locale; // for Dictionary; empty: the user's language
+    QString locale; // for Dictionary, Month and Date; empty: the user's language
     bool numbers = false;
     QChar decimal = u'.';
+    QString format; // for Date, in Unicode's date-field letters; empty: ISO 8601
     bool descending = false;
     bool missingFirst = false;
 
@@ -66,8 +73,10 @@ struct UsedMembers
     bool field;      // field, delimiter, quotes
     bool characters; // from, to
     bool pattern;    // pattern, group
-    bool language;   // locale, numbers
+    bool language;   // locale
+    bool numbers;
     bool decimal;
+    bool format;
 };
 
 UsedMembers usedMembers(const ChosenKey &key);

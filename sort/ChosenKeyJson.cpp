@@ -20,13 +20,19 @@ constexpr std::array<std::pair<KeyPart, const char16_t *>, 4> PartNames{{
     {KeyPart::Characters, u"characters"},
     {KeyPart::Pattern, u"pattern"},
 }};
-constexpr std::array<std::pair<KeyCompare, const char16_t *>, 6> CompareNames{{
+constexpr std::array<std::pair<KeyCompare, const char16_t *>, 12> CompareNames{{
     {KeyCompare::Text, u"text"},
     {KeyCompare::IgnoringCase, u"ignoring-case"},
     {KeyCompare::Dictionary, u"dictionary"},
     {KeyCompare::Natural, u"natural"},
     {KeyCompare::Number, u"number"},
     {KeyCompare::Length, u"length"},
+    {KeyCompare::Size, u"size"},
+    {KeyCompare::General, u"general"},
+    {KeyCompare::Version, u"version"},
+    {KeyCompare::Month, u"month"},
+    {KeyCompare::Date, u"date"},
+    {KeyCompare::Address, u"address"},
 }};
 
 template <typename Enum, std::size_t N>
@@ -143,7 +149,7 @@ std::optional<ChosenKey> keyFromJson(const QJsonValue &value, int number, QStrin
     MemberReader reader(object, where, error);
     reader.allowOnly({"part"_L1, "field"_L1, "delimiter"_L1, "quotes"_L1, "from"_L1, "to"_L1,
                       "pattern"_L1, "group"_L1, "compare"_L1, "locale"_L1, "numbers"_L1,
-                      "decimal"_L1, "descending"_L1, "missing"_L1});
+                      "decimal"_L1, "format"_L1, "descending"_L1, "missing"_L1});
     ChosenKey key;
     reader.read("part"_L1, key.part, PartNames);
     reader.read("field"_L1, key.field);
@@ -162,6 +168,7 @@ std::optional<ChosenKey> keyFromJson(const QJsonValue &value, int number, QStrin
         reader.fail(u"\"decimal\" must be \".\" or \",\""_s);
     else if (reader.ok())
         key.decimal = decimal.front();
+    reader.read("format"_L1, key.format);
     reader.read("descending"_L1, key.descending);
     QString missing = u"last"_s;
     reader.read("missing"_L1, missing);
@@ -199,12 +206,14 @@ QByteArray toJson(const ChosenKeySet &set)
             object.insert(u"pattern"_s, key.pattern);
             object.insert(u"group"_s, key.group);
         }
-        if (used.language) {
+        if (used.language)
             object.insert(u"locale"_s, key.locale);
+        if (used.numbers)
             object.insert(u"numbers"_s, key.numbers);
-        }
         if (used.decimal)
             object.insert(u"decimal"_s, QString(key.decimal));
+        if (used.format)
+            object.insert(u"format"_s, key.format);
         keys.append(object);
     }
     const QJsonObject root{{u"keys"_s, keys}, {u"header"_s, set.header}, {u"unique"_s, set.unique}};

@@ -3,12 +3,14 @@
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
 #include "sort/BuiltKeySort.h"
+#include "sort/CalendarKeys.h"
 #include "sort/ChosenKeyProblems.h"
 #include "sort/Collation.h"
 #include "sort/FoldedCase.h"
 #include "sort/LeadingNumber.h"
 #include "sort/NaturalOrder.h"
 #include "sort/PartFinder.h"
+#include "sort/ValueKeys.h"
 
 #include <algorithm>
 #include <memory>
@@ -70,7 +72,7 @@ bool appendNumber(QStringView text, QChar decimal, std::vector<uchar> &out)
 
 // Builds the keys of several: each key's part is found by a finder of its
 // own and compared as its comparison says (dictionary keys by a collator of
-// their own).
+// their own, months and dates by readers of their own).
 class ChosenKeyBuilder final : public KeyBuilder
 {
 public:
@@ -81,6 +83,12 @@ public:
             m_collations.push_back(key.compare == KeyCompare::Dictionary
                                        ? std::make_unique<Collation>(key.locale, key.numbers)
                                        : nullptr);
+            m_months.push_back(key.compare == KeyCompare::Month
+                                   ? std::make_unique<MonthNames>(key.locale)
+                                   : nullptr);
+            m_dates.push_back(key.compare == KeyCompare::Date
+                                  ? std::make_unique<DateReader>(key.format, key.locale)
+                                  : nullptr);
         }
     }
 
@@ -161,6 +169,18 @@ private:
             for (int shift = 56; shift >= 0; shift -= 8)
                 m_part.push_back(uchar(quint64(text.size()) >> shift));
             return true;
+        case KeyCompare::Size:
+            return appendSizeKey(text, key.decimal, m_part);
+        case KeyCompare::General:
+            return appendGeneralNumberKey(text, key.decimal, m_part);
+        case KeyCompare::Version:
+            return appendVersionKey(text, m_part);
+        case KeyCompare::Month:
+            return m_months[k]->appendKey(text, m_part);
+        case KeyCompare::Date:
+            return m_dates[k]->appendKey(text, m_part);
+        case KeyCompare::Address:
+            return appendAddressKey(text, m_part);
         }
         return true;
     }
@@ -168,6 +188,8 @@ private:
     const ChosenKeySet &m_set;
     std::vector<std::unique_ptr<PartFinder>> m_finders;
     std::vector<std::unique_ptr<Collation>> m_collations;
+    std::vector<std::unique_ptr<MonthNames>> m_months;
+    std::vector<std::unique_ptr<DateReader>> m_dates;
     std::vector<uchar> m_part;     // one key's bytes, before escaping
     std::vector<char16_t> m_units; // the line's
     QString m_quoted;              // a quoted field's text

@@ -1,6 +1,7 @@
 #include "sort/ChosenKeyProblems.h"
 
 #include "sort/BoundedPattern.h"
+#include "sort/CalendarKeys.h"
 #include "sort/DictionaryOrder.h"
 
 #include <optional>
@@ -48,10 +49,15 @@ QList<KeyProblem> keyProblems(const ChosenKey &key, const BoundedPattern *patter
         break;
     }
     }
-    if (key.compare == KeyCompare::Dictionary && !isDictionaryLanguage(key.locale))
+    const UsedMembers used = usedMembers(key);
+    if (used.language && !isDictionaryLanguage(key.locale))
         add(KeyMember::Locale, u"Unknown language: "_s + quotedName(key.locale) + u'.');
-    if (key.compare == KeyCompare::Number && key.decimal != u'.' && key.decimal != u',')
+    if (used.decimal && key.decimal != u'.' && key.decimal != u',')
         add(KeyMember::Decimal, u"The decimal separator must be \".\" or \",\"."_s);
+    if (used.format && !key.format.isEmpty()) {
+        if (const QString problem = DateReader(key.format, key.locale).problem(); !problem.isEmpty())
+            add(KeyMember::Format, problem);
+    }
     return found;
 }
 

@@ -11,13 +11,13 @@ class BoundedPattern;
 // What is wrong with a key, for the dialog to show beside it: a field or
 // position below 1, an end before the start, an empty or longer delimiter, a
 // pattern that does not compile or a group it does not have, an unknown
-// language. Empty when the key is valid. A name the user gave shows in
+// language, a date format that cannot be read. Empty when the key is valid. A name the user gave shows in
 // double quotes, its control characters as \uXXXX.
 QStringList problems(const ChosenKey &key);
 
 // The same, each with the member it is about, so that the dialog can tie
 // the reason to the control that holds the member.
-enum class KeyMember { Field, Delimiter, From, To, Pattern, Group, Locale, Decimal };
+enum class KeyMember { Field, Delimiter, From, To, Pattern, Group, Locale, Decimal, Format };
 struct KeyProblem
 {
     KeyMember member;

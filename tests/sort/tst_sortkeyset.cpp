@@ -68,6 +68,8 @@ int comparePresent(const ChosenKey &key, const QString &a, const QString &b)
     }
     case KeyCompare::Length:
         return order(a.size() < b.size(), b.size() < a.size());
+    default: // the value keys: their own tests hold their plain references
+        break;
     }
     return 0;
 }
@@ -135,6 +137,8 @@ private slots:
     void findsParts();
     void sortsByKeys_data();
     void sortsByKeys();
+    void sortsByValueKeys_data();
+    void sortsByValueKeys();
     void agreesWithPlainComparison();
     void linesThatGaveUpCounted_data();
     void linesThatGaveUpCounted();
@@ -154,6 +158,12 @@ void tst_SortKeySet::json_data()
            R"json({"part":"pattern","pattern":"(\\d+)","group":1,"compare":"dictionary",)json"
            R"json("locale":"de","numbers":true}],"header":true,"unique":true})json"_ba
         << true;
+    QTest::newRow("the values' members")
+        << R"json({"keys":[{"compare":"date","format":"d MMM yyyy","locale":"fr"},)json"
+           R"json({"compare":"size","decimal":","},{"compare":"month","locale":"de"}]})json"_ba
+        << true;
+    QTest::newRow("a format as a number") << R"({"keys":[{"compare":"date","format":1}]})"_ba
+                                          << false;
     QTest::newRow("not JSON") << "{keys"_ba << false;
     QTest::newRow("a list at the top") << "[]"_ba << false;
     QTest::newRow("no key") << R"({"keys":[]})"_ba << false;
@@ -194,7 +204,13 @@ void tst_SortKeySet::unusedMembersCleared_data()
         {KeyCompare::Dictionary, "dictionary"},
         {KeyCompare::Natural, "natural"},
         {KeyCompare::Number, "number"},
-        {KeyCompare::Length, "length"}};
+        {KeyCompare::Length, "length"},
+        {KeyCompare::Size, "size"},
+        {KeyCompare::General, "general"},
+        {KeyCompare::Version, "version"},
+        {KeyCompare::Month, "month"},
+        {KeyCompare::Date, "date"},
+        {KeyCompare::Address, "address"}};
     for (const auto &[part, partName] : parts) {
         for (const auto &[compare, compareName] : compares) {
             // Every member away from its default.
@@ -210,6 +226,7 @@ void tst_SortKeySet::unusedMembersCleared_data()
                                 .locale = u"de"_s,
                                 .numbers = true,
                                 .decimal = u',',
+                                .format = u"dd.MM.yyyy"_s,
                                 .descending = true,
                                 .missingFirst = true};
             QTest::addRow("%s by %s", partName, compareName) << key;
@@ -243,6 +260,15 @@ void tst_SortKeySet::problemsShown_data()
     german.locale = u"de"_s;
     ChosenKey unknown = german;
     unknown.locale = u"xx_QQ"_s;
+    ChosenKey dates = comparing(ChosenKey{}, KeyCompare::Date);
+    dates.format = u"dd.MM.yyyy HH:mm"_s;
+    ChosenKey noYear = dates;
+    noYear.format = u"dd.MM"_s;
+    ChosenKey months = comparing(ChosenKey{}, KeyCompare::Month);
+    months.locale = u"xx_QQ"_s;
+    QTest::newRow("a date format") << dates << QString();
+    QTest::newRow("a date format without a year") << noYear << u"year"_s;
+    QTest::newRow("months of an unknown language") << months << u"Unknown language"_s;
     QTest::newRow("whole line") << ChosenKey{} << QString();
     QTest::newRow("German") << german << QString();
     QTest::newRow("unknown language") << unknown << u"Unknown language"_s;
@@ -387,6 +413,44 @@ void tst_SortKeySet::sortsByKeys_data()
         << ChosenKeySet{{fieldKey(1), fieldKey(2)}}
         << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
         << QStringList{u"a,1"_s, u"a\u0000,1"_s, u"a\u0000,2"_s};
+}
+
+// The value keys through the engine: each reads the part the key takes and
+// leaves the lines that do not read as its type without a key.
+void tst_SortKeySet::sortsByValueKeys_data()
+{
+    QTest::addColumn<ChosenKeySet>("set");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("expected");
+
+    const auto second = [](KeyCompare compare) {
+        return ChosenKeySet{{comparing(fieldKey(2, u"spaces"_s), compare)}};
+    };
+    QTest::newRow("sizes") << ChosenKeySet{{comparing(charactersKey(3, 0), KeyCompare::Size)}}
+                           << QStringList{u"a 2M"_s, u"b 1023K"_s, u"c 1.5 GB"_s, u"d -"_s,
+                                          u"e 1.4 GiB"_s, u"f 1.5M"_s}
+                           << QStringList{u"b 1023K"_s, u"f 1.5M"_s, u"a 2M"_s, u"c 1.5 GB"_s,
+                                          u"e 1.4 GiB"_s, u"d -"_s};
+    QTest::newRow("versions") << second(KeyCompare::Version)
+                              << QStringList{u"a 1.10"_s, u"b 1.0"_s, u"c 1.9"_s, u"d 1.0~rc1"_s}
+                              << QStringList{u"d 1.0~rc1"_s, u"b 1.0"_s, u"c 1.9"_s, u"a 1.10"_s};
+    ChosenKeySet dates{{comparing(fieldKey(2, u";"_s), KeyCompare::Date)}};
+    dates.keys[0].format = u"dd.MM.yyyy"_s;
+    QTest::newRow("dates in a format, one that does not exist")
+        << dates << QStringList{u"a;31.04.2024"_s, u"b;01.05.2024"_s, u"c;30.04.2024"_s}
+        << QStringList{u"c;30.04.2024"_s, u"b;01.05.2024"_s, u"a;31.04.2024"_s};
+}
+
+void tst_SortKeySet::sortsByValueKeys()
+{
+    QFETCH(ChosenKeySet, set);
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, expected);
+
+    QStringList sorted;
+    for (const qsizetype i : orderByKeys(lines, set))
+        sorted << lines[i];
+    QCOMPARE(sorted, expected);
 }
 
 void tst_SortKeySet::sortsByKeys()
