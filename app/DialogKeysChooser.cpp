@@ -31,6 +31,7 @@ std::optional<ChosenKeySet> DialogKeysChooser::chooseKeys(const QStringList &pre
     // the dialog with it.
     const QPointer<SortKeysDialog> dialog =
         new SortKeysDialog(lastKeys(), previewLines, m_parent, shortenedLines);
+    dialog->setClipboard(&m_clipboard);
     const int answer = dialog->exec();
     if (!dialog)
         return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class Clipboard;
 class QWidget;
 
 // The real "Sort Keys" dialog, over the main window once it is set. It starts
@@ -12,7 +13,8 @@ class QWidget;
 class DialogKeysChooser final : public SortKeysChooser
 {
 public:
-    DialogKeysChooser() = default;
+    // "Copy As Command" in the dialog puts its command on clipboard.
+    explicit DialogKeysChooser(Clipboard &clipboard) : m_clipboard(clipboard) {}
 
     void setParentWindow(QWidget *parent);
 
@@ -24,5 +26,6 @@ public:
     static ChosenKeySet lastKeys();
 
 private:
+    Clipboard &m_clipboard;
     QPointer<QWidget> m_parent;
 };

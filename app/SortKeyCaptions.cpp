@@ -55,6 +55,12 @@ constexpr SortKeyControlTexts ControlTexts[] = {
     {C::LanguageBox, u"languageBox", {}, u"&Language:"},
     {C::NumbersByValueBox, u"numbersByValueBox", u"Numbers by &value"},
     {C::DecimalBox, u"decimalBox", {}, u"Decimal &separator:"},
+    {C::DateFormatEdit,
+     u"dateFormatEdit",
+     u"ISO 8601 (2024-03-31T14:05)",
+     u"Date format:",
+     u"The date's fields in Unicode's letters: dd.MM.yyyy, MM/dd/yyyy HH:mm, d MMM yyyy. Empty "
+     u"for ISO 8601 dates and times."},
     {C::AscendingButton, u"ascendingButton", u"Ascend&ing"},
     {C::DescendingButton, u"descendingButton", u"&Descending"},
     {C::MissingLastButton, u"missingLastButton", u"after the ot&hers"},
@@ -64,6 +70,12 @@ constexpr SortKeyControlTexts ControlTexts[] = {
     {C::ProblemsLabel, u"problemsLabel"},
     {C::Preview, u"preview", {}, u"Preview:", {}, u"Preview"},
     {C::PreviewNote, u"previewNote"},
+    {C::CopyCommandButton,
+     u"copyCommandButton",
+     u"Copy As Command",
+     {},
+     u"Puts the command that sorts by these keys in a shell on the clipboard."},
+    {C::CopyNote, u"copyNote"},
     {C::Buttons, u"buttons"},
 };
 constexpr bool eachInItsPlace()
@@ -135,6 +147,19 @@ QString compareSummary(const ChosenKey &key)
         return key.decimal == u',' ? u"as number (decimal comma)"_s : u"as number"_s;
     case KeyCompare::Length:
         return u"by length"_s;
+    case KeyCompare::Size:
+        return key.decimal == u',' ? u"as size (decimal comma)"_s : u"as size"_s;
+    case KeyCompare::General:
+        return key.decimal == u',' ? u"as general number (decimal comma)"_s
+                                   : u"as general number"_s;
+    case KeyCompare::Version:
+        return u"as version"_s;
+    case KeyCompare::Month:
+        return key.locale.isEmpty() ? u"as month"_s : u"as month (%1)"_s.arg(key.locale);
+    case KeyCompare::Date:
+        return key.format.isEmpty() ? u"as date"_s : u"as date (%1)"_s.arg(key.format);
+    case KeyCompare::Address:
+        return u"as address"_s;
     }
     return {};
 }

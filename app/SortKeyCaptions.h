@@ -31,6 +31,7 @@ enum class SortKeyControl {
     LanguageBox,
     NumbersByValueBox,
     DecimalBox,
+    DateFormatEdit,
     AscendingButton,
     DescendingButton,
     MissingLastButton,
@@ -40,6 +41,8 @@ enum class SortKeyControl {
     ProblemsLabel,
     Preview,     // each text block's user state is the index of its preview line
     PreviewNote, // what the preview shows, or why it waits
+    CopyCommandButton,
+    CopyNote, // whether the command reached the clipboard
     Buttons,
 };
 
@@ -95,6 +98,12 @@ inline constexpr SortKeyChoice<KeyCompare> CompareChoices[] = {
     {KeyCompare::Natural, u"Natural (numbers in the text by value)"},
     {KeyCompare::Number, u"Number"},
     {KeyCompare::Length, u"Length"},
+    {KeyCompare::Size, u"Size (4.2G, 10 MiB, 512 kB)"},
+    {KeyCompare::General, u"Number in any notation (1e-3, 0x1F, 1,000.5)"},
+    {KeyCompare::Version, u"Version (1.10.2 after 1.9)"},
+    {KeyCompare::Month, u"Month name"},
+    {KeyCompare::Date, u"Date and time"},
+    {KeyCompare::Address, u"IP address"},
 };
 
 // The rows of the delimiter box; after them comes the row that takes the

@@ -132,6 +132,10 @@ void SortKeyEditor::buildControls()
         m_decimalBox->addItem(choice.caption.toString(), QChar(choice.value));
     form->addRow(label(m_decimalBox, C::DecimalBox), m_decimalBox);
 
+    m_dateFormatEdit = newControl<QLineEdit>(C::DateFormatEdit);
+    m_dateFormatEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    form->addRow(label(m_dateFormatEdit, C::DateFormatEdit), m_dateFormatEdit);
+
     m_ascendingButton = newControl<QRadioButton>(C::AscendingButton);
     m_descendingButton = newControl<QRadioButton>(C::DescendingButton);
     form->addRow(OrderRowLabel.toString(), buttonPair(m_ascendingButton, m_descendingButton));
@@ -175,7 +179,7 @@ void SortKeyEditor::connectControls()
         connect(box, &QComboBox::currentIndexChanged, this, &SortKeyEditor::edited);
     for (QSpinBox *box : {m_fieldBox, m_fromBox, m_toBox, m_patternGroupBox})
         connect(box, &QSpinBox::valueChanged, this, &SortKeyEditor::edited);
-    for (QLineEdit *edit : {m_delimiterCharacterEdit, m_patternEdit})
+    for (QLineEdit *edit : {m_delimiterCharacterEdit, m_patternEdit, m_dateFormatEdit})
         connect(edit, &QLineEdit::textChanged, this, &SortKeyEditor::edited);
     for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{
              m_quotesBox, m_numbersByValueBox, m_descendingButton, m_missingFirstButton})
@@ -197,6 +201,7 @@ QList<QWidget *> SortKeyEditor::controlsInTabOrder() const
             m_languageBox,
             m_numbersByValueBox,
             m_decimalBox,
+            m_dateFormatEdit,
             m_ascendingButton,
             m_descendingButton,
             m_missingLastButton,
@@ -228,6 +233,7 @@ void SortKeyEditor::showKey(int number, const ChosenKey &key)
     m_languageBox->setCurrentIndex(m_languageBox->findData(key.locale));
     m_numbersByValueBox->setChecked(key.numbers);
     m_decimalBox->setCurrentIndex(std::max(m_decimalBox->findData(key.decimal), 0));
+    m_dateFormatEdit->setText(key.format);
     (key.descending ? m_descendingButton : m_ascendingButton)->setChecked(true);
     (key.missingFirst ? m_missingFirstButton : m_missingLastButton)->setChecked(true);
     m_loading = false;
@@ -255,6 +261,7 @@ void SortKeyEditor::showProblems(const QList<KeyProblem> &problems)
         {KeyMember::Group, m_patternGroupBox},
         {KeyMember::Locale, m_languageBox},
         {KeyMember::Decimal, m_decimalBox},
+        {KeyMember::Format, m_dateFormatEdit},
     };
     for (const auto &[member, control] : controls) {
         QStringList about;
@@ -291,6 +298,7 @@ ChosenKey SortKeyEditor::key() const
     key.locale = m_languageBox->currentData().toString();
     key.numbers = m_numbersByValueBox->isChecked();
     key.decimal = m_decimalBox->currentData().toChar();
+    key.format = m_dateFormatEdit->text();
     key.descending = m_descendingButton->isChecked();
     key.missingFirst = m_missingFirstButton->isChecked();
     return withUnusedMembersCleared(key);
@@ -299,7 +307,7 @@ ChosenKey SortKeyEditor::key() const
 void SortKeyEditor::enableControlsInUse()
 {
     const KeyPart part = currentEnum<KeyPart>(m_partBox);
-    const KeyCompare compare = currentEnum<KeyCompare>(m_compareBox);
+    const UsedMembers used = usedMembers(key());
     const bool field = part == KeyPart::Field;
     setEnabledWithLabel(m_fieldBox, field);
     setEnabledWithLabel(m_delimiterBox, field);
@@ -310,9 +318,13 @@ void SortKeyEditor::enableControlsInUse()
     setEnabledWithLabel(m_toBox, part == KeyPart::Characters);
     setEnabledWithLabel(m_patternEdit, part == KeyPart::Pattern);
     setEnabledWithLabel(m_patternGroupBox, part == KeyPart::Pattern);
-    setEnabledWithLabel(m_languageBox, compare == KeyCompare::Dictionary);
-    setEnabledWithLabel(m_numbersByValueBox, compare == KeyCompare::Dictionary);
-    setEnabledWithLabel(m_decimalBox, compare == KeyCompare::Number);
+    setEnabledWithLabel(m_languageBox, used.language);
+    setEnabledWithLabel(m_numbersByValueBox, used.numbers);
+    setEnabledWithLabel(m_decimalBox, used.decimal);
+    // Only dates read a format: the row shows for them alone.
+    m_dateFormatEdit->setVisible(used.format);
+    if (QLabel *label = m_labels.value(m_dateFormatEdit))
+        label->setVisible(used.format);
 }
 
 void SortKeyEditor::setEnabledWithLabel(QWidget *control, bool enabled)

@@ -68,6 +68,7 @@ private:
     QComboBox *m_languageBox = nullptr;
     QCheckBox *m_numbersByValueBox = nullptr;
     QComboBox *m_decimalBox = nullptr;
+    QLineEdit *m_dateFormatEdit = nullptr;
     QRadioButton *m_ascendingButton = nullptr;
     QRadioButton *m_descendingButton = nullptr;
     QRadioButton *m_missingLastButton = nullptr;

@@ -2,7 +2,9 @@
 
 #include "app/SortKeyEditor.h"
 #include "app/SortKeyListModel.h"
+#include "app/SortCommand.h"
 #include "app/SortKeyPreview.h"
+#include "export/Clipboard.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -126,8 +128,15 @@ void SortKeysDialog::buildControls(const QStringList &previewLines, qsizetype sh
     m_validityNote->setPalette(warning);
     m_buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     applyTexts(m_buttons, C::Buttons);
+    m_copyCommandButton = newControl<QPushButton>(C::CopyCommandButton);
+    m_copyCommandButton->setAutoDefault(false);
+    m_buttons->addButton(m_copyCommandButton, QDialogButtonBox::ActionRole);
+    m_copyCommandButton->hide(); // until there is a clipboard to copy to
+    m_copyNote = newControl<QLabel>(C::CopyNote);
+    m_copyNote->setTextFormat(Qt::PlainText);
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(m_validityNote, 1);
+    bottom->addWidget(m_copyNote);
     bottom->addWidget(m_buttons);
 
     auto *layout = new QVBoxLayout(this);
@@ -146,7 +155,8 @@ void SortKeysDialog::setTabOrderOfControls()
 {
     QList<QWidget *> order{m_keyList,        m_addButton, m_removeButton, m_moveUpButton,
                            m_moveDownButton, m_headerBox, m_uniqueBox};
-    order << m_editor->controlsInTabOrder() << m_preview << m_buttons->button(QDialogButtonBox::Ok)
+    order << m_editor->controlsInTabOrder() << m_preview << m_copyCommandButton
+          << m_buttons->button(QDialogButtonBox::Ok)
           << m_buttons->button(QDialogButtonBox::Cancel);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -173,6 +183,22 @@ void SortKeysDialog::connectControls()
             accept();
     });
     connect(m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(m_copyCommandButton, &QPushButton::clicked, this, &SortKeysDialog::copyAsCommand);
+}
+
+void SortKeysDialog::setClipboard(Clipboard *clipboard)
+{
+    m_clipboard = clipboard;
+    m_copyCommandButton->setVisible(clipboard);
+}
+
+void SortKeysDialog::copyAsCommand()
+{
+    if (!m_clipboard || !m_model->allValid())
+        return;
+    m_copyNote->setText(m_clipboard->setText(sortCommandFor(keys()))
+                            ? u"The command is on the clipboard."_s
+                            : u"The clipboard is in use by another program."_s);
 }
 
 void SortKeysDialog::selectKey(int row)
@@ -229,6 +255,7 @@ void SortKeysDialog::keyEdited(const ChosenKey &key)
 
 void SortKeysDialog::keysChanged()
 {
+    m_copyNote->clear();
     showValidity();
     m_preview->setKeys(keys(), m_model->allValid());
 }
@@ -244,4 +271,5 @@ void SortKeysDialog::showValidity()
     else
         m_validityNote->setText(u"Keys %1 need fixes before OK."_s.arg(numberList(invalidKeys)));
     m_buttons->button(QDialogButtonBox::Ok)->setEnabled(invalidKeys.isEmpty());
+    m_copyCommandButton->setEnabled(invalidKeys.isEmpty());
 }

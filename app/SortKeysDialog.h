@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class Clipboard;
 class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
@@ -37,6 +38,10 @@ public:
     // not use have their defaults.
     ChosenKeySet keys() const;
 
+    // Where "Copy As Command" puts the command for the keys; without one the
+    // button is hidden.
+    void setClipboard(Clipboard *clipboard);
+
 private:
     void buildControls(const QStringList &previewLines, qsizetype shortenedLines);
     void setTabOrderOfControls();
@@ -49,6 +54,7 @@ private:
     void keyEdited(const ChosenKey &key);
     void keysChanged();
     void showValidity();
+    void copyAsCommand();
 
     SortKeyListModel *m_model = nullptr;
     int m_current = 0;
@@ -66,4 +72,7 @@ private:
     QLabel *m_previewNote = nullptr;
     QLabel *m_validityNote = nullptr;
     QDialogButtonBox *m_buttons = nullptr;
+    QPushButton *m_copyCommandButton = nullptr;
+    QLabel *m_copyNote = nullptr;
+    Clipboard *m_clipboard = nullptr;
 };

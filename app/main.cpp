@@ -48,7 +48,7 @@ int main(int argc, char *argv[])
     QtDialogs dialogs;
     SystemClipboard clipboard;
     const std::unique_ptr<SpreadsheetAutomation> spreadsheet = XlsxSpreadsheet::forThisDesktop();
-    DialogKeysChooser keysChooser;
+    DialogKeysChooser keysChooser(clipboard);
     DialogFilterChooser filterChooser;
     MainWindow window(
         {dialogs, clipboard, *spreadsheet, keysChooser, filterChooser, programFolder()});

@@ -6,6 +6,7 @@
 #include "sort/ChosenKeyOrder.h"
 #include "sort/ChosenKeyProblems.h"
 #include "support/KeySpecs.h"
+#include "support/MemoryClipboard.h"
 #include "support/WindowFixture.h"
 
 #include <QAbstractButton>
@@ -159,6 +160,8 @@ private slots:
     void reasonsReadWithTheirControls();
     void listTellsOnlyChangedItems_data();
     void listTellsOnlyChangedItems();
+    void copyAsCommand_data();
+    void copyAsCommand();
     void chooser_data();
     void chooser();
 };
@@ -200,6 +203,14 @@ void tst_SortKeysDialog::keyboardEntry_data()
     QTest::newRow("typed delimiter with quotes, moved up")
         << u"a; p=Fi; m=Oth; Tab; =:; q; u"_s << typedDelimiter
         << u"1. Field 1 (:, quoted) as text"_s;
+
+    ChosenKeySet dates;
+    dates.keys = {ChosenKey{}};
+    dates.keys[0].compare = KeyCompare::Date;
+    dates.keys[0].format = u"dd.MM.yyyy"_s;
+    // The format's row shows for dates alone, after the language.
+    QTest::newRow("dates in a format") << u"c=Dat; Tab; Tab; =dd.MM.yyyy"_s << dates
+                                       << u"1. Whole line as date (dd.MM.yyyy)"_s;
 
     ChosenKeySet removed;
     removed.keys = {fieldKey(2, u";"_s)};
@@ -459,6 +470,48 @@ void tst_SortKeysDialog::listTellsOnlyChangedItems()
     QCOMPARE(shown, items);
 }
 
+void tst_SortKeysDialog::copyAsCommand_data()
+{
+    QTest::addColumn<ChosenKeySet>("keys");
+    QTest::addColumn<int>("busyAttempts");
+    QTest::addColumn<QString>("clipboard"); // null: the button cannot be pressed
+    QTest::addColumn<QString>("note");
+
+    ChosenKeySet quoted{{patternKey(u"it's (\\d+)"_s, 1)}};
+    quoted.keys[0].compare = KeyCompare::Size;
+    QTest::newRow("a quote in a pattern")
+        << quoted << 0
+        << uR"(tarnveil --sort 28 --keys '{"header":false,"keys":[{"compare":"size","decimal":".",)"
+           uR"("descending":false,"group":1,"missing":"last","part":"pattern",)"
+           uR"x("pattern":"it'\''s (\\d+)"}],"unique":false}')x"_s
+        << u"The command is on the clipboard."_s;
+    QTest::newRow("clipboard in use") << ChosenKeySet{} << 1 << QString()
+                                      << u"The clipboard is in use by another program."_s;
+    QTest::newRow("invalid keys") << ChosenKeySet{{fieldKey(0)}} << 0 << QString() << QString();
+}
+
+// "Copy As Command" puts the command for the keys as they stand on the
+// clipboard, quoted for a POSIX shell, and says whether it got there.
+void tst_SortKeysDialog::copyAsCommand()
+{
+    QFETCH(ChosenKeySet, keys);
+    QFETCH(int, busyAttempts);
+    QFETCH(QString, clipboard);
+    QFETCH(QString, note);
+
+    SortKeysDialog dialog(keys, EntryLines, nullptr);
+    auto *button = find<QPushButton>(dialog, Control::CopyCommandButton);
+    QVERIFY(button->isHidden());
+    MemoryClipboard memory;
+    memory.busyAttempts = busyAttempts;
+    dialog.setClipboard(&memory);
+    QVERIFY(!button->isHidden());
+    QCOMPARE(button->isEnabled(), isValid(keys));
+    button->click();
+    QCOMPARE(memory.text.value_or(QString()), clipboard);
+    QCOMPARE(find<QLabel>(dialog, Control::CopyNote)->text(), note);
+}
+
 void tst_SortKeysDialog::chooser_data()
 {
     QTest::addColumn<QString>("stored"); // null: nothing stored
@@ -499,7 +552,8 @@ void tst_SortKeysDialog::chooser()
 
     if (!stored.isNull())
         settings().setValue(u"Tarnveil/"_s + sortKeysSettingsKey(), stored);
-    DialogKeysChooser chooser;
+    MemoryClipboard clipboard;
+    DialogKeysChooser chooser(clipboard);
     ChosenKeySet openedWith;
     answerDialog(script, accept, &openedWith);
     const std::optional<ChosenKeySet> answer = chooser.chooseKeys(EntryLines, 0);
@@ -515,7 +569,7 @@ void tst_SortKeysDialog::chooser()
 
     // The next dialog starts from them.
     answerDialog(QString(), false, &openedWith);
-    QVERIFY(!DialogKeysChooser().chooseKeys(EntryLines, 0));
+    QVERIFY(!DialogKeysChooser(clipboard).chooseKeys(EntryLines, 0));
     QCOMPARE(openedWith, chosen);
 }
 
