@@ -76,7 +76,8 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     const qsizetype count = lines.size();
     if (count > MaxIndex)
         throw Failure::outOfMemory();
-    makeBuilder(); // keys that cannot be built fail before anything runs
+    // Keys that cannot be built fail before anything runs.
+    const bool wholeAtOnce = makeBuilder()->keysAreShort();
     // With a header the other lines are sorted as a list of their own.
     const qsizetype first = header && count > 0 ? 1 : 0;
     LineRefs others;
@@ -93,16 +94,29 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     // Until the whole keys are built, an entry's offset holds the marks of
     // the patterns that gave up while its head was built.
     WorkArray<Entry> entries(n);
+    WorkArray<const uchar *> keys(n);
+    KeyStore stores[2];
+    qsizetype gaveUpTied[2] = {0, 0};
+    constexpr std::size_t Whole = std::numeric_limits<std::size_t>::max();
     inBackgroundHalves(
-        n, progress, [&](int, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
+        n, progress, [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
             const std::unique_ptr<KeyBuilder> builder = makeBuilder();
             std::vector<uchar> head;
             for (qsizetype i = from; i < to && !stop; ++i) {
                 head.clear();
                 GaveUpMask gaveUp = 0;
-                builder->appendKey(keyed[i], head, 8, gaveUp);
-                entries[i] = Entry{packPlainBytes(head.data(), std::min<qsizetype>(head.size(), 8)),
-                                   quint32(i), gaveUp};
+                builder->appendKey(keyed[i], head, wholeAtOnce ? Whole : 8, gaveUp);
+                const quint64 packed =
+                    packPlainBytes(head.data(), std::min<qsizetype>(head.size(), 8));
+                if (!wholeAtOnce) {
+                    entries[i] = Entry{packed, quint32(i), gaveUp};
+                    continue;
+                }
+                if (qsizetype(head.size()) > MaxIndex)
+                    throw Failure::outOfMemory();
+                keys[i] = stores[half].add(head);
+                gaveUpTied[half] += gaveUp != 0 ? 1 : 0;
+                entries[i] = Entry{packed, quint32(i), quint32(head.size())};
             }
         });
     const std::vector<qsizetype> oneSegment{n};
@@ -113,7 +127,7 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     // count once the whole keys are built.
     std::vector<qsizetype> tied;
     qsizetype gaveUpUntied = 0;
-    {
+    if (!wholeAtOnce) {
         YieldPacer yield(progress, YieldPacer::SortItems);
         for (qsizetype k = 0; k < n; ++k) {
             if ((k > 0 && entries[k].head == entries[k - 1].head) ||
@@ -124,10 +138,6 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
             yield();
         }
     }
-    WorkArray<const uchar *> keys(n);
-    KeyStore stores[2];
-    qsizetype gaveUpTied[2] = {0, 0};
-    constexpr std::size_t Whole = std::numeric_limits<std::size_t>::max();
     inBackgroundHalves(qsizetype(tied.size()), progress,
                        [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
                            const std::unique_ptr<KeyBuilder> builder = makeBuilder();

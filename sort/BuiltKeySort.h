@@ -30,6 +30,11 @@ public:
     // the line, and matches no key that is marked already.
     virtual void appendKey(const LineRef &line, std::vector<uchar> &out, std::size_t limit,
                            GaveUpMask &gaveUp) = 0;
+
+    // Keys that are short next to their lines (numbers, sizes, dates): most
+    // lines would tie on their heads and build their keys a second time, so
+    // they are built whole at once.
+    virtual bool keysAreShort() const { return false; }
 };
 
 using KeyBuilderMaker = std::function<std::unique_ptr<KeyBuilder>()>;

@@ -140,6 +140,24 @@ public:
         }
     }
 
+    bool keysAreShort() const override
+    {
+        return std::all_of(m_set.keys.begin(), m_set.keys.end(), [](const ChosenKey &key) {
+            switch (key.compare) {
+            case KeyCompare::Number:
+            case KeyCompare::Length:
+            case KeyCompare::Size:
+            case KeyCompare::General:
+            case KeyCompare::Month:
+            case KeyCompare::Date:
+            case KeyCompare::Address:
+                return true;
+            default: // texts and their keys grow with the line
+                return false;
+            }
+        });
+    }
+
 private:
     // Appends the bytes of one key's part, at least limit of them where the
     // key is longer: false when the part has no such key (a number key
