@@ -51,6 +51,16 @@ char16_t *writeUnits(std::string_view bytes, char16_t *out)
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = p + bytes.size();
     while (p < end) {
+        // Runs of ASCII, the most of most lines, eight bytes at a time.
+        quint64 word;
+        while (end - p >= 8 && (std::memcpy(&word, p, 8), (word & HighBits) == 0)) {
+            for (int k = 0; k < 8; ++k)
+                out[k] = p[k];
+            out += 8;
+            p += 8;
+        }
+        if (p == end)
+            break;
         const unsigned char b = *p;
         if (b < 0x80) {
             *out++ = b;
