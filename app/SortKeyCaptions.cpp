@@ -55,10 +55,7 @@ constexpr SortKeyControlTexts ControlTexts[] = {
     {C::LanguageBox, u"languageBox", {}, u"&Language:"},
     {C::NumbersByValueBox, u"numbersByValueBox", u"Numbers by &value"},
     {C::DecimalBox, u"decimalBox", {}, u"Decimal &separator:"},
-    {C::DateFormatEdit,
-     u"dateFormatEdit",
-     u"ISO 8601 (2024-03-31T14:05)",
-     u"Date format:",
+    {C::DateFormatEdit, u"dateFormatEdit", u"ISO 8601 (2024-03-31T14:05)", u"Date format:",
      u"The date's fields in Unicode's letters: dd.MM.yyyy, MM/dd/yyyy HH:mm, d MMM yyyy. Empty "
      u"for ISO 8601 dates and times."},
     {C::AscendingButton, u"ascendingButton", u"Ascend&ing"},

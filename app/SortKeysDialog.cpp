@@ -1,8 +1,8 @@
 #include "app/SortKeysDialog.h"
 
+#include "app/SortCommand.h"
 #include "app/SortKeyEditor.h"
 #include "app/SortKeyListModel.h"
-#include "app/SortCommand.h"
 #include "app/SortKeyPreview.h"
 #include "export/Clipboard.h"
 
@@ -156,8 +156,7 @@ void SortKeysDialog::setTabOrderOfControls()
     QList<QWidget *> order{m_keyList,        m_addButton, m_removeButton, m_moveUpButton,
                            m_moveDownButton, m_headerBox, m_uniqueBox};
     order << m_editor->controlsInTabOrder() << m_preview << m_copyCommandButton
-          << m_buttons->button(QDialogButtonBox::Ok)
-          << m_buttons->button(QDialogButtonBox::Cancel);
+          << m_buttons->button(QDialogButtonBox::Ok) << m_buttons->button(QDialogButtonBox::Cancel);
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

@@ -98,27 +98,27 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     KeyStore stores[2];
     qsizetype gaveUpTied[2] = {0, 0};
     constexpr std::size_t Whole = std::numeric_limits<std::size_t>::max();
-    inBackgroundHalves(
-        n, progress, [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
-            const std::unique_ptr<KeyBuilder> builder = makeBuilder();
-            std::vector<uchar> head;
-            for (qsizetype i = from; i < to && !stop; ++i) {
-                head.clear();
-                GaveUpMask gaveUp = 0;
-                builder->appendKey(keyed[i], head, wholeAtOnce ? Whole : 8, gaveUp);
-                const quint64 packed =
-                    packPlainBytes(head.data(), std::min<qsizetype>(head.size(), 8));
-                if (!wholeAtOnce) {
-                    entries[i] = Entry{packed, quint32(i), gaveUp};
-                    continue;
-                }
-                if (qsizetype(head.size()) > MaxIndex)
-                    throw Failure::outOfMemory();
-                keys[i] = stores[half].add(head);
-                gaveUpTied[half] += gaveUp != 0 ? 1 : 0;
-                entries[i] = Entry{packed, quint32(i), quint32(head.size())};
-            }
-        });
+    inBackgroundHalves(n, progress,
+                       [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
+                           const std::unique_ptr<KeyBuilder> builder = makeBuilder();
+                           std::vector<uchar> head;
+                           for (qsizetype i = from; i < to && !stop; ++i) {
+                               head.clear();
+                               GaveUpMask gaveUp = 0;
+                               builder->appendKey(keyed[i], head, wholeAtOnce ? Whole : 8, gaveUp);
+                               const quint64 packed =
+                                   packPlainBytes(head.data(), std::min<qsizetype>(head.size(), 8));
+                               if (!wholeAtOnce) {
+                                   entries[i] = Entry{packed, quint32(i), gaveUp};
+                                   continue;
+                               }
+                               if (qsizetype(head.size()) > MaxIndex)
+                                   throw Failure::outOfMemory();
+                               keys[i] = stores[half].add(head);
+                               gaveUpTied[half] += gaveUp != 0 ? 1 : 0;
+                               entries[i] = Entry{packed, quint32(i), quint32(head.size())};
+                           }
+                       });
     const std::vector<qsizetype> oneSegment{n};
     MergeSorter(entries, oneSegment, HeadLess{}).sort(progress);
 

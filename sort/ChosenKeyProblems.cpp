@@ -55,7 +55,8 @@ QList<KeyProblem> keyProblems(const ChosenKey &key, const BoundedPattern *patter
     if (used.decimal && key.decimal != u'.' && key.decimal != u',')
         add(KeyMember::Decimal, u"The decimal separator must be \".\" or \",\"."_s);
     if (used.format && !key.format.isEmpty()) {
-        if (const QString problem = DateReader(key.format, key.locale).problem(); !problem.isEmpty())
+        if (const QString problem = DateReader(key.format, key.locale).problem();
+            !problem.isEmpty())
             add(KeyMember::Format, problem);
     }
     return found;

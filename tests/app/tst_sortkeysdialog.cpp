@@ -209,8 +209,8 @@ void tst_SortKeysDialog::keyboardEntry_data()
     dates.keys[0].compare = KeyCompare::Date;
     dates.keys[0].format = u"dd.MM.yyyy"_s;
     // The format's row shows for dates alone, after the language.
-    QTest::newRow("dates in a format") << u"c=Dat; Tab; Tab; =dd.MM.yyyy"_s << dates
-                                       << u"1. Whole line as date (dd.MM.yyyy)"_s;
+    QTest::newRow("dates in a format")
+        << u"c=Dat; Tab; Tab; =dd.MM.yyyy"_s << dates << u"1. Whole line as date (dd.MM.yyyy)"_s;
 
     ChosenKeySet removed;
     removed.keys = {fieldKey(2, u";"_s)};
@@ -485,8 +485,8 @@ void tst_SortKeysDialog::copyAsCommand_data()
            uR"("descending":false,"group":1,"missing":"last","part":"pattern",)"
            uR"x("pattern":"it'\''s (\\d+)"}],"unique":false}')x"_s
         << u"The command is on the clipboard."_s;
-    QTest::newRow("clipboard in use") << ChosenKeySet{} << 1 << QString()
-                                      << u"The clipboard is in use by another program."_s;
+    QTest::newRow("clipboard in use")
+        << ChosenKeySet{} << 1 << QString() << u"The clipboard is in use by another program."_s;
     QTest::newRow("invalid keys") << ChosenKeySet{{fieldKey(0)}} << 0 << QString() << QString();
 }
 

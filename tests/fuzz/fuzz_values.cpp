@@ -45,15 +45,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString input = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const qsizetype lineFeed = input.indexOf(u'\n');
     const QString format = lineFeed < 0 ? QString() : input.left(lineFeed);
-    const QStringView part = lineFeed < 0 ? QStringView(input) : QStringView(input).sliced(lineFeed + 1);
+    const QStringView part =
+        lineFeed < 0 ? QStringView(input) : QStringView(input).sliced(lineFeed + 1);
 
     static const MonthNames english(QStringLiteral("en"));
     static const MonthNames german(QStringLiteral("de"));
     static const DateReader iso(QString(), QStringLiteral("en"));
     for (const QChar decimal : {QChar(u'.'), QChar(u',')}) {
-        checkKey("size", [&](std::vector<uchar> &out) { return appendSizeKey(part, decimal, out); });
-        checkKey("general",
-                 [&](std::vector<uchar> &out) { return appendGeneralNumberKey(part, decimal, out); });
+        checkKey("size",
+                 [&](std::vector<uchar> &out) { return appendSizeKey(part, decimal, out); });
+        checkKey("general", [&](std::vector<uchar> &out) {
+            return appendGeneralNumberKey(part, decimal, out);
+        });
     }
     checkKey("version", [&](std::vector<uchar> &out) { return appendVersionKey(part, out); });
     checkKey("address", [&](std::vector<uchar> &out) { return appendAddressKey(part, out); });
