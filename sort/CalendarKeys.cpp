@@ -1,5 +1,7 @@
 #include "sort/CalendarKeys.h"
 
+#include "sort/DictionaryOrder.h"
+
 #include <unicode/dtfmtsym.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
@@ -91,17 +93,8 @@ std::unique_ptr<Symbols> symbolsOf(const QString &locale)
 
 QString userCalendarLanguage()
 {
-    QString name;
-    for (const char *variable : {"LC_ALL", "LC_TIME", "LANG"}) {
-        name = qEnvironmentVariable(variable);
-        if (!name.isEmpty())
-            break;
-    }
-    // "de_DE.UTF-8@euro": the language and country only.
-    name = name.section(u'.', 0, 0).section(u'@', 0, 0);
-    if (name.isEmpty() || name == "C"_L1 || name == "POSIX"_L1)
-        return u"en"_s;
-    return name;
+    const QString name = environmentLanguage("LC_TIME");
+    return name.isEmpty() ? u"en"_s : name;
 }
 
 CalendarNames CalendarNames::forLocale(const QString &locale)

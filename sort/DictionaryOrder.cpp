@@ -49,17 +49,22 @@ bool isDictionaryLanguage(const QString &name)
     return name.isEmpty() || languages.contains(name);
 }
 
-QString userDictionaryLanguage()
+QString environmentLanguage(const char *category)
 {
     QString name;
-    for (const char *variable : {"LC_ALL", "LC_COLLATE", "LANG"}) {
+    for (const char *variable : {"LC_ALL", category, "LANG"}) {
         name = qEnvironmentVariable(variable);
         if (!name.isEmpty())
             break;
     }
-    // "de_DE.UTF-8@euro": the language and country only.
     name = name.section(u'.', 0, 0).section(u'@', 0, 0);
-    if (name == "C"_L1 || name == "POSIX"_L1)
+    return name == "C"_L1 || name == "POSIX"_L1 ? QString() : name;
+}
+
+QString userDictionaryLanguage()
+{
+    const QString name = environmentLanguage("LC_COLLATE");
+    if (name.isEmpty())
         return {};
     if (isDictionaryLanguage(name))
         return name;

@@ -13,6 +13,10 @@
 // or LANG ("" for the root rules when that is C or POSIX or not offered).
 QStringList dictionaryLanguages();
 QString userDictionaryLanguage();
+// The language and country the environment sets for a category (its
+// variable, e.g. "LC_TIME"; LC_ALL first, LANG last): "de_DE" of
+// "de_DE.UTF-8@euro"; empty for C, POSIX or none.
+QString environmentLanguage(const char *category);
 bool isDictionaryLanguage(const QString &name);
 
 // ICU collation for language (a name of dictionaryLanguages(); "" for the

@@ -137,8 +137,6 @@ private slots:
     void findsParts();
     void sortsByKeys_data();
     void sortsByKeys();
-    void sortsByValueKeys_data();
-    void sortsByValueKeys();
     void agreesWithPlainComparison();
     void linesThatGaveUpCounted_data();
     void linesThatGaveUpCounted();
@@ -162,8 +160,8 @@ void tst_SortKeySet::json_data()
         << R"json({"keys":[{"compare":"date","format":"d MMM yyyy","locale":"fr"},)json"
            R"json({"compare":"size","decimal":","},{"compare":"month","locale":"de"}]})json"_ba
         << true;
-    QTest::newRow("a format as a number") << R"({"keys":[{"compare":"date","format":1}]})"_ba
-                                          << false;
+    QTest::newRow("a format as a number")
+        << R"({"keys":[{"compare":"date","format":1}]})"_ba << false;
     QTest::newRow("not JSON") << "{keys"_ba << false;
     QTest::newRow("a list at the top") << "[]"_ba << false;
     QTest::newRow("no key") << R"({"keys":[]})"_ba << false;
@@ -413,24 +411,15 @@ void tst_SortKeySet::sortsByKeys_data()
         << ChosenKeySet{{fieldKey(1), fieldKey(2)}}
         << QStringList{u"a\u0000,2"_s, u"a,1"_s, u"a\u0000,1"_s}
         << QStringList{u"a,1"_s, u"a\u0000,1"_s, u"a\u0000,2"_s};
-}
-
-// The value keys through the engine: each reads the part the key takes and
-// leaves the lines that do not read as its type without a key.
-void tst_SortKeySet::sortsByValueKeys_data()
-{
-    QTest::addColumn<ChosenKeySet>("set");
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<QStringList>("expected");
-
+    // The value keys, each reading the part its key takes.
     const auto second = [](KeyCompare compare) {
         return ChosenKeySet{{comparing(fieldKey(2, u"spaces"_s), compare)}};
     };
     QTest::newRow("sizes") << ChosenKeySet{{comparing(charactersKey(3, 0), KeyCompare::Size)}}
-                           << QStringList{u"a 2M"_s, u"b 1023K"_s, u"c 1.5 GB"_s, u"d -"_s,
-                                          u"e 1.4 GiB"_s, u"f 1.5M"_s}
-                           << QStringList{u"b 1023K"_s, u"f 1.5M"_s, u"a 2M"_s, u"c 1.5 GB"_s,
-                                          u"e 1.4 GiB"_s, u"d -"_s};
+                           << QStringList{u"a 2M"_s, u"b 1023K"_s,   u"c 1.5 GB"_s,
+                                          u"d -"_s,  u"e 1.4 GiB"_s, u"f 1.5M"_s}
+                           << QStringList{u"b 1023K"_s,  u"f 1.5M"_s,    u"a 2M"_s,
+                                          u"c 1.5 GB"_s, u"e 1.4 GiB"_s, u"d -"_s};
     QTest::newRow("versions") << second(KeyCompare::Version)
                               << QStringList{u"a 1.10"_s, u"b 1.0"_s, u"c 1.9"_s, u"d 1.0~rc1"_s}
                               << QStringList{u"d 1.0~rc1"_s, u"b 1.0"_s, u"c 1.9"_s, u"a 1.10"_s};
@@ -439,18 +428,6 @@ void tst_SortKeySet::sortsByValueKeys_data()
     QTest::newRow("dates in a format, one that does not exist")
         << dates << QStringList{u"a;31.04.2024"_s, u"b;01.05.2024"_s, u"c;30.04.2024"_s}
         << QStringList{u"c;30.04.2024"_s, u"b;01.05.2024"_s, u"a;31.04.2024"_s};
-}
-
-void tst_SortKeySet::sortsByValueKeys()
-{
-    QFETCH(ChosenKeySet, set);
-    QFETCH(QStringList, lines);
-    QFETCH(QStringList, expected);
-
-    QStringList sorted;
-    for (const qsizetype i : orderByKeys(lines, set))
-        sorted << lines[i];
-    QCOMPARE(sorted, expected);
 }
 
 void tst_SortKeySet::sortsByKeys()
@@ -463,7 +440,10 @@ void tst_SortKeySet::sortsByKeys()
     for (const qsizetype i : orderByKeys(lines, set))
         sorted << lines[i];
     QCOMPARE(sorted, expected);
-    QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
+    // The value keys have their plain references in their own tests.
+    if (std::all_of(set.keys.begin(), set.keys.end(),
+                    [](const ChosenKey &key) { return key.compare <= KeyCompare::Length; }))
+        QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
 }
 
 // Random keys on random lines: the order the engine's key bytes give is the
