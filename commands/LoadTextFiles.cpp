@@ -6,6 +6,7 @@
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
 #include "core/Progress.h"
+#include "core/Yielding.h"
 #include "lists/RowModel.h"
 #include "lists/TextLoader.h"
 
@@ -23,10 +24,13 @@ using Step = LoadTextFilesStep;
 void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &paths)
 {
     BusyStatus status(ctx);
+    const YieldingRows yielding(ctx.content, &status);
     const auto load = [&](const QString &path) {
         if (path == standardInputArgument()) {
-            const LoadedText loaded = loadStream(STDIN_FILENO, u"standard input"_s, &status);
+            LoadedText loaded = loadStream(STDIN_FILENO, u"standard input"_s, &status);
             ctx.content.append(loaded.block, loaded.spans);
+            if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
+                dropInBackground(std::move(loaded.spans));
             return;
         }
         appendTextFile(ctx.content, path, ctx.dialogs, ctx.shortTitle, &status);

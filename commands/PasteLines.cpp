@@ -5,6 +5,7 @@
 #include "commands/ExternalNames.h"
 #include "commands/WindowPointer.h"
 #include "core/ErrorTrap.h"
+#include "core/Yielding.h"
 #include "export/Clipboard.h"
 #include "lists/RowModel.h"
 #include "lists/TextLoader.h"
@@ -22,10 +23,13 @@ using Step = PasteLinesStep;
 void appendLines(CommandContext &ctx, ErrorTrap &trap, QString text, const QString &source)
 {
     BusyStatus status(ctx);
+    const YieldingRows yielding(ctx.content, &status);
     trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
     trap.run(Step::AppendLines, [&] {
-        const LoadedText loaded = loadText(std::move(text), source, &status);
+        LoadedText loaded = loadText(std::move(text), source, &status);
         ctx.content.append(loaded.block, loaded.spans);
+        if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
+            dropInBackground(std::move(loaded.spans));
     });
     trap.run(Step::RestorePointer, [&] {
         ctx.pointer.set(WindowPointer::Shape::Default);

@@ -1,5 +1,6 @@
 #include "commands/StartSorting.h"
 
+#include "commands/BusyStatus.h"
 #include "commands/CommandContext.h"
 #include "commands/ExternalNames.h"
 #include "commands/LineFilterChooser.h"
@@ -10,6 +11,7 @@
 #include "core/Files.h"
 #include "core/NumberText.h"
 #include "core/Utf8Text.h"
+#include "core/Yielding.h"
 #include "lists/RowModel.h"
 #include "sort/ChosenKeyOrder.h"
 #include "sort/LineFilters.h"
@@ -308,7 +310,14 @@ void startSorting(CommandContext &ctx)
             ctx.status.setPosition(static_cast<double>(lines.size() - 1) / ctx.content.count() *
                                    100);
     });
-    trap.run(Step::AppendResults, [&] { ctx.results.append(content.blocks, lines); });
+    trap.run(Step::AppendResults, [&] {
+        BusyStatus busy(ctx);
+        const YieldingRows yielding(ctx.results, &busy);
+        ctx.results.append(content.blocks, lines);
+    });
+    // Ten million line references take a while to give back.
+    if (lines.size() >= RowModel::RowsFreedAside)
+        dropInBackground(std::move(content));
 
     trap.run(Step::RestorePointer, [&] { ctx.pointer.set(WindowPointer::Shape::Default); });
     trap.run(Step::RestorePosition, [&] { ctx.status.setPosition(0); });

@@ -7,6 +7,15 @@
 #include <system_error>
 #include <thread>
 
+void dropInBackground(std::shared_ptr<void> held)
+{
+    try {
+        std::thread([held = std::move(held)]() mutable { held.reset(); }).detach();
+    } catch (const std::system_error &) {
+        // The lambda that held it is gone already: it went here.
+    }
+}
+
 struct BackgroundWork::State
 {
     std::mutex mutex;

@@ -7,6 +7,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 // The one throttle between a long loop and Progress::yield(): the loop counts
 // its units of work, and every `every` units one yield is passed on (the
@@ -40,6 +41,15 @@ private:
     qsizetype m_every;
     qsizetype m_done = 0;
 };
+
+// Destroys what it is handed on a thread of its own: giving hundreds of
+// megabytes back to the system page by page would hold the window. Without a
+// thread to be had it goes here.
+void dropInBackground(std::shared_ptr<void> held);
+template <typename T> void dropInBackground(T &&thing) requires(!std::is_lvalue_reference_v<T>)
+{
+    dropInBackground(std::shared_ptr<void>(std::make_shared<T>(std::move(thing))));
+}
 
 // A piece of work on a thread of its own, which the starting thread can wait
 // for while it keeps yielding to the event loop. The destructor waits for

@@ -1,8 +1,11 @@
 #include "lists/RowHistory.h"
 
+#include "core/Yielding.h"
+
 #include <QSet>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include <sys/sysinfo.h>
@@ -14,7 +17,31 @@ bool holds(const std::vector<const RowModel *> &lists, const RowModel *list)
     return std::find(lists.begin(), lists.end(), list) != lists.end();
 }
 
+// Steps that keep this much alive are freed on a thread of their own.
+constexpr qsizetype BytesFreedAside = qsizetype(64) << 20;
+
 } // namespace
+
+template <typename Steps> void RowHistory::letGo(Steps &&steps)
+{
+    qsizetype bytes = 0;
+    const auto add = [&bytes](const Step &step) {
+        for (const Change &change : step.changes) {
+            bytes += change.change.recordBytes();
+            for (const QByteArray *block : change.change.removed.blockTexts())
+                bytes += block->size();
+        }
+    };
+    if constexpr (std::is_same_v<std::remove_cvref_t<Steps>, Step>) {
+        add(steps);
+    } else {
+        for (const Step &step : steps)
+            add(step);
+    }
+    // The blocks may be held elsewhere too; then freeing aside costs a thread.
+    if (bytes >= BytesFreedAside)
+        dropInBackground(std::move(steps));
+}
 
 RowHistory::RowHistory(qsizetype memoryLimit) : m_memoryLimit(memoryLimit) {}
 
@@ -80,7 +107,8 @@ void RowHistory::record(RowModel &list, RowChange &&change)
         return;
     }
     // Whatever was undone cannot be done again on rows that changed since.
-    m_undone.clear();
+    if (!m_undone.empty())
+        letGo(std::exchange(m_undone, {}));
     auto into = std::find_if(m_open.begin(), m_open.end(), [&list](const OpenStep &open) {
         return holds(open.changedLists, &list);
     });
@@ -143,8 +171,8 @@ void RowHistory::revert(Step &step)
 
 void RowHistory::forget()
 {
-    m_done.clear();
-    m_undone.clear();
+    letGo(std::exchange(m_done, {}));
+    letGo(std::exchange(m_undone, {}));
 }
 
 qsizetype RowHistory::heldBytes() const
@@ -171,10 +199,12 @@ void RowHistory::limit(bool newestDone)
 {
     const auto dropOldest = [&] {
         if (m_done.size() > (newestDone ? 1u : 0u)) {
+            letGo(std::move(m_done.front()));
             m_done.erase(m_done.begin());
             return true;
         }
         if (m_undone.size() > (newestDone ? 0u : 1u)) {
+            letGo(std::move(m_undone.front()));
             m_undone.erase(m_undone.begin());
             return true;
         }

@@ -84,6 +84,9 @@ private:
     // newest: the back of m_done, or of m_undone after an undo.
     void limit(bool newestDone);
     void listGone(const RowModel *list);
+    // Steps that leave the history: those that keep much memory alive go
+    // to a thread of their own to be freed, the others here.
+    template <typename Steps> void letGo(Steps &&steps);
 
     qsizetype m_memoryLimit;
     std::vector<OpenStep> m_open;

@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "core/Utf8Text.h"
+#include "core/Yielding.h"
 #include "lists/ShownText.h"
 
 #include <algorithm>
@@ -103,123 +104,6 @@ quint32 RowModel::slotFor(const TextBlock &block)
     return slot;
 }
 
-// Room is made before the rows are announced, so a failure leaves the list as
-// it was; the insertion itself cannot fail.
-void RowModel::makeRoom(qsizetype size)
-{
-    checkRoomFor(size);
-    const size_t total = m_rows.size() + size_t(size);
-    if (total > m_rows.capacity())
-        m_rows.reserve(std::max(total, m_rows.capacity() * 2));
-    if (total > m_checked.capacity())
-        m_checked.reserve(std::max(total, m_checked.capacity() * 2));
-}
-
-void RowModel::beginBatch(qsizetype size)
-{
-    const int first = count();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(size) - 1);
-}
-
-void RowModel::endBatch(qsizetype size)
-{
-    m_checked.resize(m_rows.size(), m_checkable);
-    endInsertRows();
-    tell(RowChange::rowsInserted(count() - int(size), int(size)));
-}
-
-void RowModel::append(const QString &text)
-{
-    append(QStringList{text});
-}
-
-void RowModel::append(const QStringList &texts)
-{
-    if (texts.isEmpty())
-        return;
-    qsizetype total = 0;
-    for (const QString &text : texts)
-        total += text.size() * 3;
-    QByteArray joined(total, Qt::Uninitialized);
-    std::vector<RowSpan> spans;
-    spans.reserve(size_t(texts.size()));
-    char *out = joined.data();
-    for (const QString &text : texts) {
-        char *const end = Utf8::appendUnits(text, out);
-        spans.push_back(RowSpan{out - joined.constData(), end - out});
-        out = end;
-    }
-    joined.truncate(out - joined.constData());
-    append(std::make_shared<const QByteArray>(std::move(joined)), spans);
-}
-
-void RowModel::append(const TextBlock &block, const std::vector<RowSpan> &spans)
-{
-    if (spans.empty())
-        return;
-    emit aboutToChange();
-    for (const RowSpan &span : spans) {
-        if (span.size > qsizetype(std::numeric_limits<quint32>::max()) || span.offset > MaxOffset)
-            throw Failure::outOfMemory();
-    }
-    makeRoom(qsizetype(spans.size()));
-    const quint32 slot = slotFor(block);
-    beginBatch(qsizetype(spans.size()));
-    for (const RowSpan &span : spans)
-        m_rows.push_back(Row{slot, quint32(span.size), span.offset});
-    m_blocks[slot].rows += qsizetype(spans.size());
-    endBatch(qsizetype(spans.size()));
-}
-
-void RowModel::append(const std::vector<TextBlock> &blocks, const LineRefs &lines)
-{
-    if (lines.size() == 0)
-        return;
-    emit aboutToChange();
-    // Room and slots first: nothing may fail once the rows are announced.
-    makeRoom(lines.size());
-    std::vector<quint32> slotOf(blocks.size(), std::numeric_limits<quint32>::max());
-    for (const LineRef &line : lines) {
-        if (slotOf[line.id] == std::numeric_limits<quint32>::max())
-            slotOf[line.id] = slotFor(blocks[line.id]);
-    }
-    beginBatch(lines.size());
-    for (const LineRef &line : lines) {
-        const quint32 slot = slotOf[line.id];
-        const char *start = blocks[line.id]->constData();
-        m_rows.push_back(Row{slot, quint32(line.length), qsizetype(line.bytes - start)});
-        ++m_blocks[slot].rows;
-    }
-    endBatch(lines.size());
-}
-
-void RowModel::appendChecked(const RowModel &from)
-{
-    const qsizetype size = from.checkedCount();
-    if (size == 0)
-        return;
-    emit aboutToChange();
-    // Room and slots first: nothing may fail once the rows are announced.
-    makeRoom(size);
-    std::vector<quint32> slotOf(from.m_blocks.size(), std::numeric_limits<quint32>::max());
-    for (size_t i = 0; i < from.m_rows.size(); ++i) {
-        const quint32 theirs = from.m_rows[i].slot();
-        if (from.m_checked[i] && slotOf[theirs] == std::numeric_limits<quint32>::max())
-            slotOf[theirs] = slotFor(from.m_blocks[theirs].block);
-    }
-    beginBatch(size);
-    const size_t rows = from.m_rows.size(); // from may be this list
-    for (size_t i = 0; i < rows; ++i) {
-        if (!from.m_checked[i])
-            continue;
-        Row row = from.m_rows[i];
-        row.setSlot(slotOf[row.slot()]);
-        m_rows.push_back(row);
-        ++m_blocks[row.slot()].rows;
-    }
-    endBatch(size);
-}
-
 LineRef RowModel::lineRef(int index) const
 {
     const Row &row = m_rows.at(static_cast<size_t>(index));
@@ -246,10 +130,11 @@ void RowModel::removeAt(int index)
 void RowModel::clear()
 {
     const int rows = count();
-    // Without a recorder to keep them, the rows go here.
     TakenRows taken = takeRows(0, rows, true);
-    if (rows > 0)
+    if (rows > 0 && m_recorder)
         tell(RowChange::rowsRemoved(0, std::move(taken)));
+    else if (rows >= RowModel::RowsFreedAside)
+        dropInBackground(std::move(taken)); // without a recorder to keep them
 }
 
 int RowModel::rowCount(const QModelIndex &parent) const

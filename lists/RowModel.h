@@ -26,6 +26,7 @@ struct RowSpan
     qsizetype size;
 };
 
+class Progress;
 class RowChangeRecorder;
 struct RowChange;
 
@@ -86,6 +87,13 @@ public:
     // Rows taken out of a list with their check marks and the blocks they
     // point into; moving them costs nothing, however many there are.
     class TakenRows;
+    // Storage of this many rows or more is freed on a thread of its own.
+    static constexpr qsizetype RowsFreedAside = qsizetype(1) << 20;
+    // While set, appending many rows yields to progress between slices (the
+    // rows go in at once when they are all built, and a change of the list
+    // meanwhile starts the building again); null for none.
+    void setProgress(Progress *progress) { m_progress = progress; }
+    Progress *progress() const { return m_progress; }
     // Told of every later change to the rows or their check marks; null for
     // none. The recorder outlives the list or is unset first.
     void setRecorder(RowChangeRecorder *recorder) { m_recorder = recorder; }
@@ -146,12 +154,16 @@ private:
         qsizetype rows = 0; // rows of this list in the block
     };
 
+    class SlotPlan;
+    // Appends more rows, which fill(plan, rows, from, to) pushes onto rows
+    // (rows [from, to) of the batch, their slots from the plan). Gives false,
+    // with nothing appended, when this list or source (rows read by fill)
+    // changed during a yield: the caller starts again.
+    template <typename Fill>
+    bool appendRows(qsizetype more, const RowModel *source, const Fill &fill);
     void checkRoomFor(qsizetype more) const;
     void allChecksChanged();
     quint32 slotFor(const TextBlock &block);
-    void makeRoom(qsizetype size);
-    void beginBatch(qsizetype size);
-    void endBatch(qsizetype size);
     void tell(RowChange &&change);
     // Takes count rows from at on, announced as removed rows or, for all rows
     // and asReset, as one reset (then the storage moves, nothing is copied).
@@ -167,6 +179,26 @@ private:
     QString m_header;
     bool m_checkable;
     RowChangeRecorder *m_recorder = nullptr;
+    Progress *m_progress = nullptr;
+    // Counts the changes of the rows and their blocks (not of check marks).
+    quint64 m_generation = 0;
+};
+
+// The list's long changes yield to progress for as long as it lives.
+class YieldingRows final
+{
+public:
+    YieldingRows(RowModel &list, Progress *progress) : m_list(list), m_before(list.progress())
+    {
+        list.setProgress(progress);
+    }
+    ~YieldingRows() { m_list.setProgress(m_before); }
+    YieldingRows(const YieldingRows &) = delete;
+    YieldingRows &operator=(const YieldingRows &) = delete;
+
+private:
+    RowModel &m_list;
+    Progress *m_before;
 };
 
 class RowModel::TakenRows

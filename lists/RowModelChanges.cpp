@@ -90,6 +90,7 @@ RowModel::TakenRows RowModel::takeRows(int at, int count, bool asReset)
         taken.m_blocks = std::exchange(m_blocks, {});
         taken.m_slotOfBlock = std::exchange(m_slotOfBlock, {});
         taken.m_freeSlots = std::exchange(m_freeSlots, {});
+        ++m_generation;
         endResetModel();
         return taken;
     }
@@ -131,6 +132,7 @@ RowModel::TakenRows RowModel::takeRows(int at, int count, bool asReset)
     }
     m_rows.erase(first, first + count);
     m_checked.erase(m_checked.begin() + at, m_checked.begin() + at + count);
+    ++m_generation;
     endRemoveRows();
     return taken;
 }
@@ -148,6 +150,7 @@ void RowModel::putRows(int at, TakenRows &&taken)
         m_blocks = std::move(taken.m_blocks);
         m_slotOfBlock = std::move(taken.m_slotOfBlock);
         m_freeSlots = std::move(taken.m_freeSlots);
+        ++m_generation;
         endInsertRows();
         return;
     }
@@ -170,6 +173,7 @@ void RowModel::putRows(int at, TakenRows &&taken)
     }
     m_rows.insert(m_rows.begin() + at, taken.m_rows.begin(), taken.m_rows.end());
     m_checked.insert(m_checked.begin() + at, taken.m_checked.begin(), taken.m_checked.end());
+    ++m_generation;
     endInsertRows();
     taken = TakenRows();
 }

@@ -1,4 +1,7 @@
+#include "core/Failure.h"
+#include "lists/RowHistory.h"
 #include "lists/RowModel.h"
+#include "support/RecordingProgress.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -14,6 +17,8 @@ class tst_RowModelAppend : public QObject
 private slots:
     void takesTheTexts_data();
     void takesTheTexts();
+    void yieldsWhileBuilding_data();
+    void yieldsWhileBuilding();
 };
 
 void tst_RowModelAppend::takesTheTexts_data()
@@ -50,6 +55,81 @@ void tst_RowModelAppend::takesTheTexts()
     }
     if (sharedBatch)
         QCOMPARE(keep, expected);
+}
+
+void tst_RowModelAppend::yieldsWhileBuilding_data()
+{
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<bool>("ofCheckedRows");
+    QTest::addColumn<QStringList>("before"); // the list's rows in front of the batch
+    QTest::newRow("nothing") << u"nothing"_s << false << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("a row removed") << u"remove"_s << false << QStringList{u"b"_s};
+    QTest::newRow("the list cleared") << u"clear"_s << false << QStringList();
+    QTest::newRow("a box unticked") << u"untick"_s << false << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("a source box unticked")
+        << u"untick source"_s << true << QStringList{u"a"_s, u"b"_s};
+    QTest::newRow("the window closed") << u"close"_s << false << QStringList{u"a"_s, u"b"_s};
+}
+
+// A batch larger than a slice yields while it is built; a change of the list
+// meanwhile starts the building again, and the batch still goes in as one
+// insertion, one step to undo.
+void tst_RowModelAppend::yieldsWhileBuilding()
+{
+    QFETCH(QString, meanwhile);
+    QFETCH(bool, ofCheckedRows);
+    QFETCH(QStringList, before);
+
+    QStringList batch;
+    for (int i = 0; i < 40000; ++i)
+        batch.append(u"row %1"_s.arg(i));
+    RowModel source(true);
+    source.append(batch);
+    RowModel model(true);
+    model.append(QStringList{u"a"_s, u"b"_s});
+    RowHistory history;
+    history.watch(model);
+    QAbstractItemModelTester tester(&model);
+    RecordingProgress progress;
+    progress.closeAt = meanwhile == u"close" ? 1 : -1;
+    progress.onYield = [&](int yield) {
+        if (yield != 1)
+            return;
+        if (meanwhile == u"remove")
+            model.removeAt(0);
+        else if (meanwhile == u"clear")
+            model.clear();
+        else if (meanwhile == u"untick")
+            model.setChecked(1, false);
+        else if (meanwhile == u"untick source")
+            source.setChecked(0, false);
+    };
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    {
+        const YieldingRows yielding(model, &progress);
+        const RecordedStep step(&history, u"Append"_s);
+        if (meanwhile == u"close")
+            QVERIFY_THROWS_EXCEPTION(CommandAborted, model.append(batch));
+        else if (ofCheckedRows)
+            model.appendChecked(source);
+        else
+            model.append(batch);
+    }
+
+    QVERIFY(progress.yields > (meanwhile == u"close" ? 0 : 1));
+    const QStringList rows = meanwhile == u"close" ? before : before + batch;
+    QCOMPARE(inserted.count(), meanwhile == u"close" ? 0 : 1);
+    QCOMPARE(model.count(), rows.size());
+    for (int i = 0; i < model.count(); ++i) {
+        QCOMPARE(model.text(i), rows[i]);
+        QCOMPARE(model.isChecked(i), !(meanwhile == u"untick" && i == 1));
+    }
+    // The step undoes what happened in it: the batch and the change meanwhile.
+    if (meanwhile != u"close")
+        QVERIFY(history.undo());
+    QCOMPARE(model.count(), 2);
+    QCOMPARE(model.text(0), u"a"_s);
+    QVERIFY(model.isChecked(1));
 }
 
 QTEST_GUILESS_MAIN(tst_RowModelAppend)
