@@ -6,8 +6,13 @@
 #include "core/Yielding.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace RowSplitting {
 
@@ -21,17 +26,121 @@ bool blank(const char *begin, const char *end)
 // The pieces of one line's work. Each goes a piece at a time; between
 // pieces the meter is told where the split is (from first on).
 
-// The next line feed in [p, end), or null.
-const char *nextLineFeed(const char *p, const char *end, const char *first, LoadMeter &meter)
+// Where the line feeds, carriage returns and bytes from 0x80 up are among
+// up to 64 bytes: bit i for byte i.
+struct BlockMasks
 {
-    while (end - p > LoadPiece) {
-        if (const void *found = std::memchr(p, '\n', size_t(LoadPiece)))
-            return static_cast<const char *>(found);
-        p += LoadPiece;
-        meter.pace(p - first);
+    quint64 lineFeeds = 0;
+    quint64 carriageReturns = 0;
+    quint64 high = 0;
+};
+
+constexpr qsizetype BlockSize = 64;
+
+BlockMasks masksOf(const char *p, qsizetype size)
+{
+    BlockMasks masks;
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = uchar(p[i]);
+        const quint64 bit = quint64(1) << i;
+        if (b == '\n')
+            masks.lineFeeds |= bit;
+        else if (b == '\r')
+            masks.carriageReturns |= bit;
+        else if (b >= 0x80)
+            masks.high |= bit;
     }
-    return static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+    return masks;
 }
+
+BlockMasks masksOfBlock(const char *p)
+{
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    BlockMasks masks;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * part));
+        const auto bits = [&](__m128i lanes) {
+            return quint64(uint(_mm_movemask_epi8(lanes)) & 0xFFFFu) << (16 * part);
+        };
+        masks.lineFeeds |= bits(_mm_cmpeq_epi8(bytes, lineFeed));
+        masks.carriageReturns |= bits(_mm_cmpeq_epi8(bytes, carriageReturn));
+        masks.high |= bits(bytes); // the sign bit of each byte
+    }
+    return masks;
+#else
+    return masksOf(p, BlockSize);
+#endif
+}
+
+// The lines of a text, found 64 bytes at a time, each told with whether it
+// holds a carriage return or a byte from 0x80 up: most lines need neither a
+// second look for carriage returns nor the UTF-8 check. It reads each byte
+// once, ahead of the split, which only ever writes before the line it is on.
+class LineScan final
+{
+public:
+    struct Line
+    {
+        const char *lineFeed; // null for the last line, which has none
+        bool carriageReturn;
+        bool high;
+    };
+
+    LineScan(const char *first, qsizetype from, qsizetype size)
+        : m_first(first), m_block(from), m_size(size)
+    {
+        load();
+    }
+
+    // The line that starts at p, the byte after the line feed given last
+    // (or where the scan began). A long line paces the meter.
+    Line next(const char *p, LoadMeter &meter)
+    {
+        bool carriageReturn = false;
+        bool high = false;
+        qsizetype paced = p - m_first;
+        for (;;) {
+            if (m_masks.lineFeeds != 0) {
+                const int at = std::countr_zero(m_masks.lineFeeds);
+                const quint64 before = (quint64(1) << at) - 1;
+                const quint64 after = ~(before | (quint64(1) << at));
+                carriageReturn |= (m_masks.carriageReturns & before) != 0;
+                high |= (m_masks.high & before) != 0;
+                m_masks.lineFeeds &= after;
+                m_masks.carriageReturns &= after;
+                m_masks.high &= after;
+                return {m_first + m_block + at, carriageReturn, high};
+            }
+            carriageReturn |= m_masks.carriageReturns != 0;
+            high |= m_masks.high != 0;
+            m_block += BlockSize;
+            if (m_block >= m_size) {
+                m_block = m_size;
+                m_masks = {};
+                return {nullptr, carriageReturn, high};
+            }
+            if (m_block - paced >= LoadPiece) {
+                paced = m_block;
+                meter.pace(m_block);
+            }
+            load();
+        }
+    }
+
+private:
+    void load()
+    {
+        m_masks = m_size - m_block >= BlockSize ? masksOfBlock(m_first + m_block)
+                                                : masksOf(m_first + m_block, m_size - m_block);
+    }
+
+    const char *m_first;
+    qsizetype m_block; // where the block of m_masks starts
+    qsizetype m_size;
+    BlockMasks m_masks;
+};
 
 // Whether [p, end) is strict UTF-8; pieces end between characters.
 bool isUtf8(const char *p, const char *end, const char *first, LoadMeter &meter)
@@ -129,13 +238,15 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
             checker.reset();
         }
     };
+    LineScan scan(first, p - first, end - first);
     for (;;) {
         meter.split(p - first);
-        const char *const lineFeed = nextLineFeed(p, end, first, meter);
+        const LineScan::Line line = scan.next(p, meter);
+        const char *const lineFeed = line.lineFeed;
         const char *const lineEnd = lineFeed ? lineFeed : end;
         if (check && p >= checkedFrom)
             checkerDone();
-        if (check) {
+        if (check && line.high) { // ASCII is UTF-8
             const bool utf8 = p >= checkedFrom
                                   ? checkedUpTo >= reinterpret_cast<const uchar *>(lineEnd)
                                   : isUtf8(p, lineEnd, first, meter);
@@ -147,22 +258,22 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
                 return std::nullopt;
             }
         }
-        const char *const carriageReturn =
-            static_cast<const char *>(std::memchr(p, '\r', size_t(lineEnd - p)));
         const char *const next = lineFeed ? lineFeed + 1 : end;
         if (blank(p, lineEnd)) {
             if (out == p) // nothing has moved yet: the line stays where it is
                 out = const_cast<char *>(next);
             else if (lineFeed)
                 *out++ = '\n';
-        } else if (!carriageReturn && out == p) {
+        } else if (!line.carriageReturn && out == p) {
             loaded.spans.push_back(RowSpan{p - first, lineEnd - p});
             out = const_cast<char *>(next);
         } else {
             char *const row = out;
             if (out != p)
                 moveDown(out, p, lineEnd - p, first, meter);
-            char *const rowEnd = withoutCarriageReturns(row, lineEnd - p, first, meter);
+            char *const rowEnd = line.carriageReturn
+                                     ? withoutCarriageReturns(row, lineEnd - p, first, meter)
+                                     : row + (lineEnd - p);
             loaded.spans.push_back(RowSpan{row - first, rowEnd - row});
             out = rowEnd;
             if (lineFeed)

@@ -16,6 +16,10 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace TextReading {
@@ -40,9 +44,28 @@ Failure streamFailure(const QString &source, int error)
 
 } // namespace
 
+// Counted 16 bytes at a time: every chunk read is gone through once more,
+// and a byte at a time that took as long as reading it.
 qint64 lineFeedsIn(QByteArrayView bytes)
 {
-    return std::count(bytes.begin(), bytes.end(), '\n');
+    const char *p = bytes.data();
+    const char *const end = p + bytes.size();
+    qint64 count = 0;
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        // Each lane counts up to 255 line feeds before the lanes are summed.
+        const qsizetype rounds = std::min<qsizetype>((end - p) / 16, 255);
+        __m128i lanes = _mm_setzero_si128();
+        for (qsizetype i = 0; i < rounds; ++i, p += 16) {
+            const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+            lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes16, lineFeed));
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        count += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+    }
+#endif
+    return count + std::count(p, end, '\n');
 }
 
 Failure outOfMemory(const QString &path)

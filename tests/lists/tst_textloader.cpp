@@ -1,5 +1,6 @@
 #include "core/Failure.h"
 #include "lists/RowModel.h"
+#include "lists/TextDecoding.h"
 #include "lists/TextLoader.h"
 #include "support/LoaderRows.h"
 #include "support/RecordingProgress.h"
@@ -92,6 +93,8 @@ private slots:
     void rowsOfBytes();
     void decoding_data();
     void decoding();
+    void endOfUtf8_data();
+    void endOfUtf8();
     void windows1252CoversEveryByte();
     void randomBytesAgreeWithQt();
     void manyLines();
@@ -222,6 +225,25 @@ void tst_TextLoader::rowsOfBytes_data()
                     QChar(0xD83D) + u'\r' + QChar(0xDE00) + u"z"_s;
     QTest::newRow("16-bit, pairs across pieces, one with a CR inside")
         << "\xff\xfe"_ba + utf16(pairs, false) << rowsFromText(pairs);
+
+    // Lines are found 64 bytes at a time: line feeds, characters of two
+    // bytes, lines of spaces and, after them, carriage returns at every
+    // place of a block; after a mark, and with a stray byte at the end.
+    QByteArray blocks;
+    for (const QByteArray &odd : {"\xC3\xA9"_ba, " "_ba, "\r"_ba}) {
+        for (int length = 0; length < 140; ++length)
+            blocks += (length % 3 ? QByteArray(length, 'a') + odd : QByteArray(length, ' ')) +
+                      QByteArray(length % 5, 'b') + '\n';
+    }
+    for (const QByteArray &bytes : {blocks, "\xEF\xBB\xBF"_ba + blocks, blocks + "\xE9"_ba})
+        QTest::addRow("block ends, %d bytes", int(bytes.size()))
+            << bytes << rowsFromText(textFromFileBytes(bytes));
+    // The fault of a sequence cut off by a line feed lies in its line.
+    QByteArray cutOff;
+    for (int i = 0; i < 200'000; ++i)
+        cutOff += i == 150'000 ? "cut off \xE2\x82\n"_ba : "\xC3\xA9 line\n"_ba;
+    QTest::newRow("1.8 MB, a sequence cut off by a line feed in the second half")
+        << cutOff << rowsFromText(textFromFileBytes(cutOff));
 }
 
 void tst_TextLoader::rowsOfBytes()
@@ -273,6 +295,48 @@ void tst_TextLoader::decoding()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(textFromFileBytes(bytes), text);
+}
+
+// Where UTF-8 stops is where the faulty sequence starts: after runs of
+// characters of one, two and three bytes, at every place of the 16 bytes
+// checked at a time, at the end or before more lines.
+void tst_TextLoader::endOfUtf8_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("end");
+
+    const QByteArray faults[] = {"\x80"_ba,
+                                 "\xC3("_ba,
+                                 "\xE0\x80\x80"_ba,
+                                 "\xED\xA0\x80"_ba,
+                                 "\xF0\x8F\xBF\xBF"_ba,
+                                 "\xF4\x90\x80\x80"_ba,
+                                 "\xF5"_ba,
+                                 "\xC1\xBF"_ba,
+                                 "\xE2\x82"_ba};
+    for (const QByteArray &fault : faults) {
+        for (const QByteArray &character : {"a"_ba, "\xC3\xA9"_ba, "\xE2\x82\xAC"_ba}) {
+            for (int count = 0; count < 12; ++count) {
+                const QByteArray before = character.repeated(count);
+                for (const QByteArray &after : {QByteArray(), "\nmore lines \xF0\x9F\x98\x80"_ba})
+                    QTest::addRow("%s after %d x %s%s", fault.toHex().constData(), count,
+                                  character.toHex().constData(), after.isEmpty() ? "" : ", more")
+                        << before + fault + after << int(before.size());
+            }
+        }
+    }
+    const QByteArray valid = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF"_ba;
+    for (int count = 1; count < 6; ++count)
+        QTest::addRow("valid, %d bytes", int(valid.size()) * count)
+            << valid.repeated(count) << int(valid.size()) * count;
+}
+
+void tst_TextLoader::endOfUtf8()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, end);
+    const auto *first = reinterpret_cast<const uchar *>(bytes.constData());
+    QCOMPARE(int(TextDecoding::endOfUtf8(first, first + bytes.size()) - first), end);
 }
 
 // Every byte of a file that is not UTF-8 gives exactly one character.
