@@ -6,7 +6,9 @@
 #include "lists/ShownText.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
+#include <type_traits>
 
 using namespace Qt::StringLiterals;
 
@@ -52,7 +54,8 @@ void RowModel::setChecked(int index, bool checked)
 
 void RowModel::setAllChecked(bool checked)
 {
-    const bool changes = std::find(m_checked.begin(), m_checked.end(), !checked) != m_checked.end();
+    const qsizetype wanted = checked ? qsizetype(m_checked.size()) : 0;
+    const bool changes = marksSet(m_checked) != wanted;
     std::vector<bool> before = changes && m_recorder ? m_checked : std::vector<bool>();
     std::fill(m_checked.begin(), m_checked.end(), checked);
     allChecksChanged();
@@ -70,7 +73,25 @@ void RowModel::invertChecks()
 
 int RowModel::checkedCount() const
 {
-    return int(std::count(m_checked.begin(), m_checked.end(), true));
+    return int(marksSet(m_checked));
+}
+
+qsizetype RowModel::marksSet(const std::vector<bool> &marks)
+{
+#if defined(__GLIBCXX__)
+    // A word at a time: std::count tests ten million marks one by one in
+    // about 30 ms.
+    using Word = std::remove_cv_t<std::remove_pointer_t<decltype(marks.begin()._M_p)>>;
+    constexpr size_t Bits = sizeof(Word) * 8;
+    const Word *const words = marks.begin()._M_p;
+    const size_t whole = marks.size() / Bits;
+    qsizetype set = 0;
+    for (size_t i = 0; i < whole; ++i)
+        set += std::popcount(words[i]);
+    return set + qsizetype(std::count(marks.begin() + qsizetype(whole * Bits), marks.end(), true));
+#else
+    return qsizetype(std::count(marks.begin(), marks.end(), true));
+#endif
 }
 
 void RowModel::allChecksChanged()

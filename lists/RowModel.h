@@ -162,6 +162,8 @@ private:
     template <typename Fill>
     bool appendRows(qsizetype more, const RowModel *source, const Fill &fill);
     void checkRoomFor(qsizetype more) const;
+    // How many of the marks are set.
+    static qsizetype marksSet(const std::vector<bool> &marks);
     void allChecksChanged();
     quint32 slotFor(const TextBlock &block);
     void tell(RowChange &&change);

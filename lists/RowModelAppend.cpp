@@ -228,7 +228,7 @@ void RowModel::appendChecked(const RowModel &from)
                 ++made;
             }
         };
-        if (appendRows(qsizetype(std::count(checks.begin(), checks.end(), true)), &from, fill))
+        if (appendRows(marksSet(checks), &from, fill))
             return;
     }
 }

@@ -1,3 +1,4 @@
+#include "lists/RowHistory.h"
 #include "lists/RowModel.h"
 #include "support/TestLists.h"
 
@@ -34,6 +35,8 @@ private slots:
     void clearIsOneReset();
     void checkMarks_data();
     void checkMarks();
+    void markCounts_data();
+    void markCounts();
     void header();
     void blocksGoWithTheirLastRow_data();
     void blocksGoWithTheirLastRow();
@@ -192,6 +195,44 @@ void tst_RowModel::checkMarks()
     // Setting the same mark again changes nothing.
     model.setChecked(0, false);
     QCOMPARE(changed.size(), checkable ? 1 : 0);
+}
+
+void tst_RowModel::markCounts_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QList<int>>("unticked");
+    QTest::newRow("all ticked, words and a rest") << 130 << QList<int>{};
+    QTest::newRow("first row") << 130 << QList<int>{0};
+    QTest::newRow("either side of a word's end") << 130 << QList<int>{63, 64};
+    QTest::newRow("last row, in the rest") << 130 << QList<int>{129};
+    QTest::newRow("two whole words") << 128 << QList<int>{5, 127};
+    QTest::newRow("short of a word") << 3 << QList<int>{1};
+}
+
+// Counting the ticked rows, and whether ticking all changes any, read the
+// marks a word at a time.
+void tst_RowModel::markCounts()
+{
+    QFETCH(int, rows);
+    QFETCH(QList<int>, unticked);
+    RowModel model(true);
+    QStringList texts;
+    for (int i = 0; i < rows; ++i)
+        texts.append(QString::number(i));
+    model.append(texts);
+    for (const int row : unticked)
+        model.setChecked(row, false);
+    QCOMPARE(model.checkedCount(), rows - int(unticked.size()));
+
+    // Ticking all is a step to undo only when a row was unticked.
+    RowHistory history;
+    history.watch(model);
+    {
+        const RecordedStep step(&history, u"Check All"_s);
+        model.setAllChecked(true);
+    }
+    QCOMPARE(model.checkedCount(), rows);
+    QCOMPARE(history.undoSteps(), unticked.isEmpty() ? 0 : 1);
 }
 
 void tst_RowModel::header()
