@@ -30,6 +30,11 @@ struct WindowRun
     qint64 resultCount = 0;   // how many rows the results list holds
     BenchLines resultRows;    // the results list's rows as the list holds them (kept as rows)
     QStringList boxes;        // texts of the message boxes shown, in order
+    // "Clear List" of the results, then of the content, clicked after the
+    // step that follows the sort: until the window is idle again, and the
+    // longest time the event loop waited meanwhile.
+    qint64 clearMs = 0;
+    qint64 clearGapMs = 0;
 };
 
 // What the window uses for the exports, and a step run in the same window

@@ -56,6 +56,10 @@
 // none), "window_count_ms=..." and "window_count=..." (the rows that hold
 // it) and "window_find_gap_ms=..." (the longest wait of the event loop
 // meanwhile).
+// Last, "Clear List" of the results and then of the content is clicked,
+// adding "window_clear_ms=..." and "window_clear_gap_ms=..." (the longest
+// wait of the event loop meanwhile, the window settling after each click
+// included).
 // --window-only skips the direct read, sort and export, so that
 // peak_rss_kb is the window's own (the read_ms, sort_ms and write_ms are 0).
 // Exit codes:
@@ -322,6 +326,9 @@ int main(int argc, char **argv)
             static_cast<long long>(run.longestGapMs),
             sortMs > 0 ? double(run.clickToDoneMs) / sortMs : 0.0);
         windowReport += listSteps;
+        windowReport += QString::asprintf(" window_clear_ms=%lld window_clear_gap_ms=%lld",
+                                          static_cast<long long>(run.clearMs),
+                                          static_cast<long long>(run.clearGapMs));
         if (args->windowOnly)
             rows = std::move(run.resultRows);
         rowCount = run.resultCount;
