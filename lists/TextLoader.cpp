@@ -5,6 +5,7 @@
 #include "core/Progress.h"
 #include "core/UserDialogs.h"
 #include "core/Utf8Text.h"
+#include "core/Yielding.h"
 #include "lists/LoadMeter.h"
 #include "lists/RowModel.h"
 #include "lists/RowSplitting.h"
@@ -115,8 +116,12 @@ void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
         return;
     }
     try {
-        const LoadedText loaded = loadTextFile(path, progress);
+        LoadedText loaded = loadTextFile(path, progress);
         list.append(loaded.block, loaded.spans);
+        // Ten million spans take the window's thread some 50 ms to free on a
+        // slow machine.
+        if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
+            dropInBackground(std::move(loaded.spans));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
