@@ -51,7 +51,7 @@ printf 'pear\r\n\r\n   \nApple\rfig\n\xc3\xa9t\xc3\xa9\n  banana \n\tkiwi' >"$wo
         wait_for 1
         id=$(windows)
         xdotool windowfocus --sync "$id"
-        sleep 0.5 # the files named on the command line load once the window is up
+        sleep 1.5 # the files named on the command line load once the window is up (slower while other tests run)
         [ "$mode" = paste ] && xdotool key ctrl+v
         xdotool key F5
         answer_box # "Done."
