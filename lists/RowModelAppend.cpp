@@ -61,11 +61,13 @@ public:
             m_byId[id] = slotOf(block);
         return m_byId[id];
     }
+    // Kept by the slots touched, not by every slot: a list of a row a block
+    // has as many slots as rows.
     void count(quint32 slot, qsizetype rows)
     {
-        if (slot >= m_rows.size())
-            m_rows.resize(size_t(slot) + 1, 0);
-        m_rows[slot] += rows;
+        if (m_rows.empty() || m_rows.back().first != slot)
+            m_rows.emplace_back(slot, 0);
+        m_rows.back().second += rows;
     }
 
     // Takes the planned slots and adds the rows counted to them.
@@ -75,8 +77,8 @@ public:
             [[maybe_unused]] const quint32 slot = list.slotFor(block);
             Q_ASSERT(slot == m_planned.value(block.get()));
         }
-        for (size_t slot = 0; slot < m_rows.size(); ++slot)
-            list.m_blocks[slot].rows += m_rows[slot];
+        for (const auto &[slot, rows] : m_rows)
+            list.m_blocks[slot].rows += rows;
     }
 
 private:
@@ -86,7 +88,7 @@ private:
     QHash<const QByteArray *, quint32> m_planned;
     std::vector<TextBlock> m_newBlocks;
     std::vector<quint32> m_byId;
-    std::vector<qsizetype> m_rows;
+    std::vector<std::pair<quint32, qsizetype>> m_rows; // slot, rows added to it
 };
 
 template <typename Fill>
