@@ -3,6 +3,7 @@
 #include "core/Failure.h"
 #include "core/Files.h"
 #include "core/Utf8Text.h"
+#include "export/GatheredLines.h"
 #include "export/LinesTextFile.h"
 #include "lists/TextLoader.h"
 #include "sort/ChosenKeyJson.h"
@@ -114,34 +115,13 @@ void writeFile(const LineRefs &refs, const QString &path)
 }
 
 // The same bytes to standard output, which is no file to save: each line as
-// it is but for a lone surrogate (U+FFFD in its place), then LF, a megabyte
-// at a time.
-class StandardOutput final
+// it is but for a lone surrogate (U+FFFD in its place), then LF.
+void writeStandardOutput(const LineRefs &refs)
 {
-public:
-    static constexpr std::size_t ChunkBytes = 1 << 20;
-
-    void appendLine(std::string_view bytes)
-    {
-        // The copy is as long as the line (U+FFFD takes the surrogate's three
-        // bytes); a line longer than a chunk goes out in pieces cut between
-        // characters.
-        while (bytes.size() >= ChunkBytes) {
-            std::size_t cut = ChunkBytes / 2;
-            while (cut > 1 && Utf8::isContinuation(static_cast<unsigned char>(bytes[cut])))
-                --cut;
-            append(bytes.substr(0, cut));
-            bytes.remove_prefix(cut);
-        }
-        append(bytes);
-        m_buffer[m_used++] = '\n';
-    }
-
-    void flush()
-    {
+    writeGatheredLines(refs, [](const char *bytes, std::size_t size) {
         std::size_t done = 0;
-        while (done < m_used) {
-            const ssize_t written = ::write(STDOUT_FILENO, m_buffer.data() + done, m_used - done);
+        while (done < size) {
+            const ssize_t written = ::write(STDOUT_FILENO, bytes + done, size - done);
             if (written < 0 && errno == EINTR)
                 continue;
             if (written < 0)
@@ -149,28 +129,7 @@ public:
                               u": standard output"_s);
             done += std::size_t(written);
         }
-        m_used = 0;
-    }
-
-private:
-    void append(std::string_view bytes)
-    {
-        if (m_used + bytes.size() + 1 > m_buffer.size())
-            flush();
-        m_used = std::size_t(Utf8::copyReplacingSurrogates(bytes, m_buffer.data() + m_used) -
-                             m_buffer.data());
-    }
-
-    std::vector<char> m_buffer = std::vector<char>(ChunkBytes + 1);
-    std::size_t m_used = 0;
-};
-
-void writeStandardOutput(const LineRefs &refs)
-{
-    StandardOutput out;
-    for (const LineRef &line : refs)
-        out.appendLine(line.text());
-    out.flush();
+    });
 }
 
 // The window's status texts after a pattern gave up on lines.

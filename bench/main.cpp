@@ -76,6 +76,7 @@
 #include "core/Files.h"
 #include "core/NumberText.h"
 #include "core/Utf8Text.h"
+#include "export/GatheredLines.h"
 #include "lists/RowModel.h"
 #include "lists/TextLoader.h"
 #include "sort/ChosenKeyOrder.h"
@@ -169,33 +170,15 @@ std::optional<QString> sortRows(const Arguments &args, BenchLines &rows, qsizety
     return std::nullopt;
 }
 
-// Each row's bytes followed by LF, gathered into one reused block; a lone
-// surrogate becomes U+FFFD in its place.
+// Each row's bytes followed by LF, gathered as the command line writes them;
+// a lone surrogate becomes U+FFFD in its place.
 bool writeLines(const BenchLines &rows, QFile &file)
 {
-    constexpr qsizetype BlockSize = 1 << 22;
-    QByteArray block(BlockSize, Qt::Uninitialized);
-    char *const start = block.data();
-    char *out = start;
-    for (const LineRef &ref : rows.refs) {
-        const qsizetype needed = ref.size() + 1;
-        if (out - start + needed > block.size()) {
-            if (file.write(start, out - start) < 0)
-                return false;
-            out = start;
-            if (needed > block.size()) {
-                QByteArray bytes(needed, Qt::Uninitialized);
-                char *const end = Utf8::copyReplacingSurrogates(ref.text(), bytes.data());
-                *end = '\n';
-                if (file.write(bytes) < 0)
-                    return false;
-                continue;
-            }
-        }
-        out = Utf8::copyReplacingSurrogates(ref.text(), out);
-        *out++ = '\n';
-    }
-    return file.write(start, out - start) >= 0;
+    bool written = true;
+    writeGatheredLines(rows.refs, [&](const char *bytes, std::size_t size) {
+        written = written && file.write(bytes, qint64(size)) == qint64(size);
+    });
+    return written;
 }
 
 // Whether two row lists hold the same texts in the same order.

@@ -13,7 +13,7 @@ class LinesTextWriter final : public ChunkedTextWriter
 {
 public:
     // How many lines ahead of the one appended the next text is fetched.
-    static constexpr int FetchAhead = 16;
+    static constexpr int FetchAhead = 64;
 
     using ChunkedTextWriter::ChunkedTextWriter;
 

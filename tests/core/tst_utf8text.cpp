@@ -42,6 +42,19 @@ void tst_Utf8Text::roundTrip_data()
     QTest::newRow("a high surrogate before a pair")
         << unit(0xD800) + u"\U0001F600"_s << "\xED\xA0\x80\xF0\x9F\x98\x80"_ba
         << "\xEF\xBF\xBD\xF0\x9F\x98\x80"_ba;
+    // Rows of 16 bytes or more are copied in blocks of 16, the last block
+    // overlapping the one before.
+    const QString fifteen(15, u'a');
+    QTest::newRow("a lone surrogate that only the last block holds")
+        << fifteen + unit(0xDBFF) << "aaaaaaaaaaaaaaa\xED\xAF\xBF"_ba
+        << "aaaaaaaaaaaaaaa\xEF\xBF\xBD"_ba;
+    QTest::newRow("a lone surrogate in the second block")
+        << fifteen + u"b"_s + fifteen + unit(0xDC00) + u"c"_s
+        << "aaaaaaaaaaaaaaab" "aaaaaaaaaaaaaaa\xED\xB0\x80" "c"_ba
+        << "aaaaaaaaaaaaaaab" "aaaaaaaaaaaaaaa\xEF\xBF\xBD" "c"_ba;
+    QTest::newRow("long rows without surrogates") << fifteen + fifteen + u"\uD7FF"_s
+                                                  << "aaaaaaaaaaaaaaa" "aaaaaaaaaaaaaaa\xED\x9F\xBF"_ba
+                                                  << "aaaaaaaaaaaaaaa" "aaaaaaaaaaaaaaa\xED\x9F\xBF"_ba;
     QTest::newRow("U+D7FF is no surrogate") << u"\uD7FF"_s << "\xED\x9F\xBF"_ba
                                             << "\xED\x9F\xBF"_ba;
 }
