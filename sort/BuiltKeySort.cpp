@@ -4,6 +4,7 @@
 #include "core/Yielding.h"
 #include "sort/EntrySort.h"
 #include "sort/LineOperations.h"
+#include "sort/HeadRadixSort.h"
 #include "sort/MergeSorter.h"
 #include "sort/TieRefinement.h"
 #include "sort/TwoThreads.h"
@@ -120,7 +121,7 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
                            }
                        });
     const std::vector<qsizetype> oneSegment{n};
-    MergeSorter(entries, oneSegment, HeadLess{}).sort(progress);
+    sortByHeads(entries, oneSegment, progress);
 
     // The entries whose heads tie with a neighbour's take their whole keys;
     // patterns that gave up on their lines do not run again, and the lines

@@ -3,6 +3,7 @@
 #include "core/Failure.h"
 #include "core/Progress.h"
 #include "core/Yielding.h"
+#include "sort/HeadRadixSort.h"
 #include "sort/LineOperations.h"
 #include "sort/MergeSorter.h"
 #include "sort/SortEntries.h"
@@ -90,7 +91,7 @@ template <typename Texts, typename Use>
 void sortEntriesThen(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
                      const Texts &texts, Progress *progress, Use use)
 {
-    MergeSorter(entries, segmentEnds, HeadLess{}).sort(progress);
+    sortByHeads(entries, segmentEnds, progress);
     if constexpr (!Texts::HeadsAreWhole)
         refineTies(entries.data(), segmentEnds, texts, progress);
     use(entries.data());
