@@ -174,6 +174,11 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
         if (!line)
             break;
         trap.run(Step::CopyRow, [&] { content.lines.append(*line); });
+        // Until the status line is due to show, a row's position, text, yield
+        // and pointer would all be overwritten by the next row's: the bar
+        // takes the row read when it is due, and the last.
+        if (i < rowCount && !ctx.status.showsTextNow())
+            continue;
         trap.run(Step::ShowRowStatus, [&] {
             ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
             // Most rows' texts would be overwritten before the bar shows them.
