@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Utf8Text.h"
+#include "export/GatheredLines.h"
 #include "export/PaddedTextFile.h"
 
 #include <QStringView>
@@ -47,6 +48,16 @@ public:
         *out++ = '\n';
         filledTo(out);
         flushWhenFull();
+    }
+
+    // Rows' UTF-8 bytes, each as appendLine writes it, gathered on two
+    // threads. The texts must stay while this runs; it does not yield, so
+    // rows longer than a chunk go to appendLine.
+    void appendLines(const LineRefs &lines)
+    {
+        writeGatheredLines(lines, [this](const char *bytes, std::size_t size) {
+            writeThrough(bytes, qsizetype(size));
+        });
     }
 
     void appendLine(QStringView text)

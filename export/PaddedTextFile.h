@@ -47,16 +47,15 @@ public:
     // write is followed by one more, which then names the error.
     void flush()
     {
-        qsizetype done = 0;
-        while (done < m_used) {
-            const qint64 written = m_file.write(m_buffer.constData() + done, m_used - done);
-            if (written <= 0) {
-                discard();
-                throw saveFailure(m_file.fileName(), m_file.errorString());
-            }
-            done += written;
-        }
+        writeAll(m_buffer.constData(), m_used);
         m_used = 0;
+    }
+
+    // Writes bytes made elsewhere after what the buffer holds.
+    void writeThrough(const char *bytes, qsizetype size)
+    {
+        flush();
+        writeAll(bytes, size);
     }
 
     bool failed() const { return m_failed; }
@@ -120,6 +119,19 @@ protected:
     QStringEncoder m_encoder;
 
 private:
+    void writeAll(const char *bytes, qsizetype size)
+    {
+        qsizetype done = 0;
+        while (done < size) {
+            const qint64 written = m_file.write(bytes + done, size - done);
+            if (written <= 0) {
+                discard();
+                throw saveFailure(m_file.fileName(), m_file.errorString());
+            }
+            done += written;
+        }
+    }
+
     QSaveFile &m_file;
     QByteArray m_buffer;
     Progress *m_bar;

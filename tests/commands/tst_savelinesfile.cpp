@@ -55,6 +55,17 @@ void tst_SaveLinesFile::bytes_data()
     const QString row = u"row of the results"_s;
     QTest::newRow("rows across several chunks")
         << QStringList(100000, row) << (row.toUtf8() + '\n').repeated(100000);
+    // Rows are gathered a few megabytes at a time; a row longer than a chunk
+    // goes between two gathered runs.
+    QStringList manyRows(300000, row);
+    manyRows[1000] = u"-unchecked"_s;
+    manyRows[200000] = QString(3 << 20, u'y');
+    QByteArray manyBytes;
+    for (const QString &text : manyRows) {
+        if (!text.startsWith(u'-'))
+            manyBytes += text.toUtf8() + '\n';
+    }
+    QTest::newRow("rows across gathered runs") << manyRows << manyBytes;
     QTest::newRow("one row longer than a chunk")
         << QStringList{u"a"_s, QString(1 << 21, u'x')} << "a\n" + QByteArray(1 << 21, 'x') + '\n';
     // The row goes out a chunk at a time; the cut never falls inside a character.
