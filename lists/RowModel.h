@@ -155,6 +155,7 @@ private:
     };
 
     class SlotPlan;
+    class Slices;
     // Appends more rows, which fill(plan, rows, from, to) pushes onto rows
     // (rows [from, to) of the batch, their slots from the plan). Gives false,
     // with nothing appended, when this list or source (rows read by fill)

@@ -9,7 +9,8 @@
 
 using namespace Qt::StringLiterals;
 
-// Appending a batch that the caller hands over.
+// Appending a batch that the caller hands over, and many rows taken out
+// and put back (an undo and its redo).
 class tst_RowModelAppend : public QObject
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ private slots:
     void takesTheTexts();
     void yieldsWhileBuilding_data();
     void yieldsWhileBuilding();
+    void manyRowsTakenAndPutBack_data();
+    void manyRowsTakenAndPutBack();
 };
 
 void tst_RowModelAppend::takesTheTexts_data()
@@ -130,6 +133,55 @@ void tst_RowModelAppend::yieldsWhileBuilding()
     QCOMPARE(model.count(), 2);
     QCOMPARE(model.text(0), u"a"_s);
     QVERIFY(model.isChecked(1));
+}
+
+void tst_RowModelAppend::manyRowsTakenAndPutBack_data()
+{
+    QTest::addColumn<int>("after"); // rows after the ones taken
+
+    QTest::newRow("at the end") << 0;
+    QTest::newRow("in the middle, the rows after them moving") << 20000;
+}
+
+// The rows go out and back in slices that yield, with their marks and texts.
+void tst_RowModelAppend::manyRowsTakenAndPutBack()
+{
+    QFETCH(int, after);
+
+    constexpr int Before = 2;
+    constexpr int Taken = 40000;
+    QStringList texts;
+    for (int i = 0; i < Before + Taken + after; ++i)
+        texts.append(u"row %1"_s.arg(i));
+    RowModel model(true);
+    model.append(texts);
+    std::vector<bool> marks(std::size_t(texts.size()), true);
+    for (const int row : {0, Before + 7, Before + Taken - 1, int(texts.size()) - 1}) {
+        model.setChecked(row, false);
+        marks[std::size_t(row)] = false;
+    }
+    const auto listIs = [&](const QStringList &rows, const std::vector<bool> &checks) {
+        QCOMPARE(model.count(), rows.size());
+        for (int i = 0; i < model.count(); ++i) {
+            QCOMPARE(model.text(i), rows[i]);
+            QCOMPARE(model.isChecked(i), bool(checks[std::size_t(i)]));
+        }
+    };
+    QAbstractItemModelTester tester(&model);
+    RecordingProgress progress;
+    const YieldingRows yielding(model, &progress);
+
+    RowChange inserted = RowChange::rowsInserted(Before, Taken);
+    RowChange removed = model.revertChange(inserted);
+    QVERIFY(progress.yields > 1);
+    std::vector<bool> left(marks.begin(), marks.begin() + Before);
+    left.insert(left.end(), marks.end() - after, marks.end());
+    listIs(texts.mid(0, Before) + texts.mid(Before + Taken), left);
+
+    const int yields = progress.yields;
+    model.revertChange(removed);
+    QVERIFY(progress.yields > yields + 1);
+    listIs(texts, marks);
 }
 
 QTEST_GUILESS_MAIN(tst_RowModelAppend)
