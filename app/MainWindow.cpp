@@ -340,36 +340,6 @@ void MainWindow::runCommand(Element element, const QString &stepName,
     }
 }
 
-void MainWindow::undo()
-{
-    stepThroughHistory(false);
-}
-
-void MainWindow::redo()
-{
-    stepThroughHistory(true);
-}
-
-void MainWindow::stepThroughHistory(bool forward)
-{
-    // A command that runs (even one that yields without the hourglass, under
-    // a nested one that put the pointer back) holds rows of the lists.
-    if (m_pointer.busy() || m_history->stepOpen())
-        return;
-    const QString name = forward ? m_history->redoName() : m_history->undoName();
-    try {
-        if (!(forward ? m_history->redo() : m_history->undo()))
-            return;
-        m_status->setPosition(0);
-        m_status->setText((forward ? u"Redone: "_s : u"Undone: "_s) + name);
-    } catch (...) {
-        // The history is forgotten; the lists keep what was undone so far.
-        m_status->setPosition(0);
-        m_status->setText((forward ? u"Cannot redo %1: %2"_s : u"Cannot undo %1: %2"_s)
-                              .arg(name, failureDescription(std::current_exception())));
-    }
-}
-
 void MainWindow::showPointer(WindowPointer::Shape shape)
 {
     // A command sets the hourglass once per row; the cursor changes once.

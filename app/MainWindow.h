@@ -116,6 +116,7 @@ private:
     PointerRules *m_pointerRules;
     RowModel *m_contentModel;
     RowModel *m_resultsModel;
+    bool m_steppingHistory = false;
     std::unique_ptr<RowHistory> m_history;
     // Goes before the lists' models: its searches read their rows.
     FindBar *m_findBar = nullptr;

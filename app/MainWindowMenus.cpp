@@ -1,11 +1,13 @@
-// The lists' context menus and the window's keys.
+// The lists' context menus, the window's keys, and undo and redo.
 #include "app/MainWindow.h"
 
 #include "app/FindBar.h"
+#include "app/StatusLine.h"
 #include "commands/CommandContext.h"
 #include "commands/CopyToClipboard.h"
 #include "commands/PasteLines.h"
 #include "commands/ResultsMenu.h"
+#include "core/ErrorTrap.h"
 #include "lists/RowHistory.h"
 #include "lists/RowListView.h"
 #include "lists/RowModel.h"
@@ -15,6 +17,8 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 
 using namespace Qt::StringLiterals;
 
@@ -196,4 +200,41 @@ int MainWindow::selectedRow(const RowListView *list)
     const QItemSelectionModel *selection = list->selectionModel();
     const QModelIndexList rows = selection ? selection->selectedRows() : QModelIndexList();
     return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void MainWindow::undo()
+{
+    stepThroughHistory(false);
+}
+
+void MainWindow::redo()
+{
+    stepThroughHistory(true);
+}
+
+void MainWindow::stepThroughHistory(bool forward)
+{
+    // A command that runs (even one that yields without the hourglass, under
+    // a nested one that put the pointer back) holds rows of the lists.
+    if (m_pointer.busy() || m_history->stepOpen() || m_steppingHistory)
+        return;
+    const QString name = forward ? m_history->redoName() : m_history->undoName();
+    // Many rows go back in slices that yield: the window repaints meanwhile,
+    // and takes keys and clicks once the step is done.
+    const QScopedValueRollback stepping(m_steppingHistory, true);
+    m_status->holdInput(true);
+    const auto release = qScopeGuard([this] { m_status->holdInput(false); });
+    const YieldingRows contentYields(*m_contentModel, m_status);
+    const YieldingRows resultsYields(*m_resultsModel, m_status);
+    try {
+        if (!(forward ? m_history->redo() : m_history->undo()))
+            return;
+        m_status->setPosition(0);
+        m_status->setText((forward ? u"Redone: "_s : u"Undone: "_s) + name);
+    } catch (...) {
+        // The history is forgotten; the lists keep what was undone so far.
+        m_status->setPosition(0);
+        m_status->setText((forward ? u"Cannot redo %1: %2"_s : u"Cannot undo %1: %2"_s)
+                              .arg(name, failureDescription(std::current_exception())));
+    }
 }

@@ -76,7 +76,8 @@ void StatusLine::yield()
         return;
     m_longestGapMs = std::max(m_longestGapMs, now - m_lastRunStartMs);
     m_lastRunStartMs = now;
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(m_inputHeld ? QEventLoop::ExcludeUserInputEvents
+                                                : QEventLoop::AllEvents);
     m_lastRunMs = coarseNowMs();
     if (m_aborted)
         throw CommandAborted{};

@@ -27,6 +27,11 @@ public:
     double position() const { return m_position; }
     QString text() const { return m_text; }
 
+    // While held, yield() runs the event loop without user input: the window
+    // repaints, and keys and clicks wait (for changes that nothing may
+    // interrupt, such as an undo).
+    void holdInput(bool hold) { m_inputHeld = hold; }
+
     // The program is closing: every later yield throws CommandAborted.
     void abort() { m_aborted = true; }
     bool aborted() const { return m_aborted; }
@@ -51,6 +56,7 @@ private:
     double m_position = 0;
     QString m_text;
     bool m_aborted = false;
+    bool m_inputHeld = false;
     bool m_showScheduled = false;
     // When the event loop last ran, on a coarse monotonic clock (a few ms
     // resolution): reading it costs little enough to do once per row.
