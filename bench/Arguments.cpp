@@ -14,7 +14,7 @@ const char Usage[] = "usage: tarnveil-bench --option ROW [--arg TEXT] [--ignore-
                      "[--pattern] [--locale NAME] [--keys JSON] "
                      "[--format lines|text|plain|clipboard|xlsx] "
                      "[--window | --window-only] [--load files|paste|pipe] "
-                     "[--undo-clear] [--find TEXT] --out FILE "
+                     "[--undo-clear] [--undo-sort] [--find TEXT] --out FILE "
                      "INPUT...\n";
 
 namespace {
@@ -60,8 +60,8 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
             args.windowOnly = word == u"--window-only";
             continue;
         }
-        if (word == u"--undo-clear") {
-            args.undoClear = true;
+        if (word == u"--undo-clear" || word == u"--undo-sort") {
+            (word == u"--undo-clear" ? args.undoClear : args.undoSort) = true;
             continue;
         }
         if (word == u"--ignore-case" || word == u"--pattern") {
@@ -142,9 +142,9 @@ std::optional<Arguments> parseArguments(int argc, char **argv)
                              "and 31\n");
         return std::nullopt;
     }
-    if ((args.undoClear || args.find) && !args.window) {
-        std::fprintf(stderr, "tarnveil-bench: --undo-clear and --find go with --window or "
-                             "--window-only\n");
+    if ((args.undoClear || args.undoSort || args.find) && !args.window) {
+        std::fprintf(stderr, "tarnveil-bench: --undo-clear, --undo-sort and --find go with "
+                             "--window or --window-only\n");
         return std::nullopt;
     }
     if (filters) {

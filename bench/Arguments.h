@@ -26,6 +26,7 @@ struct Arguments
     bool windowOnly = false; // no direct run beside the window's
     WindowAfterSort::Load load = WindowAfterSort::Load::Files;
     bool undoClear = false;      // --undo-clear
+    bool undoSort = false;       // --undo-sort
     std::optional<QString> find; // --find
 };
 

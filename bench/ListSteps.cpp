@@ -38,6 +38,19 @@ public:
     }
 };
 
+// Runs act from the event loop (so that the time it holds the loop counts
+// as a wait), then waits until done() holds; then the list lays out and
+// paints its rows again.
+template <typename Act, typename Done> TimedStep timedFromEventLoop(Act act, Done done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, act);
+    TimedStep step = EventLoopWatch().waitUntil(done, clock);
+    QCoreApplication::processEvents();
+    return step;
+}
+
 } // namespace
 
 TimedStep undoClearOfContent(MainWindow &window)
@@ -47,7 +60,7 @@ TimedStep undoClearOfContent(MainWindow &window)
     QCoreApplication::processEvents();
     QElapsedTimer clock;
     clock.start();
-    window.undo();
+    QTimer::singleShot(0, [&] { window.undo(); });
     TimedStep step =
         EventLoopWatch().waitUntil([&] { return window.content().count() == rows; }, clock);
     // The list lays out and paints its rows again.
@@ -57,6 +70,24 @@ TimedStep undoClearOfContent(MainWindow &window)
     if (window.content().count() != rows)
         step.ms = -1;
     return step;
+}
+
+std::pair<TimedStep, TimedStep> undoAndRedoOfSort(MainWindow &window)
+{
+    const int once = window.results().count();
+    window.findChild<QPushButton *>(objectNameOf(Element::StartSortingButton))->click();
+    QCoreApplication::processEvents();
+    const int twice = window.results().count();
+    std::pair<TimedStep, TimedStep> steps;
+    steps.first = timedFromEventLoop([&] { window.undo(); },
+                                     [&] { return window.results().count() == once; });
+    window.repaint();
+    steps.second = timedFromEventLoop([&] { window.redo(); },
+                                      [&] { return window.results().count() == twice; });
+    window.repaint();
+    if (once == twice || window.results().count() != twice)
+        steps.first.ms = steps.second.ms = -1;
+    return steps;
 }
 
 FindStep findInContent(MainWindow &window, const QString &text)

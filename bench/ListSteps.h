@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <utility>
+
 class MainWindow;
 
 // Steps on the window's lists after the sort, each timed with the longest
@@ -18,6 +20,12 @@ struct TimedStep
 // the list shows its rows again. Gives nothing in ms when the rows did not
 // come back.
 TimedStep undoClearOfContent(MainWindow &window);
+
+// "Start Sorting" pressed once more (the results then hold the sorted rows
+// twice), then Ctrl+Z and Ctrl+Shift+Z: the undo until the results hold
+// them once, the redo until twice. Gives nothing in ms for a step whose rows
+// did not come out as they should.
+std::pair<TimedStep, TimedStep> undoAndRedoOfSort(MainWindow &window);
 
 // The content list's find bar, from the top, for text (the case counting):
 // the row found and the time until it is selected, and the count of the rows

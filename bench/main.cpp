@@ -4,7 +4,7 @@
 //   tarnveil-bench --option ROW [--arg TEXT] [--ignore-case] [--pattern] [--locale NAME]
 //                  [--keys JSON] [--format lines|text|plain|clipboard|xlsx]
 //                  [--window | --window-only] [--load files|paste|pipe]
-//                  [--undo-clear] [--find TEXT] --out FILE INPUT...
+//                  [--undo-clear] [--undo-sort] [--find TEXT] --out FILE INPUT...
 //
 // --locale names the language of dictionary order (option 27; the user's from
 // LC_ALL, LC_COLLATE or LANG without it); --keys gives option 28 its keys, in
@@ -50,7 +50,10 @@
 // After the sort (and the export) in the window, --undo-clear clicks the
 // content list's "Clear List" and undoes it (Ctrl+Z), adding
 // "window_undo_clear_ms=..." (the undo until the rows are shown again) and
-// "window_undo_gap_ms=..."; --find TEXT finds TEXT in the content list from
+// "window_undo_gap_ms=..."; --undo-sort presses "Start Sorting" once more
+// (the results list then holds the sorted rows twice) and undoes and redoes
+// that, adding "window_undo_sort_ms=...", "window_redo_sort_ms=..." and
+// "window_undo_sort_gap_ms=..." (the longest wait of either); --find TEXT finds TEXT in the content list from
 // the top with the find bar ("Match case" ticked), adding
 // "window_find_ms=..." and "window_find_row=..." (the row found, -1 for
 // none), "window_count_ms=..." and "window_count=..." (the rows that hold
@@ -275,6 +278,14 @@ int main(int argc, char **argv)
                 const TimedStep undo = undoClearOfContent(window);
                 listSteps += QString::asprintf(" window_undo_clear_ms=%.1f window_undo_gap_ms=%lld",
                                                undo.ms, static_cast<long long>(undo.gapMs));
+            }
+            if (args->undoSort) {
+                const std::pair<TimedStep, TimedStep> steps = undoAndRedoOfSort(window);
+                listSteps += QString::asprintf(
+                    " window_undo_sort_ms=%.1f window_redo_sort_ms=%.1f "
+                    "window_undo_sort_gap_ms=%lld",
+                    steps.first.ms, steps.second.ms,
+                    static_cast<long long>(std::max(steps.first.gapMs, steps.second.gapMs)));
             }
             if (args->find) {
                 const FindStep find = findInContent(window, *args->find);
