@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <thread>
 
@@ -80,8 +81,13 @@ BenchLines rowsOf(const RowModel &list)
     BenchLines rows;
     rows.blocks = list.blocks();
     rows.refs.reserve(list.count());
-    for (int i = 0; i < list.count(); ++i)
-        rows.refs.append(list.lineRef(i));
+    std::array<LineRef, 1024> run;
+    for (int i = 0; i < list.count(); i += int(run.size())) {
+        const int count = std::min(int(run.size()), list.count() - i);
+        list.lineRefs(i, count, run.data());
+        for (int k = 0; k < count; ++k)
+            rows.refs.append(run[std::size_t(k)]);
+    }
     return rows;
 }
 

@@ -18,6 +18,7 @@
 #include "sort/SortLines.h"
 #include "sort/SortOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -154,40 +155,57 @@ ContentLines readContent(ErrorTrap &trap, CommandContext &ctx)
     // The status line keeps the text it was given last; the next one is
     // written into the other buffer, so a row's status costs no allocation.
     std::array<QString, 2> status;
-    for (int i = 1; i <= rowCount; ++i) {
-        std::optional<LineRef> line;
+    // Until the status line is due to show, a row's position, text, yield
+    // and pointer would all be overwritten by the next row's: rows are read
+    // a run at a time then, and the bar takes the run's last row. A row the
+    // bar would show at once is read alone.
+    constexpr int RunRows = 1024;
+    std::array<LineRef, RunRows> run;
+    for (int i = 1; i <= rowCount;) {
+        int read = 0;
         trap.run(Step::ReadRow, [&] {
             // Rows cannot leave while the window is busy, but a nested run
             // ends the busy state early; rows that are gone end the reading
             // instead of repeating the last text.
-            if (i > ctx.content.count())
+            const int there = ctx.content.count() - (i - 1);
+            if (there <= 0)
                 throw Failure::indexOutOfBounds();
-            line = ctx.content.lineRef(i - 1);
-            // A block that came in meanwhile is held too.
-            const auto slot = std::size_t(line->id);
-            if (slot >= content.blocks.size() ||
-                content.blocks[slot].get() != ctx.content.blockText(quint32(slot))) {
-                content.blocks.push_back(ctx.content.blocks()[slot]);
-                line->id = quint32(content.blocks.size() - 1);
+            const int wanted = ctx.status.showsTextNow()
+                                   ? 1
+                                   : std::min({RunRows, rowCount - i + 1, there});
+            ctx.content.lineRefs(i - 1, wanted, run.data());
+            for (int k = 0; k < wanted; ++k) {
+                // A block that came in meanwhile is held too.
+                LineRef &line = run[std::size_t(k)];
+                const auto slot = std::size_t(line.id);
+                if (slot >= content.blocks.size() ||
+                    content.blocks[slot].get() != ctx.content.blockText(quint32(slot))) {
+                    content.blocks.push_back(ctx.content.blocks()[slot]);
+                    line.id = quint32(content.blocks.size() - 1);
+                }
             }
+            read = wanted;
         });
-        if (!line)
+        if (read == 0)
             break;
-        trap.run(Step::CopyRow, [&] { content.lines.append(*line); });
-        // Until the status line is due to show, a row's position, text, yield
-        // and pointer would all be overwritten by the next row's: the bar
-        // takes the row read when it is due, and the last.
-        if (i < rowCount && !ctx.status.showsTextNow())
+        trap.run(Step::CopyRow, [&] {
+            for (int k = 0; k < read; ++k)
+                content.lines.append(run[std::size_t(k)]);
+        });
+        const LineRef &line = run[std::size_t(read - 1)];
+        i += read;
+        if (i <= rowCount && read > 1)
             continue;
+        const int shown = i - 1;
         trap.run(Step::ShowRowStatus, [&] {
-            ctx.status.setPosition(static_cast<double>(i) / ctx.content.count() * 100);
+            ctx.status.setPosition(static_cast<double>(shown) / ctx.content.count() * 100);
             // Most rows' texts would be overwritten before the bar shows them.
             if (ctx.status.showsTextNow()) {
-                QString &next = status[size_t(i % 2)];
+                QString &next = status[size_t(shown % 2)];
                 next.resize(0);
                 next.append(u"Processing: ");
                 next.append(
-                    fileNameFromPath(Utf8::toUtf16(leadingUnits(line->text(), StatusRowUnits))));
+                    fileNameFromPath(Utf8::toUtf16(leadingUnits(line.text(), StatusRowUnits))));
                 ctx.status.setText(next);
             }
             ctx.status.yield();

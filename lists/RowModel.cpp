@@ -131,6 +131,24 @@ LineRef RowModel::lineRef(int index) const
     return LineRef{m_blocks[row.slot()].block->constData() + row.offset(), row.size, row.slot()};
 }
 
+void RowModel::lineRefs(int first, int count, LineRef *out) const
+{
+    if (first < 0 || count < 0 || first + count > this->count())
+        throw Failure::indexOutOfBounds();
+    const Row *const rows = m_rows.data() + first;
+    // Rows of one block follow each other: its text is looked up once a run.
+    quint32 slot = std::numeric_limits<quint32>::max();
+    const char *text = nullptr;
+    for (int k = 0; k < count; ++k) {
+        const Row &row = rows[k];
+        if (row.slot() != slot) {
+            slot = row.slot();
+            text = m_blocks[slot].block->constData();
+        }
+        out[k] = LineRef{text + row.offset(), row.size, slot};
+    }
+}
+
 std::vector<TextBlock> RowModel::blocks() const
 {
     std::vector<TextBlock> blocks;

@@ -81,6 +81,8 @@ public:
     // block. blocks() gives the blocks by slot; holding them keeps the texts
     // readable after the rows left the list.
     LineRef lineRef(int index) const;
+    // The same for count rows from first on, into out.
+    void lineRefs(int first, int count, LineRef *out) const;
     std::vector<TextBlock> blocks() const;
     const QByteArray *blockText(quint32 slot) const { return m_blocks.at(slot).block.get(); }
 

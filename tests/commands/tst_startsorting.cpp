@@ -20,6 +20,7 @@ class tst_StartSorting : public QObject
 
 private slots:
     void everyRowNamesItsFile();
+    void rowsReadInRuns();
     void optionsBelowTheLastSeparator_data();
     void optionsBelowTheLastSeparator();
     void keysYouChoose_data();
@@ -44,6 +45,23 @@ void tst_StartSorting::everyRowNamesItsFile()
     QCOMPARE(c.status.texts.last(), u"Progress Bar"_s);
     QCOMPARE(rowTexts(c.results),
              (QStringList{u"/home/me/plain row"_s, u"C:\\data\\notes.txt"_s, u"ends with\\"_s}));
+}
+
+// Rows the bar would not show are read in runs; the bar takes the last.
+void tst_StartSorting::rowsReadInRuns()
+{
+    CommandFixture c;
+    c.selectedOption = 0;
+    QStringList rows;
+    for (int i = 2999; i >= 0; --i)
+        rows << u"row %1"_s.arg(i, 4, 10, QChar(u'0'));
+    c.content.append(rows);
+    c.status.due = false;
+    startSorting(c.ctx);
+    std::sort(rows.begin(), rows.end());
+    QCOMPARE(rowTexts(c.results), rows);
+    QCOMPARE(c.status.texts.first(), u"Sorting: 1"_s);
+    QCOMPARE(c.status.positions.front(), 100.0);
 }
 
 void tst_StartSorting::optionsBelowTheLastSeparator_data()

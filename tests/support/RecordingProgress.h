@@ -19,9 +19,11 @@ public:
     QStringList events; // the texts, and "<yield>" for every yield
     int yields = 0;
     int closeAt = -1; // the yield that throws, as a closing window's does
+    bool due = true;  // whether a text set now would be shown
     std::function<void(int yieldNumber)> onYield;
 
     void setPosition(double percent) override { positions.push_back(percent); }
+    bool showsTextNow() const override { return due; }
     void setText(const QString &text) override
     {
         texts.append(text);
