@@ -15,8 +15,8 @@ namespace {
 // Arrays smaller than this go to the merge passes.
 constexpr qsizetype RadixFrom = qsizetype(1) << 16;
 
-// Parts smaller than this are finished in the pass that makes them: they are
-// still in the cache.
+// Parts smaller than this are finished in the pass that makes them, while
+// they are still in the cache.
 constexpr qsizetype FinishBelow = 1024;
 
 // Parts smaller than this are sorted by insertion.
@@ -69,9 +69,9 @@ void insertionSort(Entry *begin, Entry *end, KeyLess less)
 }
 
 // Splits a part by the first byte in which its keys differ, in place, and
-// hands the parts that still hold more than one key to later (or finishes
-// them here, when later is null or they are small). A part found in order
-// is left as it is.
+// hands the large parts that still hold more than one key to later (small
+// ones, and all of them when later is null, are finished here). A part
+// found in order is left as it is.
 void splitPart(Entry *entries, const Part &part, std::vector<Part> *later, YieldPacer &yield)
 {
     Entry *const items = entries + part.begin;
@@ -82,8 +82,6 @@ void splitPart(Entry *entries, const Part &part, std::vector<Part> *later, Yield
         yield(size);
         return;
     }
-    if (size < FinishBelow)
-        later = nullptr;
 
     std::array<qsizetype, 256> counts;
     int byte = part.byte;
@@ -136,7 +134,7 @@ void splitPart(Entry *entries, const Part &part, std::vector<Part> *later, Yield
         const qsizetype end = ends[std::size_t(b)];
         if (end - begin > 1 && byte > 0) {
             const Part inner{part.begin + begin, part.begin + end, byte - 1, part.linesDown};
-            if (later)
+            if (later && end - begin >= FinishBelow)
                 later->push_back(inner);
             else
                 splitPart(entries, inner, nullptr, yield);

@@ -18,7 +18,7 @@ namespace SortEngine {
 // Large arrays go by their heads' bytes, most significant first, in place:
 // pass 1 splits the entries by the first byte in which they differ, and each
 // further pass splits every part that still holds differing heads by its next
-// byte, the parts shared between two threads. Parts of a few thousand entries
+// byte, the parts shared between two threads. Parts of fewer than 1,024 entries
 // are finished within the pass that makes them. Sorted input takes one pass.
 // Small arrays go to the merge passes. Pass 1 has begun.
 void sortByHeads(WorkArray<Entry> &entries, const std::vector<qsizetype> &segmentEnds,
