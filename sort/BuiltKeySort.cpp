@@ -14,10 +14,12 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // Every line first gets its key's first eight bytes, which settle most
-// comparisons; only lines that tie on them get their whole key. Keys are
+// comparisons; lines that tie on them get the first 32, and only lines that
+// tie on those get their whole key. Keys are
 // built on two threads of their own while the calling thread keeps the
 // window's events going: a slow pattern cannot hold the window.
 
@@ -39,6 +41,9 @@ struct PointedKeys
         key.head = packPlainBytes(keys[entry.line] + from, left);
     }
 };
+
+// The bytes of a tied key built first; most tied keys differ within them.
+constexpr std::size_t PrefixBytes = 32;
 
 // Keys kept in chunks that never move: each key whole in one chunk.
 class KeyStore
@@ -123,9 +128,9 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
     const std::vector<qsizetype> oneSegment{n};
     sortByHeads(entries, oneSegment, progress);
 
-    // The entries whose heads tie with a neighbour's take their whole keys;
+    // The entries whose heads tie with a neighbour's take longer keys;
     // patterns that gave up on their lines do not run again, and the lines
-    // count once the whole keys are built.
+    // count once the last keys are built.
     std::vector<qsizetype> tied;
     qsizetype gaveUpUntied = 0;
     if (!wholeAtOnce) {
@@ -139,24 +144,60 @@ LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *p
             yield();
         }
     }
-    inBackgroundHalves(qsizetype(tied.size()), progress,
-                       [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
-                           const std::unique_ptr<KeyBuilder> builder = makeBuilder();
-                           std::vector<uchar> key;
-                           for (qsizetype t = from; t < to && !stop; ++t) {
-                               Entry &entry = entries[tied[std::size_t(t)]];
-                               key.clear();
-                               GaveUpMask gaveUp = entry.offset;
-                               builder->appendKey(keyed[entry.line], key, Whole, gaveUp);
-                               if (gaveUp != 0)
-                                   ++gaveUpTied[half];
-                               if (qsizetype(key.size()) > MaxIndex)
-                                   throw Failure::outOfMemory();
-                               keys[entry.line] = stores[half].add(key);
-                               entry.offset = quint32(key.size());
-                           }
-                       });
+    // The tied entries take their keys' first PrefixBytes bytes, which tell
+    // most of them apart: a key built shorter than that is whole. Only runs
+    // of equal prefixes of that full length take their whole keys. The
+    // marks of the patterns that gave up are kept by line.
+    std::vector<GaveUpMask> marks(tied.empty() ? 0 : std::size_t(n));
+    for (const qsizetype k : tied)
+        marks[entries[k].line] = entries[k].offset;
+    // Builds the keys of the entries at the places given.
+    const auto buildKeys = [&](const std::vector<qsizetype> &places, std::size_t limit) {
+        inBackgroundHalves(
+            qsizetype(places.size()), progress,
+            [&](int half, qsizetype from, qsizetype to, const std::atomic<bool> &stop) {
+                const std::unique_ptr<KeyBuilder> builder = makeBuilder();
+                std::vector<uchar> key;
+                for (qsizetype t = from; t < to && !stop; ++t) {
+                    Entry &entry = entries[places[std::size_t(t)]];
+                    key.clear();
+                    builder->appendKey(keyed[entry.line], key, limit, marks[entry.line]);
+                    key.resize(std::min(key.size(), limit));
+                    if (qsizetype(key.size()) > MaxIndex)
+                        throw Failure::outOfMemory();
+                    keys[entry.line] = stores[half].add(key);
+                    entry.offset = quint32(key.size());
+                }
+            });
+    };
+    buildKeys(tied, PrefixBytes);
     refineTies(entries.data(), oneSegment, PointedKeys{keys.data()}, progress);
+
+    const auto fullPrefix = [&](const Entry &entry) { return entry.offset == PrefixBytes; };
+    std::vector<std::pair<qsizetype, qsizetype>> runs; // begin, end
+    std::vector<qsizetype> inRuns;
+    if (!tied.empty()) {
+        YieldPacer yield(progress, YieldPacer::SortItems);
+        for (qsizetype k = 0; k < n;) {
+            qsizetype end = k + 1;
+            while (end < n && fullPrefix(entries[k]) && fullPrefix(entries[end]) &&
+                   entries[end].head == entries[k].head &&
+                   std::memcmp(keys[entries[end].line], keys[entries[k].line], PrefixBytes) == 0)
+                ++end;
+            if (end - k > 1) {
+                runs.emplace_back(k, end);
+                for (qsizetype r = k; r < end; ++r)
+                    inRuns.push_back(r);
+            }
+            yield(end - k);
+            k = end;
+        }
+    }
+    buildKeys(inRuns, Whole);
+    for (const auto &[begin, end] : runs)
+        refineTies(entries.data() + begin, {end - begin}, PointedKeys{keys.data()}, progress);
+    for (const GaveUpMask mark : marks)
+        gaveUpTied[0] += mark != 0 ? 1 : 0;
     if (linesGaveUp)
         *linesGaveUp = gaveUpUntied + gaveUpTied[0] + gaveUpTied[1];
 

@@ -41,7 +41,8 @@ using KeyBuilderMaker = std::function<std::unique_ptr<KeyBuilder>()>;
 
 // Sorts the lines by the keys that the builders makeBuilder() makes build:
 // every line's entry holds the first eight bytes of its key, which settle
-// most comparisons, and only the lines whose heads tie get their whole key,
+// most comparisons; lines whose heads tie get their first 32 bytes, and only
+// those that tie on 32 get their whole key,
 // by which those groups are ordered; the keys are built on threads of their
 // own (see inBackgroundHalves). With header the first line stays first and
 // takes no part; with unique, only the first of each run of equal keys is

@@ -138,6 +138,7 @@ private slots:
     void sortsByKeys_data();
     void sortsByKeys();
     void agreesWithPlainComparison();
+    void longKeysSharingTheirStart();
     void linesThatGaveUpCounted_data();
     void linesThatGaveUpCounted();
     void dictionaryOrder_data();
@@ -480,6 +481,31 @@ void tst_SortKeySet::agreesWithPlainComparison()
         }
         set.header = random.bounded(4) == 0;
         set.unique = random.bounded(3) == 0;
+        QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
+    }
+}
+
+// Keys longer than the bytes first built for tied lines, sharing them: the
+// lines that tie on those are ordered by their whole keys.
+void tst_SortKeySet::longKeysSharingTheirStart()
+{
+    QRandomGenerator random(26);
+    const QString start = u"Kommunikationswissenschaftlerinnen und "_s;
+    const QStringList ends{u"a"_s, u"b"_s, u"\u00e4"_s, u"A"_s, u""_s, u"b, 2"_s, u"a, 10"_s};
+    for (int round = 0; round < 20; ++round) {
+        QStringList lines;
+        for (int i = 0; i < 60; ++i) {
+            const QString head = random.bounded(4) == 0 ? start.toUpper() : start;
+            lines << head.left(int(random.bounded(30, int(head.size()) + 1))) +
+                         ends[random.bounded(int(ends.size()))];
+        }
+        ChosenKey key;
+        key.compare = random.bounded(2) == 0 ? KeyCompare::Dictionary : KeyCompare::IgnoringCase;
+        key.locale = u"de"_s;
+        key.descending = random.bounded(2) == 0;
+        ChosenKeySet set;
+        set.keys = {fieldKey(2, u","_s, KeyCompare::Number, false), key};
+        set.unique = random.bounded(2) == 0;
         QCOMPARE(orderByKeys(lines, set), referenceOrder(set, lines));
     }
 }
