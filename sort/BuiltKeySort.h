@@ -42,9 +42,9 @@ using KeyBuilderMaker = std::function<std::unique_ptr<KeyBuilder>()>;
 // Sorts the lines by the keys that the builders makeBuilder() makes build:
 // every line's entry holds the first eight bytes of its key, which settle
 // most comparisons; lines whose heads tie get their first 32 bytes, and only
-// those that tie on 32 get their whole key,
-// by which those groups are ordered; the keys are built on threads of their
-// own (see inBackgroundHalves). With header the first line stays first and
+// those that tie on 32 get their whole key, by which those groups are
+// ordered; the keys are built on threads of their own (see
+// inBackgroundHalves). With header the first line stays first and
 // takes no part; with unique, only the first of each run of equal keys is
 // kept. *linesGaveUp, when given, counts the lines with a mark.
 LineRefs &sortByBuiltKeys(LineRefs &lines, bool header, bool unique, Progress *progress,
