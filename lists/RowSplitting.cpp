@@ -198,8 +198,12 @@ char *withoutCarriageReturns(char *row, qsizetype size, const char *first, LoadM
 // text is checked to be strict UTF-8 as it goes; when it is not, nothing is
 // given and the text is left whole, with no carriage return before the point
 // where the check stopped. lineFeeds is how many line feeds there are.
+//
+// The first knownUtf8 bytes were found to be UTF-8 already (while they were
+// read): lines within them are not checked again.
 std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lineFeeds, bool check,
-                                    LoadMeter &meter, QByteArray *unchecked = nullptr)
+                                    LoadMeter &meter, QByteArray *unchecked = nullptr,
+                                    qsizetype knownUtf8 = 0)
 {
     LoadedText loaded;
     loaded.spans.reserve(std::size_t(lineFeeds + 1));
@@ -207,16 +211,18 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
     const char *p = first + start;
     const char *const end = first + text.size();
     char *out = first + start; // where kept bytes go, once a carriage return was deleted
-    // A large text's second half (from a line's start on) is checked on a
-    // thread of its own meanwhile; the rows are split here, in order, and
-    // only ever move bytes before the one they read.
+    const char *const known = first + std::min(knownUtf8, text.size());
+    // A large text's second half (from a line's start on), or what follows
+    // the part known to be UTF-8 when that is more, is checked on a thread
+    // of its own meanwhile; the rows are split here, in order, and only ever
+    // move bytes before the one they read.
     const char *checkedFrom = end;
     // Where the second half stops being UTF-8.
     const uchar *checkedUpTo = reinterpret_cast<const uchar *>(end);
     std::optional<BackgroundWork> checker;
     constexpr qsizetype CheckedAlone = qsizetype(1) << 20;
-    if (check && end - p >= CheckedAlone) {
-        const char *const middle = p + (end - p) / 2;
+    if (check && end - std::max(p, known) >= CheckedAlone) {
+        const char *const middle = std::max(p + (end - p) / 2, known);
         const auto *lineFeed =
             static_cast<const char *>(std::memchr(middle, '\n', size_t(end - middle)));
         if (lineFeed) {
@@ -246,7 +252,7 @@ std::optional<LoadedText> splitRows(QByteArray text, qsizetype start, qint64 lin
         const char *const lineEnd = lineFeed ? lineFeed : end;
         if (check && p >= checkedFrom)
             checkerDone();
-        if (check && line.high) { // ASCII is UTF-8
+        if (check && line.high && lineEnd > known) { // ASCII is UTF-8
             const bool utf8 = p >= checkedFrom
                                   ? checkedUpTo >= reinterpret_cast<const uchar *>(lineEnd)
                                   : isUtf8(p, lineEnd, first, meter);
@@ -296,7 +302,8 @@ LoadedText splitText(QByteArray text, qint64 lineFeeds, LoadMeter &meter)
 }
 
 // The rows of a file's bytes, which become the block when they are UTF-8.
-LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter)
+LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter,
+                           qsizetype knownUtf8)
 {
     if (bytes.isEmpty())
         return {};
@@ -305,7 +312,7 @@ LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter)
     const qsizetype mark = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     QByteArray notUtf8;
     std::optional<LoadedText> utf8 =
-        splitRows(std::move(bytes), mark, lineFeeds, true, meter, &notUtf8);
+        splitRows(std::move(bytes), mark, lineFeeds, true, meter, &notUtf8, knownUtf8);
     if (utf8)
         return std::move(*utf8);
     // Deleting carriage returns changed nothing that Windows-1252 reads.

@@ -17,7 +17,9 @@ LoadedText splitText(QByteArray text, qint64 lineFeeds, LoadMeter &meter);
 
 // The rows of a file's bytes, in the file's encoding (see TextLoader.h):
 // a UTF-8 file's bytes become the block as they are, checked as they are
-// split; other files are converted first.
-LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter);
+// split (but for the first knownUtf8 bytes, found to be UTF-8 already);
+// other files are converted first.
+LoadedText rowsOfFileBytes(QByteArray bytes, qint64 lineFeeds, LoadMeter &meter,
+                           qsizetype knownUtf8 = 0);
 
 } // namespace RowSplitting

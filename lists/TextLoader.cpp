@@ -34,7 +34,8 @@ LoadedText loadTextFile(const QString &path, Progress *progress)
         FileBytes file = readWholeFile(path, meter);
         if (!fitsInMemory(bytesToLoad(file.bytes.size(), file.lineFeeds)))
             throw outOfMemory(path);
-        return RowSplitting::rowsOfFileBytes(std::move(file.bytes), file.lineFeeds, meter);
+        return RowSplitting::rowsOfFileBytes(std::move(file.bytes), file.lineFeeds, meter,
+                                             file.knownUtf8);
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {

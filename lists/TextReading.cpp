@@ -1,6 +1,8 @@
 #include "lists/TextReading.h"
 
+#include "core/Yielding.h"
 #include "lists/LoadMeter.h"
+#include "lists/TextDecoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +15,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -100,8 +106,69 @@ qint64 bytesToLoad(qint64 fileSize, qint64 lines)
     return fileSize * 3 + lines * 32;
 }
 
+namespace {
+
+// Checks the bytes read so far on a thread of its own, a piece at a time,
+// while the rest is read: how far they are UTF-8 (up to a character's start)
+// once the reading is done. The first fault ends the check; without a
+// thread nothing is checked.
+class Utf8WhileReading
+{
+public:
+    explicit Utf8WhileReading(const char *data)
+        : m_data(reinterpret_cast<const uchar *>(data)), m_work([this] { run(); })
+    {
+    }
+    // The work's own end joins its thread.
+    ~Utf8WhileReading() { m_stop = true; }
+
+    // The bytes before end are read.
+    void readTo(qint64 end) { m_readTo.store(end, std::memory_order_release); }
+
+    // Stops the check; gives how many bytes it found to be UTF-8.
+    qsizetype finish(LoadMeter &meter)
+    {
+        m_stop = true;
+        if (!std::exchange(m_finished, true))
+            meter.waitFor(m_work);
+        return m_checked;
+    }
+
+private:
+    // Checks pieces of what is read, each up to a character's start, until
+    // stopped: what is not checked by then is checked as it is split.
+    void run()
+    {
+        constexpr qint64 Piece = qint64(1) << 20;
+        while (!m_stop) {
+            const qint64 readTo = m_readTo.load(std::memory_order_acquire);
+            qint64 to = std::min(readTo - 1, m_checked + Piece);
+            for (int back = 0;
+                 back < 3 && to > m_checked && TextDecoding::isContinuation(m_data[to]); ++back)
+                --to;
+            if (to - m_checked < 64) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                continue;
+            }
+            if (TextDecoding::endOfUtf8(m_data + m_checked, m_data + to) != m_data + to)
+                return;
+            m_checked = to;
+        }
+    }
+
+    const uchar *m_data;
+    std::atomic<qint64> m_readTo = 0;
+    std::atomic<bool> m_stop = false;
+    bool m_finished = false;
+    qint64 m_checked = 0; // the helper's, read once it ended
+    BackgroundWork m_work;
+};
+
+} // namespace
+
 // Reads the file in chunks, counting its line feeds on the way, so that the
-// window can repaint in between.
+// window can repaint in between; the bytes read are checked to be UTF-8
+// meanwhile.
 FileBytes readWholeFile(const QString &path, LoadMeter &meter)
 {
     const QFileInfo info(path);
@@ -123,16 +190,20 @@ FileBytes readWholeFile(const QString &path, LoadMeter &meter)
     bytes.resize(size);
     qint64 done = 0;
     constexpr qint64 Chunk = qint64(8) << 20;
-    while (done < size) {
-        meter.read(done);
-        const qint64 got = file.read(bytes.data() + done,
-                                     meter.active() ? std::min(Chunk, size - done) : size - done);
-        if (got < 0)
-            throw cannotRead(path, file.errorString());
-        if (got == 0)
-            break;
-        read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(done, got));
-        done += got;
+    {
+        Utf8WhileReading utf8(bytes.constData());
+        while (done < size) {
+            meter.read(done);
+            const qint64 got = file.read(bytes.data() + done, std::min(Chunk, size - done));
+            if (got < 0)
+                throw cannotRead(path, file.errorString());
+            if (got == 0)
+                break;
+            read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(done, got));
+            done += got;
+            utf8.readTo(done);
+        }
+        read.knownUtf8 = utf8.finish(meter);
     }
     bytes.truncate(done);
 

@@ -18,6 +18,9 @@ struct FileBytes
 {
     QByteArray bytes;
     qint64 lineFeeds = 0;
+    // How many of the first bytes were found to be UTF-8 while the file was
+    // read (ending between characters).
+    qsizetype knownUtf8 = 0;
 };
 
 qint64 lineFeedsIn(QByteArrayView bytes);

@@ -98,6 +98,8 @@ private slots:
     void windows1252CoversEveryByte();
     void randomBytesAgreeWithQt();
     void manyLines();
+    void checkedWhileRead_data();
+    void checkedWhileRead();
     void longLineYields();
 
     void missingFile();
@@ -397,6 +399,37 @@ void tst_TextLoader::manyLines()
             expected.append(line);
     }
     QCOMPARE(rowsFromBytes(bytes), expected);
+}
+
+void tst_TextLoader::checkedWhileRead_data()
+{
+    QTest::addColumn<qsizetype>("faultAt"); // a lone 0xE9 there; -1 for none
+
+    QTest::newRow("UTF-8 throughout") << qsizetype(-1);
+    QTest::newRow("a Windows-1252 byte in the first chunk") << qsizetype(3 << 20);
+    QTest::newRow("a Windows-1252 byte near the end") << qsizetype((19 << 20) / 2);
+}
+
+// A file of several chunks, checked while it is read (characters of two to
+// four bytes lying across every boundary), gives the rows of its bytes.
+void tst_TextLoader::checkedWhileRead()
+{
+    QFETCH(qsizetype, faultAt);
+
+    QByteArray bytes;
+    const QList<QByteArray> characters{"\xC3\xA9"_ba, "t"_ba, "\xE2\x82\xAC"_ba,
+                                       "\xF0\x9F\x98\x80"_ba, " "_ba};
+    for (int k = 0; bytes.size() < (10 << 20); ++k) {
+        for (int j = 0; j <= k % 37; ++j)
+            bytes += characters[(k + j) % characters.size()];
+        bytes += '\n';
+    }
+    if (faultAt >= 0)
+        bytes[faultAt] = '\xE9';
+    const QString path = m_dir.filePath(u"chunks.txt"_s);
+    QVERIFY(writeFile(path, bytes));
+    RecordingProgress progress;
+    QCOMPARE(rowsFromTextFile(path, &progress), rowsFromBytes(bytes));
 }
 
 // A file of one long line keeps the window alive while it is split.
