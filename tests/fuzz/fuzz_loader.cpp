@@ -6,6 +6,7 @@
 // not blank.
 #include "core/Utf8Text.h"
 #include "lists/RowModel.h"
+#include "lists/TextDecoding.h"
 #include "lists/TextLoader.h"
 #include "support/LoaderRows.h"
 #include "support/ReferenceLoader.h"
@@ -62,6 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QStringList rows = rowsFromBytes(bytes);
     if (rows != rowsFromText(text))
         fail("the one-pass loader disagrees with decoding and splitting");
+    // Bytes found to be UTF-8 while read (up to a character's start) are
+    // not checked again: the rows stay the same.
+    const auto *start = reinterpret_cast<const uchar *>(data);
+    qsizetype known = TextDecoding::endOfUtf8(start, start + size) - start;
+    if (size > 0 && (data[0] & 1))
+        known /= 2;
+    while (known > 0 && known < qsizetype(size) && TextDecoding::isContinuation(data[known]))
+        --known;
+    if (rowsFromBytes(bytes, known) != rows)
+        fail("rows differ once the bytes were found to be UTF-8 while read");
     const LoadedText pasted = loadText(text, QStringLiteral("Clipboard"));
     if (qsizetype(pasted.spans.size()) != rows.size())
         fail("a paste of the decoded text gives another number of rows");

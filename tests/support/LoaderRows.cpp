@@ -16,11 +16,12 @@ QStringList rowsOf(const LoadedText &loaded)
 
 } // namespace
 
-QStringList rowsFromBytes(QByteArrayView bytes)
+QStringList rowsFromBytes(QByteArrayView bytes, qsizetype knownUtf8)
 {
     LoadMeter quiet(nullptr, bytes.size());
     return rowsOf(RowSplitting::rowsOfFileBytes(QByteArray(bytes.data(), bytes.size()),
-                                                TextReading::lineFeedsIn(bytes), quiet));
+                                                TextReading::lineFeedsIn(bytes), quiet,
+                                                knownUtf8));
 }
 
 QStringList rowsFromTextFile(const QString &path, Progress *progress)
