@@ -106,11 +106,7 @@ void writeFile(const LineRefs &refs, const QString &path)
     TextFileSave save(path, nullptr);
     LinesTextWriter out(save.file());
     save.open(out);
-    for (qsizetype i = 0; i < refs.size(); ++i) {
-        if (i + LinesTextWriter::FetchAhead < refs.size())
-            out.fetchAhead(refs[i + LinesTextWriter::FetchAhead].text());
-        out.appendLine(refs[i].text());
-    }
+    out.appendLines(refs);
     save.commit(out);
 }
 
