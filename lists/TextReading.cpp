@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -191,7 +192,11 @@ FileBytes readWholeFile(const QString &path, LoadMeter &meter)
     qint64 done = 0;
     constexpr qint64 Chunk = qint64(8) << 20;
     {
-        Utf8WhileReading utf8(bytes.constData());
+        // A file read in one chunk has nothing to check beside: its split
+        // checks it, with no thread to start and wait for.
+        std::optional<Utf8WhileReading> utf8;
+        if (size > Chunk)
+            utf8.emplace(bytes.constData());
         while (done < size) {
             meter.read(done);
             const qint64 got = file.read(bytes.data() + done, std::min(Chunk, size - done));
@@ -201,9 +206,11 @@ FileBytes readWholeFile(const QString &path, LoadMeter &meter)
                 break;
             read.lineFeeds += lineFeedsIn(QByteArrayView(bytes).sliced(done, got));
             done += got;
-            utf8.readTo(done);
+            if (utf8)
+                utf8->readTo(done);
         }
-        read.knownUtf8 = utf8.finish(meter);
+        if (utf8)
+            read.knownUtf8 = utf8->finish(meter);
     }
     bytes.truncate(done);
 
