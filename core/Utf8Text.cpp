@@ -18,6 +18,41 @@ bool surrogateAt(unsigned char b, unsigned char next)
     return b == 0xED && next >= 0xA0;
 }
 
+// Whether any byte is 0xED, the first of every surrogate's three. Rows
+// seldom hold one: those of 16 bytes or more are looked at 16 bytes at a
+// time, the last 16 overlapping what came before; shorter ones eight at a
+// time, and their rest byte by byte, which is quicker than a call.
+bool holdsSurrogateLead(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+        const __m128i lead = _mm_set1_epi8(char(0xED));
+        const auto holdsLead = [&](const char *at) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+            return _mm_movemask_epi8(_mm_cmpeq_epi8(block, lead)) != 0;
+        };
+        for (; end - p > 16; p += 16) {
+            if (holdsLead(p))
+                return true;
+        }
+        return holdsLead(end - 16);
+    }
+#endif
+    constexpr quint64 Ones = 0x0101010101010101ull;
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, sizeof word);
+        word ^= 0xEDEDEDEDEDEDEDEDull;
+        if (((word - Ones) & ~word & HighBits) != 0)
+            return true;
+    }
+    for (; p < end; ++p) {
+        if (uchar(*p) == 0xED)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 qsizetype utf16Size(std::string_view bytes)
@@ -125,6 +160,8 @@ QByteArray fromUtf16(QStringView units)
 
 bool holdsSurrogate(std::string_view bytes)
 {
+    if (!holdsSurrogateLead(bytes.data(), bytes.data() + bytes.size()))
+        return false;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = p + bytes.size();
     while (p < end) {
@@ -143,27 +180,16 @@ char *copyReplacingSurrogates(std::string_view bytes, char *out)
     const char *p = bytes.data();
     const char *const end = p + bytes.size();
     const qsizetype size = end - p;
-    // Rows seldom hold 0xED: a row of 16 bytes or more is copied 16 at a
-    // time, its last 16 bytes overlapping what came before, once no block
-    // holds one.
+    // A row of 16 bytes or more that holds no 0xED is copied 16 at a time,
+    // its last 16 bytes overlapping what came before.
 #if defined(__SSE2__)
-    if (size >= 16) {
-        const __m128i lead = _mm_set1_epi8(char(0xED));
-        const auto holdsLead = [&](const char *at) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-            return _mm_movemask_epi8(_mm_cmpeq_epi8(block, lead)) != 0;
-        };
-        bool clean = true;
-        for (const char *at = p; clean && end - at > 16; at += 16)
-            clean = !holdsLead(at);
-        if (clean && !holdsLead(end - 16)) {
-            for (qsizetype k = 0; k + 16 < size; k += 16)
-                _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k),
-                                 _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k)));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + size - 16),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(end - 16)));
-            return out + size;
-        }
+    if (size >= 16 && !holdsSurrogateLead(p, end)) {
+        for (qsizetype k = 0; k + 16 < size; k += 16)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + k),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + k)));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + size - 16),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i *>(end - 16)));
+        return out + size;
     }
 #endif
     constexpr quint64 Ones = 0x0101010101010101ull;
