@@ -27,10 +27,7 @@ void loadChosenFiles(CommandContext &ctx, ErrorTrap &trap, const QStringList &pa
     const YieldingRows yielding(ctx.content, &status);
     const auto load = [&](const QString &path) {
         if (path == standardInputArgument()) {
-            LoadedText loaded = loadStream(STDIN_FILENO, u"standard input"_s, &status);
-            ctx.content.append(loaded.block, loaded.spans);
-            if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
-                dropInBackground(std::move(loaded.spans));
+            appendLoaded(ctx.content, loadStream(STDIN_FILENO, u"standard input"_s, &status));
             return;
         }
         appendTextFile(ctx.content, path, ctx.dialogs, ctx.shortTitle, &status);

@@ -26,10 +26,7 @@ void appendLines(CommandContext &ctx, ErrorTrap &trap, QString text, const QStri
     const YieldingRows yielding(ctx.content, &status);
     trap.run(Step::ShowHourglass, [&] { ctx.pointer.set(WindowPointer::Shape::Hourglass); });
     trap.run(Step::AppendLines, [&] {
-        LoadedText loaded = loadText(std::move(text), source, &status);
-        ctx.content.append(loaded.block, loaded.spans);
-        if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
-            dropInBackground(std::move(loaded.spans));
+        appendLoaded(ctx.content, loadText(std::move(text), source, &status));
     });
     trap.run(Step::RestorePointer, [&] {
         ctx.pointer.set(WindowPointer::Shape::Default);

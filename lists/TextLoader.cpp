@@ -107,6 +107,13 @@ LoadedText loadStream(int fd, const QString &source, Progress *progress, qint64 
     }
 }
 
+void appendLoaded(RowModel &list, LoadedText loaded)
+{
+    list.append(loaded.block, loaded.spans);
+    if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
+        dropInBackground(std::move(loaded.spans));
+}
+
 void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
                     const QString &shortTitle, Progress *progress)
 {
@@ -117,12 +124,7 @@ void appendTextFile(RowModel &list, const QString &path, UserDialogs &dialogs,
         return;
     }
     try {
-        LoadedText loaded = loadTextFile(path, progress);
-        list.append(loaded.block, loaded.spans);
-        // Ten million spans take the window's thread some 50 ms to free on a
-        // slow machine.
-        if (qsizetype(loaded.spans.size()) >= RowModel::RowsFreedAside)
-            dropInBackground(std::move(loaded.spans));
+        appendLoaded(list, loadTextFile(path, progress));
     } catch (const std::bad_alloc &) {
         throw outOfMemory(path);
     } catch (const std::length_error &) {
